@@ -1,0 +1,34 @@
+# Shared by run.sh and test.sh: make sure the build tools are present, then configure and build.
+# Sourced, not run; expects $root to be the source folder.
+
+required_packages=(cmake g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+
+missing_packages() {
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+    done
+}
+
+ensure_packages() {
+    local missing
+    missing=$(missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" = 0 ]; then
+        echo "Installing: $missing"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing
+    else
+        echo "These Debian packages are missing; install them as root and run again:" >&2
+        echo "  apt-get install $missing" >&2
+        return 1
+    fi
+}
+
+build_quillfeather() {
+    local build="$root/build"
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+    fi
+    cmake --build "$build" --parallel "$(nproc)"
+}
