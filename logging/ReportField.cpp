@@ -7,7 +7,7 @@ std::string ReportField(const std::string &call, const std::string &mode)
         report = "599";
     else if (mode == "SSB")
         report = "59";
-    if (call.empty() || report.empty())
+    if (report.empty())
         return std::string();
     const size_t used = call.size() + report.size();
     const size_t blanks = used < 16 ? 16 - used : 1;
