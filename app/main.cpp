@@ -1,7 +1,27 @@
+#include "logging/Clock.h"
+#include "logging/Contest.h"
+#include "logging/ErrorReport.h"
+#include "logging/GuiSupport.h"
+#include "logging/LogTable.h"
+#include "logging/TfMain.h"
+
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    setApplicationErrorHandler([](const std::string &message) {
+        showError(QApplication::activeWindow(), QString::fromLocal8Bit(message.c_str()));
+    });
+
+    // The program keeps its log and settings beside its executable.
+    const std::string folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    ContestState state;
+    LogTable table;
+    SystemClock clock;
+    Contest contest(state, table, clock, folder);
+
+    TfMain fMain(contest);
+    fMain.show();
+    return app.exec();
 }

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "logging/Clock.h"
+#include "logging/ContestState.h"
+#include "logging/EntryKeys.h"
+#include "logging/KeyerActions.h"
+#include "logging/LogCommands.h"
+#include "logging/LogTable.h"
+#include "logging/MainDisplay.h"
+#include "logging/MainView.h"
+#include "logging/QsoEntry.h"
+
+#include <string>
+
+// The contest logic of the main window: start-up, clock, band and mode, the setup
+// panel, and the entry, log and key handling it owns. Runs without a window;
+// the window hands it the operator's actions and shows MainDisplay.
+class Contest {
+public:
+    // folder: the program's folder, ending in '/', where the log lives.
+    Contest(ContestState &state, LogTable &table, const Clock &clock, std::string folder);
+
+    ContestState &st;
+    LogTable &table;
+    const Clock &clock;
+    const std::string folder;
+    MainDisplay display;
+
+    QsoEntry entry{*this};
+    LogCommands log{*this};
+    EntryKeys keys{*this};
+
+    MainView &view() { return *view_; }
+    KeyerActions &keyer() { return *keyer_; }
+    void setView(MainView *view) { view_ = view ? view : &nullView_; }
+    void setKeyer(KeyerActions *keyer) { keyer_ = keyer ? keyer : &noKeyer_; }
+
+    std::string logPath() const;
+    void showQsoCount();  // LQSO
+    void refresh() { view_->displayChanged(); }
+
+    // Window creation, after the settings are loaded.
+    void formCreate();
+    // Window show: labels, date, restored log. Returns the malformed log lines skipped.
+    std::vector<int> formShow();
+    // 100 ms after showing: the keyer link if it was open last time, and the first time stamp.
+    void startTimerTick();
+    void clockTick();
+
+    void bandSelected(int index);
+    void modeSelected(int index);
+    void myCallChanged(const std::string &text);
+    void exchangeChanged(const std::string &text);
+    void exchangeTicksChanged(bool exchange, bool number);
+    void openSetup();   // the "Setup" menu
+    void closeSetup();  // "Izhod"
+    void modeBoxClicked();
+    void showRunMode();  // LRun from RunMode
+
+private:
+    void showShapes();
+    void showMode();
+    void refreshTime(const UtcStamp &now);
+
+    NullMainView nullView_;
+    NoKeyer noKeyer_;
+    MainView *view_ = &nullView_;
+    KeyerActions *keyer_ = &noKeyer_;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// A file operation that failed; the message names the file and the system's reason.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Appends bytes and waits until they are on the disk, creating the file if needed,
+// so a contact the operator has logged survives a power cut the moment after.
+void appendDurably(const std::string &path, const std::string &bytes);
+
+// Replaces a file's whole content without a moment in which a half-written file
+// stands in its place: the new content is written beside it and renamed over it.
+// When backupPath is not empty the previous content is kept there.
+void replaceDurably(const std::string &path, const std::string &bytes, const std::string &backupPath);
+
+// Creates the file if it is missing, leaving an existing one untouched.
+void createIfMissing(const std::string &path);
+
+bool fileExists(const std::string &path);
+std::string readWholeFile(const std::string &path);

@@ -1,0 +1,89 @@
+#include "logging/GuiSupport.h"
+
+#include "logging/EntryKeys.h"
+
+#include <QMessageBox>
+#include <QPalette>
+#include <QWidget>
+
+QColor colorFromText(const std::string &text)
+{
+    const QString hex = QString::fromStdString(text).remove(QLatin1Char('$'));
+    bool ok = false;
+    const uint value = hex.toUInt(&ok, 16);
+    if (!ok)
+        return QColor(Qt::white);
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+void paintBackground(QWidget *widget, const std::string &colorText)
+{
+    QPalette pal = widget->palette();
+    const QColor color = colorFromText(colorText);
+    if (pal.color(QPalette::Base) == color && pal.color(QPalette::Window) == color)
+        return;
+    pal.setColor(QPalette::Base, color);
+    pal.setColor(QPalette::Window, color);
+    widget->setAutoFillBackground(true);
+    widget->setPalette(pal);
+}
+
+QFont sansFont(int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QFont monoFont(int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+void showError(QWidget *parent, const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void guarded(QWidget *parent, const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const std::exception &e) {
+        showError(parent, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool confirm(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QValidator::State UpperCaseValidator::validate(QString &input, int &) const
+{
+    input = input.toUpper();
+    return Acceptable;
+}
+
+QValidator::State EntryLineValidator::validate(QString &input, int &) const
+{
+    for (QChar ch : input) {
+        if (ch.unicode() >= 0x80 || !EntryKeys::acceptedChar(static_cast<char>(ch.unicode())))
+            return Invalid;
+        if (ch.unicode() < 32)
+            return Invalid;
+    }
+    input = input.toUpper();
+    return Acceptable;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QValidator>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+// "$00BBGGRR" as stored in the settings, to a colour.
+QColor colorFromText(const std::string &text);
+
+// Paints a widget's background (shapes, boxes) in a colour text.
+void paintBackground(QWidget *widget, const std::string &colorText);
+
+// The program's fonts by pixel size, with installed stand-ins for the Windows ones.
+QFont sansFont(int pixelSize, bool bold = false);
+QFont monoFont(int pixelSize, bool bold = false);
+
+// Runs an operator's action; a failure is shown in an error box instead of ending the program.
+void guarded(QWidget *parent, const std::function<void()> &action);
+void showError(QWidget *parent, const QString &message);
+
+// The confirmation boxes: title "Error", stop icon, OK and Cancel; only OK proceeds.
+bool confirm(QWidget *parent, const QString &text);
+
+// Edit boxes that show everything upper case, as call signs are written.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+};
+
+// The entry line takes blanks, "/", digits and letters only, shown upper case.
+class EntryLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// What the contest logic asks of the CW keyer side: its port, its message sender
+// and its windows. The program runs and logs without a keyer behind it.
+class KeyerActions {
+public:
+    virtual ~KeyerActions() = default;
+
+    virtual bool portOpen() const = 0;
+    // Bytes straight to the keyer port, when it is open.
+    virtual void writeText(const std::string &bytes) = 0;
+    // Expands a stored message and sends it.
+    virtual void sendCwMessage(const std::string &text) = 0;
+    virtual void applyShortChars() = 0;  // on MessageText
+
+    virtual void openLink() = 0;
+    virtual void closeLink() = 0;
+    virtual void pressOpenCom() = 0;  // the options window's "Open Com" button
+    virtual void showOptions() = 0;   // the keyer options window
+};
+
+// No keyer: the port stays closed and nothing is sent.
+class NoKeyer : public KeyerActions {
+public:
+    bool portOpen() const override { return false; }
+    void writeText(const std::string &) override {}
+    void sendCwMessage(const std::string &) override {}
+    void applyShortChars() override {}
+    void openLink() override {}
+    void closeLink() override {}
+    void pressOpenCom() override {}
+    void showOptions() override {}
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Contest;
+
+// The log file's commands: start-up count and load, delete, copies, and the
+// rewrite after the operator edited the grid.
+class LogCommands {
+public:
+    explicit LogCommands(Contest &contest) : c_(contest) {}
+
+    // Counts the own log (creating it when missing) and loads it when it holds QSOs.
+    // Returns the line numbers of malformed lines that were skipped.
+    std::vector<int> countAndLoad();
+
+    // Fills the table from a log file; returns the skipped line numbers.
+    std::vector<int> load(const std::string &path);
+
+    void deleteFile();      // after both confirmations
+    void deleteLastQso();
+    void saveCopy(const std::string &path) const;
+    // After the confirmation and the file choice; the own log is rewritten from it at once.
+    std::vector<int> openCopy(const std::string &path);
+
+    void rewrite();
+
+    // Grid editing: a click, an edited cell, leaving the grid.
+    void gridClicked() { gridClicked_ = true; }
+    void gridCellEdited();
+    void gridLeft();
+    bool gridEdited() const { return gridEdited_; }
+
+private:
+    Contest &c_;
+    bool gridClicked_ = false;
+    bool gridEdited_ = false;
+};

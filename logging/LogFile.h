@@ -1,0 +1,32 @@
+#pragma once
+
+#include "logging/LogTable.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line of the log file: date, hhmm, call, exchange, band, mode, single blanks
+// between. The serial number is the line's position, so it is not written.
+std::string FormatQsoLine(const QsoRow &row, const std::string &fallbackDate);
+
+// Reads a line back. Date, time and call are cut from the left, band and mode
+// from the right, so an exchange holding blanks reads back as written.
+// A line of fewer than six fields or a time shorter than four characters gives nothing.
+std::optional<QsoRow> ParseQsoLine(std::string_view line);
+
+struct LogLoad {
+    std::vector<QsoRow> rows;       // numbered 1.. in file order
+    std::vector<int> skippedLines;  // 1-based line numbers of malformed lines
+};
+
+// Counts the lines that are not empty; a missing file is created empty.
+int CountLogFile(const std::string &path);
+LogLoad LoadLogFile(const std::string &path);
+// Appends one QSO and returns only when it is on the disk; creates a missing file.
+void AppendLogLine(const std::string &path, const QsoRow &row, const std::string &fallbackDate);
+// Rows 0..count-1 as the log file's text.
+std::string LogFileText(const LogTable &table, int count, const std::string &fallbackDate);
+// Replaces the log with the table's rows; the previous content stays as path + ".bak".
+void RewriteLogFile(const std::string &path, const LogTable &table, int count, const std::string &fallbackDate);

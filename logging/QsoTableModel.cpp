@@ -1,0 +1,81 @@
+#include "logging/QsoTableModel.h"
+
+#include "logging/ScreenText.h"
+
+QsoTableModel::QsoTableModel(LogTable &table, QObject *parent) : QAbstractTableModel(parent), table_(table)
+{
+    table_.setListener(this);
+}
+
+QsoTableModel::~QsoTableModel()
+{
+    table_.setListener(nullptr);
+}
+
+int QsoTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : table_.rowCount();
+}
+
+int QsoTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : LogTable::ColumnCount;
+}
+
+QVariant QsoTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return toScreen(table_.cell(index.row(), index.column()));
+}
+
+bool QsoTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    std::string text = fromScreen(value.toString().toUpper());
+    if (text == table_.cell(index.row(), index.column()))
+        return true;
+    table_.setCell(index.row(), index.column(), std::move(text));
+    if (onEdited_)
+        onEdited_();
+    return true;
+}
+
+Qt::ItemFlags QsoTableModel::flags(const QModelIndex &index) const
+{
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+}
+
+void QsoTableModel::rowCountAboutToChange(int oldCount, int newCount)
+{
+    pendingOld_ = oldCount;
+    pendingNew_ = newCount;
+    if (newCount > oldCount)
+        beginInsertRows(QModelIndex(), oldCount, newCount - 1);
+    else
+        beginRemoveRows(QModelIndex(), newCount, oldCount - 1);
+}
+
+void QsoTableModel::rowCountChanged()
+{
+    if (pendingNew_ > pendingOld_)
+        endInsertRows();
+    else
+        endRemoveRows();
+}
+
+void QsoTableModel::rowChanged(int row)
+{
+    emit dataChanged(index(row, 0), index(row, LogTable::ColumnCount - 1));
+}
+
+void QsoTableModel::aboutToReplaceAll()
+{
+    beginResetModel();
+}
+
+void QsoTableModel::replacedAll()
+{
+    endResetModel();
+}
