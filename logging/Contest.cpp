@@ -204,3 +204,10 @@ void Contest::modeBoxClicked()
     if (!text.empty())
         entry.changed(text);
 }
+
+void Contest::setEnterSendMsg(bool on)
+{
+    st.EnterSendMsg = on;
+    display.LESMVisible = on;
+    refresh();
+}

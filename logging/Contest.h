@@ -56,6 +56,7 @@ public:
     void closeSetup();  // "Izhod"
     void modeBoxClicked();
     void showRunMode();  // LRun from RunMode
+    void setEnterSendMsg(bool on);  // ESM and its label
 
 private:
     void showShapes();

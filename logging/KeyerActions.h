@@ -2,14 +2,15 @@
 
 #include <string>
 
-// What the contest logic asks of the CW keyer side: its port, its message sender
-// and its windows. The program runs and logs without a keyer behind it.
+// What the contest logic asks of the CW keyer side: its port, its message sender,
+// the options window and the message panel. The program runs and logs without
+// a keyer behind it.
 class KeyerActions {
 public:
     virtual ~KeyerActions() = default;
 
     virtual bool portOpen() const = 0;
-    // Bytes straight to the keyer port, when it is open.
+    // Bytes straight to the keyer port; nothing is sent while it is closed.
     virtual void writeText(const std::string &bytes) = 0;
     // Expands a stored message and sends it.
     virtual void sendCwMessage(const std::string &text) = 0;
@@ -19,9 +20,16 @@ public:
     virtual void closeLink() = 0;
     virtual void pressOpenCom() = 0;  // the options window's "Open Com" button
     virtual void showOptions() = 0;   // the keyer options window
+    virtual void showEsmBox(bool checked) = 0;  // the options window's ESM tick box
+
+    // The message panel.
+    virtual bool memoVisible() const = 0;
+    virtual void showMemoRun(bool run) = 0;
+    virtual void showMemoEsm(bool shown) = 0;
+    virtual void setMemoTuneCaption(const std::string &caption) = 0;
 };
 
-// No keyer: the port stays closed and nothing is sent.
+// No keyer: the port stays closed, nothing is sent, no keyer window exists.
 class NoKeyer : public KeyerActions {
 public:
     bool portOpen() const override { return false; }
@@ -32,4 +40,9 @@ public:
     void closeLink() override {}
     void pressOpenCom() override {}
     void showOptions() override {}
+    void showEsmBox(bool) override {}
+    bool memoVisible() const override { return false; }
+    void showMemoRun(bool) override {}
+    void showMemoEsm(bool) override {}
+    void setMemoTuneCaption(const std::string &) override {}
 };

@@ -515,13 +515,50 @@ bool TfMain::isMenuShortcut(const QKeyEvent *key) const
     return false;
 }
 
+namespace {
+
+// The entry line's keys in the codes the contest logic knows them by.
+int keyCode(const QKeyEvent *key)
+{
+    switch (key->key()) {
+    case Qt::Key_PageUp: return EntryKeys::PageUp;
+    case Qt::Key_PageDown: return EntryKeys::PageDown;
+    case Qt::Key_T: return EntryKeys::KeyT;
+    default:
+        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12)
+            return EntryKeys::F1 + (key->key() - Qt::Key_F1);
+        return 0;
+    }
+}
+
+} // namespace
+
 // Returns true when the key was handled and must not reach the line's own editing.
 bool TfMain::ECallKeyDown(QKeyEvent *key)
+{
+    const auto mods = key->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier;
+    const int code = keyCode(key);
+    if (code != 0 || ctrl) {
+        bool consumed = false;
+        guarded(this, [&] {
+            consumed = c_.keys.keyDown(code, ctrl, mods & Qt::ShiftModifier, mods & Qt::AltModifier);
+        });
+        if (consumed)
+            return true;
+    }
+    return ECallKeyPress(key);
+}
+
+bool TfMain::ECallKeyPress(QKeyEvent *key)
 {
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         guarded(this, [this] { c_.keys.enter(); });
+        return true;
+    case Qt::Key_Escape:
+        guarded(this, [this] { c_.keys.escape(); });
         return true;
     default:
         return false;

@@ -72,6 +72,7 @@ private:
 
     void ECallChange(const QString &text);
     bool ECallKeyDown(QKeyEvent *key);
+    bool ECallKeyPress(QKeyEvent *key);
     void EBandSelect(int index);
     void EModeSelect(int index);
     void EMyCallChange(const QString &text);
