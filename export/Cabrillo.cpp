@@ -4,9 +4,9 @@
 #include "logging/LogTable.h"
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
+#include "settings/FileReplace.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdint>
@@ -158,13 +158,14 @@ void ExportCabrillo(const ContestState &state, const LogTable &log, const std::s
     const std::string bytes = buildCabrillo(state, log);
     const std::string path = CabrilloFilePath(state, folder);
 
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    // One more try, as a file that a virus checker or a viewer holds for a moment often opens the second time.
-    if (!file.open(QIODevice::WriteOnly) && !file.open(QIODevice::WriteOnly))
-        throw CabrilloError("Cannot create file \"" + messagePath(path) + "\". " + fromScreen(file.errorString()));
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !file.commit())
-        throw CabrilloError("Cannot write file \"" + messagePath(path) + "\". " + fromScreen(file.errorString()));
+    FileReplaceOptions options;
+    options.syncToDisk = true;  // the operator sends this file away; it must be on the disk
+    options.createAttempts = 2;  // a virus checker or viewer holding the folder often lets go at once
+    const FileReplaceResult result = ReplaceFileWhole(path, bytes, options);
+    if (result.outcome == FileReplaceResult::CreateFailed)
+        throw CabrilloError("Cannot create file \"" + messagePath(path) + "\". " + result.reason);
+    if (result.outcome == FileReplaceResult::WriteFailed)
+        throw CabrilloError("Cannot write file \"" + messagePath(path) + "\". " + result.reason);
 }
 
 QString CabrilloConfirmationText()

@@ -1,18 +1,15 @@
 #include "settings/ProfileFile.h"
 
 #include "logging/ScreenText.h"
+#include "settings/FileReplace.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -150,56 +147,6 @@ std::string messagePath(const std::string &path)
     return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
-bool writeAll(std::FILE *f, const std::string &bytes)
-{
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-    const bool closed = std::fclose(f) == 0;
-    return written && closed;
-}
-
-// The whole file is written beside the old one and renamed over it, so a full disk or
-// a size limit never leaves half a settings file. Where the folder refuses new files
-// but the file itself may be written (as Windows allows), the file is rewritten in place.
-bool replaceFile(const std::string &path, const std::string &bytes)
-{
-    std::error_code ec;
-    std::string target = path;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const auto resolved = std::filesystem::canonical(path, ec);
-        if (!ec)
-            target = resolved.string();
-    }
-
-    static unsigned counter = 0;
-    const std::string temp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    if (std::FILE *f = std::fopen(temp.c_str(), "wbx")) {
-        if (!writeAll(f, bytes)) {
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-        const auto st = std::filesystem::status(target, ec);
-        if (!ec && std::filesystem::exists(st))
-            std::filesystem::permissions(temp, st.permissions(), ec);
-        std::filesystem::rename(temp, target, ec);
-        if (ec) {
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-        return true;
-    }
-    if (errno != EACCES && errno != EPERM)
-        return false;
-    std::FILE *f = std::fopen(target.c_str(), "r+b");
-    if (!f)
-        return false;
-    std::filesystem::resize_file(target, 0, ec);
-    if (ec) {
-        std::fclose(f);
-        return false;
-    }
-    return writeAll(f, bytes);
-}
-
 } // namespace
 
 std::optional<int> ParseProfileInteger(std::string_view text)
@@ -293,7 +240,9 @@ void ProfileFile::writeString(const std::string &section, const std::string &key
         bytes += line;
         bytes += "\r\n";
     }
-    if (!replaceFile(path_, bytes))
+    FileReplaceOptions options;
+    options.inPlaceIfFolderRefuses = true;
+    if (!ReplaceFileWhole(path_, bytes, options))
         throw ProfileWriteError("Unable to write to " + messagePath(path_));
 }
 
