@@ -4,7 +4,7 @@
 #include "logging/LogTable.h"
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
-#include "settings/FileReplace.h"
+#include "settings/FileWrite.h"
 
 #include <QFile>
 
@@ -161,10 +161,10 @@ void ExportCabrillo(const ContestState &state, const LogTable &log, const std::s
     FileReplaceOptions options;
     options.syncToDisk = true;  // the operator sends this file away; it must be on the disk
     options.createAttempts = 2;  // a virus checker or viewer holding the folder often lets go at once
-    const FileReplaceResult result = ReplaceFileWhole(path, bytes, options);
-    if (result.outcome == FileReplaceResult::CreateFailed)
+    const FileWriteResult result = ReplaceFileWhole(path, bytes, options);
+    if (result.outcome == FileWriteResult::CreateFailed)
         throw CabrilloError("Cannot create file \"" + messagePath(path) + "\". " + result.reason);
-    if (result.outcome == FileReplaceResult::WriteFailed)
+    if (result.outcome == FileWriteResult::WriteFailed)
         throw CabrilloError("Cannot write file \"" + messagePath(path) + "\". " + result.reason);
 }
 

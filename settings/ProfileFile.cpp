@@ -1,7 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "logging/ScreenText.h"
-#include "settings/FileReplace.h"
+#include "settings/FileWrite.h"
 
 #include <QFile>
 
@@ -40,29 +40,9 @@ bool sameName(std::string_view a, std::string_view b)
         && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
 }
 
-struct Lines {
-    bool exists = false;  // the file was there and could be read
-    bool unreadable = false;
-    std::vector<std::string> text;  // without their line ends
-};
-
-Lines readLines(const std::string &path)
+std::vector<std::string> splitLines(const std::string &all)
 {
-    Lines lines;
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        return lines;
-    std::ifstream in(path, std::ios::binary);
-    if (!in || std::filesystem::is_directory(path, ec)) {
-        lines.unreadable = true;
-        return lines;
-    }
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        lines.unreadable = true;
-        return lines;
-    }
-    lines.exists = true;
+    std::vector<std::string> lines;
     size_t start = 0;
     while (start < all.size()) {
         size_t end = all.find('\n', start);
@@ -71,10 +51,22 @@ Lines readLines(const std::string &path)
         size_t stop = end;
         if (stop > start && all[stop - 1] == '\r')
             --stop;
-        lines.text.emplace_back(all, start, stop - start);
+        lines.emplace_back(all, start, stop - start);
         start = end + 1;
     }
     return lines;
+}
+
+// A missing or unreadable file reads as an empty one: every key gives its default.
+std::vector<std::string> readLines(const std::string &path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    return splitLines(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 }
 
 // The section name of a "[name]" line, if it is one.
@@ -198,11 +190,11 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 std::string ProfileFile::readString(const std::string &section, const std::string &key,
                                     const std::string &defaultValue) const
 {
-    const Lines lines = readLines(path_);
-    const Location at = locate(lines.text, section, key);
+    const std::vector<std::string> lines = readLines(path_);
+    const Location at = locate(lines, section, key);
     if (at.keyLine < 0)
         return defaultValue.substr(0, MaxValueLength);
-    const std::string &line = lines.text[static_cast<size_t>(at.keyLine)];
+    const std::string &line = lines[static_cast<size_t>(at.keyLine)];
     std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
     // Windows reads a value in matching quotes without them.
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -210,13 +202,12 @@ std::string ProfileFile::readString(const std::string &section, const std::strin
     return std::string(value.substr(0, MaxValueLength));
 }
 
-void ProfileFile::writeString(const std::string &section, const std::string &key, const std::string &value)
+namespace {
+
+std::string withKey(const std::string &current, const std::string &section, const std::string &key,
+                    const std::string &value)
 {
-    Lines lines = readLines(path_);
-    // Writing over a file we could not read would drop every other key in it.
-    if (lines.unreadable)
-        throw ProfileWriteError("Unable to write to " + messagePath(path_));
-    std::vector<std::string> &text = lines.text;
+    std::vector<std::string> text = splitLines(current);
     const Location at = locate(text, section, key);
     const std::string clean = oneLine(value);
     if (at.keyLine >= 0) {
@@ -240,9 +231,15 @@ void ProfileFile::writeString(const std::string &section, const std::string &key
         bytes += line;
         bytes += "\r\n";
     }
-    FileReplaceOptions options;
-    options.inPlaceIfFolderRefuses = true;
-    if (!ReplaceFileWhole(path_, bytes, options))
+    return bytes;
+}
+
+} // namespace
+
+void ProfileFile::writeString(const std::string &section, const std::string &key, const std::string &value)
+{
+    const auto edit = [&](const std::string &current) { return withKey(current, section, key, value); };
+    if (!RewriteFile(path_, edit))
         throw ProfileWriteError("Unable to write to " + messagePath(path_));
 }
 

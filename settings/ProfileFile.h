@@ -31,8 +31,8 @@ public:
     // A present but empty value gives the empty text, not the default.
     std::string readString(const std::string &section, const std::string &key,
                            const std::string &defaultValue) const;
-    // Writes straight to the file; throws ProfileWriteError when it cannot. The file
-    // is replaced whole, so a failed write leaves the previous file as it was.
+    // Writes straight to the file; throws ProfileWriteError when it cannot, and then
+    // the file is as it was before this call.
     void writeString(const std::string &section, const std::string &key, const std::string &value);
 
     // Decimal, "0x"/"0X" or "$" hexadecimal; anything that does not convert gives the default.

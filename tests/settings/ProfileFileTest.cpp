@@ -207,11 +207,17 @@ TEST(ProfileFile, AFailedWriteSaysSoAndLeavesTheFileWhole)
     {
         FileSizeLimit limit(before.size() + 4);
         EXPECT_THROW(f.writeString("Memo", "F2", "a message too long for the disk"), ProfileWriteError);
+        EXPECT_THROW(f.writeString("Memo", "F1", "CQ CQ CQ TEST DE S59ABC"), ProfileWriteError);
+        EXPECT_EQ(readFileBytes(dir.file("a.ini")), before);
         f.writeString("Memo", "F1", "CQ");  // smaller: fits
     }
     EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("[Memo]\nF1=CQ\n"));
+    {
+        FileSizeLimit limit(8);  // a first key that does not fit leaves no file at all
+        EXPECT_THROW(ProfileFile(dir.file("new.ini")).writeString("Memo", "F1", "CQ"), ProfileWriteError);
+    }
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
-              QStringList({"a.ini"}));  // no temporary file left behind
+              QStringList({"a.ini"}));
 }
 
 TEST(ProfileFile, AFolderThatRefusesNewFilesStillTakesWritesToAnExistingFile)
