@@ -97,14 +97,13 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
 
     for (int i = 0; i < count; ++i) {
         const QsoRow &row = log.row(i);
-        const std::string rowName = "Row " + std::to_string(i + 1);
         const char *frequency = frequencyOf(row.Band);
         if (!frequency)
-            throw CabrilloError(rowName + ", band cell: \"" + row.Band
+            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band
                                 + "\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
         const char *mode = cabrilloModeOf(row.Mode);
         if (!mode)
-            throw CabrilloError(rowName + ", mode cell: \"" + row.Mode
+            throw CabrilloError("Row " + std::to_string(i + 1) + ", mode cell: \"" + row.Mode
                                 + "\" is not CW or SSB. Correct it in the log; nothing was exported.");
 
         out += "QSO: ";
