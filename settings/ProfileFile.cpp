@@ -1,25 +1,26 @@
 #include "settings/ProfileFile.h"
 
-#include <QSaveFile>
-#include <QString>
+#include "logging/ScreenText.h"
+#include "settings/FileWrite.h"
+
+#include <QFile>
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
-#include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr size_t kMaxValue = 2047;  // the reader's buffer holds 2048 bytes with its terminator
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view trim(std::string_view s)
 {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
     while (!s.empty() && isBlank(s.front()))
         s.remove_prefix(1);
     while (!s.empty() && isBlank(s.back()))
@@ -27,39 +28,54 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
+char upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Windows compares profile names without regard to case; for 8-bit names we fold ASCII only.
 bool sameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
 }
 
-std::vector<std::string> readLines(const std::string &path)
+std::vector<std::string> splitLines(const std::string &all)
 {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return lines;
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     size_t start = 0;
     while (start < all.size()) {
         size_t end = all.find('\n', start);
         if (end == std::string::npos)
             end = all.size();
-        std::string line = all.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+        size_t stop = end;
+        if (stop > start && all[stop - 1] == '\r')
+            --stop;
+        lines.emplace_back(all, start, stop - start);
         start = end + 1;
     }
     return lines;
+}
+
+// A missing or unreadable file reads as an empty one: every key gives its default.
+std::vector<std::string> readLines(const std::string &path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    return splitLines(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 }
 
 // The section name of a "[name]" line, if it is one.
 std::optional<std::string_view> sectionOf(std::string_view line)
 {
     line = trim(line);
+    // A file saved by Notepad as UTF-8 starts with a byte order mark.
+    if (line.substr(0, 3) == "\xEF\xBB\xBF")
+        line = trim(line.substr(3));
     if (line.size() < 2 || line.front() != '[')
         return std::nullopt;
     const size_t close = line.find(']');
@@ -78,19 +94,19 @@ std::optional<std::string_view> keyOf(std::string_view line)
 }
 
 struct Location {
-    long sectionLine = -1;    // index of the "[section]" line
+    long sectionLine = -1;    // the "[section]" line
     long lastEntryLine = -1;  // last non-blank line that belongs to the section
     long keyLine = -1;
 };
 
-Location locate(const std::vector<std::string> &lines, const std::string &section, const std::string &key)
+Location locate(const std::vector<std::string> &lines, std::string_view section, std::string_view key)
 {
     Location at;
     bool inside = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (auto name = sectionOf(lines[i])) {
             if (inside)
-                break;  // the first section of that name is the one that counts
+                break;  // the first section of that name is the one Windows reads and writes
             if (sameName(*name, section)) {
                 inside = true;
                 at.sectionLine = at.lastEntryLine = static_cast<long>(i);
@@ -110,38 +126,64 @@ Location locate(const std::vector<std::string> &lines, const std::string &sectio
     return at;
 }
 
-std::optional<long> parseInteger(std::string text)
+// A line break inside a value would end the line early and turn the rest into keys
+// of their own; Windows writes it raw, we store a blank in its place.
+std::string oneLine(std::string text)
 {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text = "$" + text.substr(2);
-    int base = 10;
-    std::string_view digits = text;
-    if (!digits.empty() && digits.front() == '$') {
-        base = 16;
-        digits.remove_prefix(1);
-    }
-    if (digits.empty())
-        return std::nullopt;
-    const std::string owned(digits);
-    // Hexadecimal takes no sign; a decimal value may carry one.
-    if (base == 16 && (owned[0] == '-' || owned[0] == '+'))
-        return std::nullopt;
-    errno = 0;
-    char *end = nullptr;
-    const long long value = std::strtoll(owned.c_str(), &end, base);
-    if (end != owned.c_str() + owned.size() || errno == ERANGE || std::isspace(static_cast<unsigned char>(owned[0])))
-        return std::nullopt;
-    if (base == 16) {
-        if (value > 0xFFFFFFFFLL)
-            return std::nullopt;
-        return static_cast<long>(static_cast<int32_t>(static_cast<uint32_t>(value)));
-    }
-    if (value < INT32_MIN || value > INT32_MAX)
-        return std::nullopt;
-    return static_cast<long>(value);
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
+
+std::string messagePath(const std::string &path)
+{
+    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
 } // namespace
+
+std::optional<int> ParseProfileInteger(std::string_view text)
+{
+    std::string owned(text);
+    if (owned.size() > 2 && owned[0] == '0' && (owned[1] == 'x' || owned[1] == 'X'))
+        owned = "$" + owned.substr(2);
+    std::string_view s = owned;
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    bool hex = false;
+    if (!s.empty() && s.front() == '$') {
+        hex = true;
+        s.remove_prefix(1);
+    }
+    if (s.empty())
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char c : s) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return std::nullopt;
+        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (value > 0xFFFFFFFFull)
+            return std::nullopt;
+    }
+    if (hex) {
+        const auto bits = static_cast<uint32_t>(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
+        return static_cast<int32_t>(bits);
+    }
+    if (negative ? value > 0x80000000ull : value > 0x7FFFFFFFull)
+        return std::nullopt;
+    return static_cast<int>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
+}
 
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 
@@ -151,46 +193,60 @@ std::string ProfileFile::readString(const std::string &section, const std::strin
     const std::vector<std::string> lines = readLines(path_);
     const Location at = locate(lines, section, key);
     if (at.keyLine < 0)
-        return defaultValue.substr(0, kMaxValue);
+        return defaultValue.substr(0, MaxValueLength);
     const std::string &line = lines[static_cast<size_t>(at.keyLine)];
     std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
-    // A value in matching quotes is read without them, as operators' files expect.
+    // Windows reads a value in matching quotes without them.
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    return std::string(value.substr(0, kMaxValue));
+    return std::string(value.substr(0, MaxValueLength));
 }
 
-void ProfileFile::writeString(const std::string &section, const std::string &key, const std::string &value)
+namespace {
+
+std::string withKey(const std::string &current, const std::string &section, const std::string &key,
+                    const std::string &value)
 {
-    std::vector<std::string> lines = readLines(path_);
-    const Location at = locate(lines, section, key);
-    const std::string entry = key + "=" + value;
+    std::vector<std::string> text = splitLines(current);
+    const Location at = locate(text, section, key);
+    const std::string clean = oneLine(value);
     if (at.keyLine >= 0) {
-        lines[static_cast<size_t>(at.keyLine)] = entry;
+        std::string &line = text[static_cast<size_t>(at.keyLine)];
+        line = std::string(*keyOf(line)) + "=" + clean;
     } else if (at.sectionLine >= 0) {
-        lines.insert(lines.begin() + at.lastEntryLine + 1, entry);
+        text.insert(text.begin() + at.lastEntryLine + 1, key + "=" + clean);
     } else {
-        lines.push_back("[" + section + "]");
-        lines.push_back(entry);
+        if (!text.empty() && !trim(text.back()).empty())
+            text.emplace_back();
+        text.push_back("[" + section + "]");
+        text.push_back(key + "=" + clean);
     }
 
+    size_t size = 0;
+    for (const std::string &line : text)
+        size += line.size() + 2;
     std::string bytes;
-    for (const std::string &line : lines) {
+    bytes.reserve(size);
+    for (const std::string &line : text) {
         bytes += line;
         bytes += "\r\n";
     }
-    // A whole new file replaces the old one, so a failed write never leaves half a file.
-    QSaveFile out(QString::fromStdString(path_));
-    if (!out.open(QIODevice::WriteOnly)
-        || out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !out.commit())
-        throw ProfileWriteError("Unable to write to " + path_);
+    return bytes;
+}
+
+} // namespace
+
+void ProfileFile::writeString(const std::string &section, const std::string &key, const std::string &value)
+{
+    const auto edit = [&](const std::string &current) { return withKey(current, section, key, value); };
+    if (!RewriteFile(path_, edit))
+        throw ProfileWriteError("Unable to write to " + messagePath(path_));
 }
 
 int ProfileFile::readInteger(const std::string &section, const std::string &key, int defaultValue) const
 {
-    const auto value = parseInteger(readString(section, key, std::string()));
-    return value ? static_cast<int>(*value) : defaultValue;
+    const auto value = ParseProfileInteger(readString(section, key, std::string()));
+    return value ? *value : defaultValue;
 }
 
 void ProfileFile::writeInteger(const std::string &section, const std::string &key, int value)

@@ -1,20 +1,29 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
-// Raised when a key cannot be written; the message is "Unable to write to <path>".
+// Raised when a key cannot be written. The message is "Unable to write to <path>",
+// 8-bit text like every program text (show it with toScreen).
 class ProfileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// An INI ("profile") file read and written one key at a time, keeping the rules
-// operators' existing settings files were written with: case-insensitive section
-// and key names, new sections and keys appended, unknown lines kept, CR LF,
-// 8-bit text, values read into at most 2047 characters.
+// An INI ("profile") file read and written one key at a time, with the rules of the
+// Windows profile functions that operators' existing settings files were written by:
+// case-insensitive section and key names, blanks around names and values ignored,
+// a value in matching quotes read without them, new sections appended in order of
+// first write, new keys appended at the end of their section, unknown lines and the
+// order of the file kept, CR LF, 8-bit text, values read into at most 2047 characters.
+// Nothing is held between calls: every read looks at the file, every write reaches it.
 class ProfileFile {
 public:
+    // Windows reads a value into a 2048-byte buffer, terminator included.
+    static constexpr size_t MaxValueLength = 2047;
+
     explicit ProfileFile(std::string path);
 
     const std::string &path() const { return path_; }
@@ -22,17 +31,23 @@ public:
     // A present but empty value gives the empty text, not the default.
     std::string readString(const std::string &section, const std::string &key,
                            const std::string &defaultValue) const;
-    // Writes straight to the file; throws ProfileWriteError when it cannot.
+    // Writes straight to the file; throws ProfileWriteError when it cannot, and then
+    // the file is as it was before this call.
     void writeString(const std::string &section, const std::string &key, const std::string &value);
 
     // Decimal, "0x"/"0X" or "$" hexadecimal; anything that does not convert gives the default.
     int readInteger(const std::string &section, const std::string &key, int defaultValue) const;
     void writeInteger(const std::string &section, const std::string &key, int value);
 
-    // Any integer other than 0 is true; written as "1" or "0".
+    // Read as an integer with default 1 or 0; any value other than 0 is true. Written as "1" or "0".
     bool readBool(const std::string &section, const std::string &key, bool defaultValue) const;
     void writeBool(const std::string &section, const std::string &key, bool value);
 
 private:
     std::string path_;
 };
+
+// The profile's integer form: decimal with an optional sign, or hexadecimal after "$"
+// (or after "0x"/"0X" when the text is longer than two characters). Hexadecimal takes
+// 32 bits and wraps, as the Windows runtime does; anything else gives no value.
+std::optional<int> ParseProfileInteger(std::string_view text);

@@ -1,0 +1,176 @@
+#include "export/Cabrillo.h"
+
+#include "logging/ContestState.h"
+#include "logging/LogTable.h"
+#include "logging/ReportField.h"
+#include "logging/ScreenText.h"
+#include "settings/FileWrite.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+const char *frequencyOf(const std::string &band)
+{
+    if (band == "160") return " 1800";
+    if (band == "80") return " 3500";
+    if (band == "40") return " 7000";
+    if (band == "20") return "14000";
+    if (band == "15") return "21000";
+    if (band == "10") return "28000";
+    return nullptr;
+}
+
+const char *cabrilloModeOf(const std::string &mode)
+{
+    if (mode == "CW") return "CW";
+    if (mode == "SSB") return "PH";
+    return nullptr;
+}
+
+// A received serial number as the operator typed it: blanks before the digits are
+// allowed, a sign too; anything after the digits, hexadecimal or an empty cell is not.
+std::optional<int64_t> receivedNumber(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > 0x80000000LL)
+            return std::nullopt;
+    }
+    if (!negative && value > 0x7FFFFFFFLL)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+// Numbers below 10 get "00", below 100 "0", in front of the text as it stands.
+void appendPadded(std::string &out, int64_t value, std::string_view text)
+{
+    if (value < 10)
+        out += "00";
+    else if (value < 100)
+        out += "0";
+    out += text;
+}
+
+std::string messagePath(const std::string &path)
+{
+    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+std::string buildCabrillo(const ContestState &state, const LogTable &log)
+{
+    const bool byExchange = state.CbExchange && !state.CbNumber;
+    if (state.CbExchange == state.CbNumber)
+        throw CabrilloError("Nothing was exported: tick exactly one of \"Exchange\" and \"Number\" "
+                            "in the setup panel (Setup, Ctrl+S) to choose what the QSO lines carry.");
+
+    const int count = std::clamp(state.QsoCount, 0, log.rowCount());
+    std::string out;
+    out.reserve(256 + static_cast<size_t>(count) * 96);
+    out += "START-OF-LOG: 2.0\r\n"
+           "CREATED-BY: Quillfeather 1.01\r\n";
+    out += "CALLSIGN: " + state.MyCall + "\r\n";
+    out += "CONTEST: \r\n"
+           "CATEGORY: \r\n";
+    out += "OPERATORS: " + state.MyCall + "\r\n";
+    out += "NAME: \r\n"
+           "ADDRESS: \r\n"
+           "ADDRESS: \r\n"
+           "EMAIL: \r\n";
+
+    for (int i = 0; i < count; ++i) {
+        const QsoRow &row = log.row(i);
+        const char *frequency = frequencyOf(row.Band);
+        if (!frequency)
+            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band
+                                + "\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
+        const char *mode = cabrilloModeOf(row.Mode);
+        if (!mode)
+            throw CabrilloError("Row " + std::to_string(i + 1) + ", mode cell: \"" + row.Mode
+                                + "\" is not CW or SSB. Correct it in the log; nothing was exported.");
+
+        out += "QSO: ";
+        out += frequency;
+        out += ' ';
+        out += mode;
+        out += ' ';
+        out += row.Date.empty() ? state.LogDate : row.Date;
+        out += ' ';
+        for (char c : row.Time)
+            if (c != ':')
+                out += c;
+        out += ' ';
+        out += state.MyCall;
+        out += ReportField(state.MyCall, row.Mode);
+        if (byExchange) {
+            out += state.MyYearLic;
+        } else {
+            const std::string sent = std::to_string(i + 1);
+            appendPadded(out, i + 1, sent);
+        }
+        out += "      ";
+        out += row.Call;
+        out += ReportField(row.Call, row.Mode);
+        if (byExchange) {
+            out += row.Exchange;
+        } else {
+            const auto value = receivedNumber(row.Exchange);
+            if (!value)
+                throw CabrilloError("'" + row.Exchange + "' is not a valid integer value");
+            // Blanks before the digits would split the Cabrillo field in two.
+            std::string_view digits = row.Exchange;
+            digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
+            appendPadded(out, *value, digits);
+        }
+        out += "\r\n";
+    }
+    out += "END-OF-LOG:\r\n";
+    return out;
+}
+
+} // namespace
+
+std::string CabrilloFilePath(const ContestState &state, const std::string &folder)
+{
+    return folder + QFile::encodeName(toScreen(state.MyCall)).toStdString() + ".cbr";
+}
+
+void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder)
+{
+    const std::string bytes = buildCabrillo(state, log);
+    const std::string path = CabrilloFilePath(state, folder);
+
+    FileReplaceOptions options;
+    options.syncToDisk = true;  // the operator sends this file away; it must be on the disk
+    options.createAttempts = 2;  // a virus checker or viewer holding the folder often lets go at once
+    const FileWriteResult result = ReplaceFileWhole(path, bytes, options);
+    if (result.outcome == FileWriteResult::CreateFailed)
+        throw CabrilloError("Cannot create file \"" + messagePath(path) + "\". " + result.reason);
+    if (result.outcome == FileWriteResult::WriteFailed)
+        throw CabrilloError("Cannot write file \"" + messagePath(path) + "\". " + result.reason);
+}
+
+QString CabrilloConfirmationText()
+{
+    return QString::fromUtf8(u8"Si prepričan, da izvažaš prave podatke?\n\r"
+                             u8"Če si izvoz že opravil in vmes spreminjal dnevnik, si lahko izvoziš nepravilne podatke,\n\r"
+                             u8"Če je pravi dnevnik pritisni tipko - OK !\n\r"
+                             u8"Tudi če si dnevnik že izvozil in to storiš še enkrat brez, da si spreminjal dnevnik, ni nič narobe.");
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+#include <string>
+
+class LogTable;
+struct ContestState;
+
+// Why an export stopped, in words for the operator: 8-bit text like every program
+// text (show it with toScreen). When it is raised no export file has been replaced.
+class CabrilloError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The export's file: the program's folder (ending with '/'), the own call as it
+// stands, ".cbr".
+std::string CabrilloFilePath(const ContestState &state, const std::string &folder);
+
+// Writes the Cabrillo 2.0 file of the first QsoCount rows of the log. The file is
+// written beside the old one and renamed over it only when complete, so any stop
+// leaves an earlier export as it was. Throws CabrilloError when both or neither of
+// "Exchange" and "Number" are ticked, when a band or mode cell is outside the
+// export's tables, when a received number is not an integer with "Number" ticked,
+// and when the file cannot be created or written.
+void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder);
+
+// The question "Save CBR" asks before exporting: four lines joined by line feed
+// then carriage return. Only "OK" exports.
+QString CabrilloConfirmationText();

@@ -1,0 +1,254 @@
+#include "export/Cabrillo.h"
+
+#include "logging/ContestState.h"
+#include "logging/LogTable.h"
+
+#include "settings/SettingsTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+const std::string kHeader = crlf(
+    "START-OF-LOG: 2.0\n"
+    "CREATED-BY: Quillfeather 1.01\n"
+    "CALLSIGN: S59ABC\n"
+    "CONTEST: \n"
+    "CATEGORY: \n"
+    "OPERATORS: S59ABC\n"
+    "NAME: \n"
+    "ADDRESS: \n"
+    "ADDRESS: \n"
+    "EMAIL: \n");
+const std::string kEnd = "END-OF-LOG:\r\n";
+
+struct Station {
+    ContestState state;
+    LogTable log;
+
+    Station()
+    {
+        state.MyCall = "S59ABC";
+        state.MyYearLic = "1999";
+        state.LogDate = "2013-04-14";
+    }
+    void add(const QsoRow &row)
+    {
+        const int n = state.QsoCount++;
+        if (n >= log.rowCount())
+            log.setRowCount(n + 1);
+        log.setRow(n, row);
+    }
+};
+
+std::string exportedFile(const TestFolder &dir)
+{
+    return readFileBytes(dir.file("S59ABC.cbr"));
+}
+
+QStringList filesIn(const TestFolder &dir)
+{
+    return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The message the export stops with, or "" when it did not stop.
+std::string stopMessage(const Station &s, const TestFolder &dir)
+{
+    try {
+        ExportCabrillo(s.state, s.log, dir.path());
+    } catch (const CabrilloError &e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Cabrillo, EmptyLogIsTheHeaderAndTheEnd)
+{
+    TestFolder dir;
+    Station s;
+    s.state.CbExchange = true;
+    ExportCabrillo(s.state, s.log, dir.path());
+    EXPECT_EQ(exportedFile(dir), kHeader + kEnd);
+    EXPECT_EQ(CabrilloFilePath(s.state, dir.path()), dir.file("S59ABC.cbr"));
+}
+
+TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsAndTimes)
+{
+    TestFolder dir;
+    Station s;
+    s.state.CbExchange = true;
+    s.add({"07:12", "S51X", "1987", "1", "40", "CW", ""});
+    s.add({"0713", "9A2AA", "2001", "2", "80", "SSB", ""});
+    s.add({"14:07", "OE1XYZ", "", "3", "160", "CW", ""});
+    s.add({"15:30", "S5ABCDEFGHIJKLMN", "55", "4", "20", "SSB", ""});
+    s.add({"23:59", "K1ABC", "X", "5", "15", "CW", ""});
+    s.add({"00:00", "W1AW", "5NN", "6", "10", "SSB", ""});
+    s.log.setRowCount(8);  // rows past QsoCount are not part of the log
+    s.log.setRow(7, {"01:00", "STALE", "1", "8", "20", "CW", ""});
+
+    ExportCabrillo(s.state, s.log, dir.path());
+    const std::string expected = kHeader + crlf(
+        "QSO:  7000 CW 2013-04-14 0712 S59ABC       599 1999      S51X         599 1987\n"
+        "QSO:  3500 PH 2013-04-14 0713 S59ABC        59 1999      9A2AA         59 2001\n"
+        "QSO:  1800 CW 2013-04-14 1407 S59ABC       599 1999      OE1XYZ       599 \n"
+        "QSO: 14000 PH 2013-04-14 1530 S59ABC        59 1999      S5ABCDEFGHIJKLMN 59 55\n"
+        "QSO: 21000 CW 2013-04-14 2359 S59ABC       599 1999      K1ABC        599 X\n"
+        "QSO: 28000 PH 2013-04-14 0000 S59ABC        59 1999      W1AW          59 5NN\n") + kEnd;
+    EXPECT_EQ(exportedFile(dir), expected);
+
+    ExportCabrillo(s.state, s.log, dir.path());  // again, unchanged
+    EXPECT_EQ(exportedFile(dir), expected);
+    EXPECT_EQ(filesIn(dir), QStringList({"S59ABC.cbr"}));
+}
+
+TEST(Cabrillo, NumberChoicePadsToThreeDigits)
+{
+    TestFolder dir;
+    Station s;
+    s.state.CbNumber = true;
+    for (int n = 1; n <= 101; ++n) {
+        std::string received = "5";
+        if (n == 1) received = "7";
+        if (n == 10) received = "42";
+        if (n == 100) received = "123";
+        if (n == 101) received = "007";
+        if (n == 50) received = "  8";  // a second blank typed after the call
+        s.add({"12:00", "S51A", received, std::to_string(n), "20", "CW", ""});
+    }
+    ExportCabrillo(s.state, s.log, dir.path());
+
+    std::string expected = kHeader;
+    for (int n = 1; n <= 101; ++n) {
+        char line[128];
+        std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 %03d      S51A         599 005\r\n", n);
+        if (n == 1) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 001      S51A         599 007\r\n");
+        if (n == 10) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 010      S51A         599 042\r\n");
+        if (n == 50) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 050      S51A         599 008\r\n");
+        if (n == 100) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 100      S51A         599 123\r\n");
+        if (n == 101) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 101      S51A         599 00007\r\n");
+        expected += line;
+    }
+    expected += kEnd;
+    EXPECT_EQ(exportedFile(dir), expected);
+}
+
+TEST(Cabrillo, EachLineCarriesItsOwnQsosDate)
+{
+    TestFolder dir;
+    Station s;
+    s.state.CbExchange = true;
+    s.state.LogDate = "2013-04-16";
+    s.add({"23:58", "S51X", "1987", "1", "80", "CW", "2013-04-14"});
+    s.add({"00:03", "S52Y", "1990", "2", "80", "CW", "2013-04-15"});
+    s.add({"00:04", "S53Z", "1991", "3", "80", "CW", ""});  // an emptied row refilled by hand
+    ExportCabrillo(s.state, s.log, dir.path());
+    EXPECT_EQ(exportedFile(dir), kHeader + crlf(
+        "QSO:  3500 CW 2013-04-14 2358 S59ABC       599 1999      S51X         599 1987\n"
+        "QSO:  3500 CW 2013-04-15 0003 S59ABC       599 1999      S52Y         599 1990\n"
+        "QSO:  3500 CW 2013-04-16 0004 S59ABC       599 1999      S53Z         599 1991\n") + kEnd);
+}
+
+// Every stop leaves the earlier good export exactly as it was and no temporary file.
+class CabrilloStops : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        s.state.CbExchange = true;
+        s.add({"07:12", "S51X", "12", "1", "40", "CW", ""});
+        s.add({"07:13", "S52Y", "13", "2", "40", "SSB", ""});
+        ExportCabrillo(s.state, s.log, dir.path());
+        good = exportedFile(dir);
+    }
+    void expectEarlierExportKept()
+    {
+        EXPECT_EQ(exportedFile(dir), good);
+        EXPECT_EQ(filesIn(dir), QStringList({"S59ABC.cbr"}));
+    }
+
+    TestFolder dir;
+    Station s;
+    std::string good;
+};
+
+TEST_F(CabrilloStops, BothOrNeitherChoiceTicked)
+{
+    for (bool both : {true, false}) {
+        s.state.CbExchange = s.state.CbNumber = both;
+        const std::string message = stopMessage(s, dir);
+        EXPECT_NE(message.find("tick exactly one of \"Exchange\" and \"Number\""), std::string::npos) << message;
+        EXPECT_NE(message.find("setup panel"), std::string::npos) << message;
+        expectEarlierExportKept();
+    }
+}
+
+TEST_F(CabrilloStops, ReceivedNumberThatIsNoInteger)
+{
+    s.state.CbExchange = false;
+    s.state.CbNumber = true;
+    for (const char *cell : {"12a", "", "12 ", "$1E", "1.5", "99999999999", "-"}) {
+        s.log.setCell(1, LogTable::ColExchange, cell);
+        EXPECT_EQ(stopMessage(s, dir), std::string("'") + cell + "' is not a valid integer value");
+        expectEarlierExportKept();
+    }
+}
+
+TEST_F(CabrilloStops, BandOrModeCellOutsideTheTables)
+{
+    s.log.setCell(1, LogTable::ColBand, "30");
+    std::string message = stopMessage(s, dir);
+    EXPECT_EQ(message, "Row 2, band cell: \"30\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
+    expectEarlierExportKept();
+
+    s.log.setCell(1, LogTable::ColBand, "40");
+    s.log.setCell(0, LogTable::ColMode, "PH");
+    message = stopMessage(s, dir);
+    EXPECT_EQ(message, "Row 1, mode cell: \"PH\" is not CW or SSB. Correct it in the log; nothing was exported.");
+    expectEarlierExportKept();
+}
+
+TEST_F(CabrilloStops, FileThatCannotBeWritten)
+{
+    {
+        FileSizeLimit limit(good.size() / 2);
+        s.add({"07:14", "S53Z", "14", "3", "40", "CW", ""});
+        const std::string message = stopMessage(s, dir);
+        EXPECT_EQ(message.rfind("Cannot write file \"" + dir.file("S59ABC.cbr") + "\". ", 0), 0u) << message;
+    }
+    expectEarlierExportKept();
+}
+
+TEST(Cabrillo, FileThatCannotBeCreatedSaysSo)
+{
+    TestFolder dir;
+    Station s;
+    s.state.CbExchange = true;
+    s.state.MyCall = "S59ABC/P";  // a "/" typed into the own call after the start
+    const std::string message = stopMessage(s, dir);
+    EXPECT_EQ(message.rfind("Cannot create file \"" + dir.file("S59ABC/P.cbr") + "\". ", 0), 0u) << message;
+    EXPECT_TRUE(filesIn(dir).isEmpty());
+
+    s.state.MyCall = "S59ABC";
+    const std::string gone = dir.path() + "gone/";
+    try {
+        ExportCabrillo(s.state, s.log, gone);
+        FAIL() << "no error";
+    } catch (const CabrilloError &e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + gone + "S59ABC.cbr\". ", 0), 0u) << e.what();
+    }
+}
+
+TEST(Cabrillo, ConfirmationIsFourLinesJoinedByLineFeedThenCarriageReturn)
+{
+    const QStringList lines = CabrilloConfirmationText().split(QStringLiteral("\n\r"));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral(u"Si prepri\u010Dan, da izva\u017Ea\u0161 prave podatke?"));
+    EXPECT_EQ(lines[2], QStringLiteral(u"\u010Ce je pravi dnevnik pritisni tipko - OK !"));
+}
+
+} // namespace

@@ -1,0 +1,397 @@
+#include "settings/MainSettings.h"
+
+#include "logging/ContestState.h"
+#include "settings/ProfileFile.h"
+
+#include "SettingsTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QLocale>
+
+#include <filesystem>
+
+namespace {
+
+const std::string kFirstClose = crlf(
+    "[GENERAL]\n"
+    "MyCall=S5\n"
+    "MyYearLic=\n"
+    "Mode=\n"
+    "EMode=-1\n"
+    "EExchange=\n"
+    "EBand=\n"
+    "cbExchange=0\n"
+    "cbNumber=0\n"
+    "\n"
+    "[VIEW]\n"
+    "MainTop=104\n"
+    "MainLeft=206\n"
+    "VisibleASCI=0\n"
+    "VisibleMemo=0\n"
+    "\n"
+    "[INFO]\n"
+    "LastDate=14.04.13\n"
+    "\n"
+    "[WK]\n"
+    "ComAuto=0\n"
+    "ComConnected=0\n"
+    "RunMode=0\n"
+    "EnterSendMsg=0\n"
+    "Speed=0\n"
+    "SpeedUp=0\n"
+    "SpeedMode=0\n"
+    "SpeedMin=0\n"
+    "SpeedMax=0\n"
+    "SpeedStep=1\n"
+    "Sidetone=0\n"
+    "\n"
+    "[Memo]\n"
+    "F1=\nF2=\nF3=\nF4=\nF5=\nF6=\nF7=\nF8=\nF9=\n"
+    "F1s=\nF2s=\nF3s=\nF4s=\nF5s=\nF6s=\nF7s=\nF8s=\nF9s=\n"
+    "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
+    "\n"
+    "[SHORT CHAR]\n"
+    "Short0T Check=0\n"
+    "Short0O Check=0\n"
+    "Short9N Check=0\n"
+    "\n"
+    "[WKSetup]\n"
+    "PaddleWatchdog=0\n"
+    "PaddleEcho=0\n"
+    "PaddleSwap=0\n"
+    "SerialEcho=0\n"
+    "AutoSpace=0\n"
+    "WordSpace=0\n"
+    "PaddleMode=0\n"
+    "SidetonePaddle=0\n"
+    "Lead=\n"
+    "Tail=\n"
+    "FirstCarExt=\n"
+    "KeyComp=\n"
+    "Ratio=\n"
+    "HangTime=0\n"
+    "\n"
+    "[REGISTER]\n"
+    "E0=0\n"
+    "R01=0\n"
+    "R09=0\n");
+
+std::string longText()
+{
+    std::string s;
+    for (int i = 0; i < 3000; ++i)
+        s += static_cast<char>('a' + i % 26);
+    return s;
+}
+
+TEST(MainSettings, FileNamesBesideTheProgram)
+{
+    EXPECT_EQ(MainSettingsFile("/opt/q/"), "/opt/q/Quillfeatherini.ini");
+    EXPECT_EQ(KeyerWindowFile("/opt/q/"), "/opt/q/Quillfeather.ini");
+}
+
+TEST(MainSettings, FirstStartThenCloseWritesEveryKeyInOrder)
+{
+    TestFolder dir;
+    ContestState state;
+    LoadMainSettings(state, dir.path());
+    EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));  // loading creates nothing
+    EXPECT_EQ(state.SpeedStep, 1);
+    EXPECT_EQ(state.MainTop, 104);
+    EXPECT_EQ(state.MainLeft, 206);
+    EXPECT_EQ(state.EModeIndex, -1);
+    EXPECT_EQ(state.F[0], "");
+
+    state.MyCall = "S5";  // what the main window makes of an empty own call
+    SaveMainSettings(state, dir.path(), "14.04.13");
+    EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
+}
+
+TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
+{
+    TestFolder dir;
+    const std::string text = longText();
+    writeFileBytes(MainSettingsFile(dir.path()), crlf(
+        "[general]\n"
+        "mycall=S59ABC/P\n"
+        "MyYearLic=1999\n"
+        " Mode = CW \n"
+        "EMode=0\n"
+        "EExchange=2001\n"
+        "EBand=40\n"
+        "CBNUMBER=1\n"
+        "Locator=JN76\n"
+        "[View]\n"
+        "MainTop=300\n"
+        "MainLeft=$1E\n"
+        "VisibleMemo=2\n"
+        "[EXTRA]\n"
+        "Foo=bar\n"
+        "[WK]\n"
+        "Speed=0x1E\n"
+        "SpeedMax=letters\n"
+        "SpeedStep=3\n"
+        "[Memo]\n"
+        "F1=" + text + "\n"
+        "F2s=TU \"QRZ\"\n"
+        "F3=  S5  599 #  \n"
+        "[REGISTER]\n"
+        "R09=$A5\n"));
+
+    ContestState state;
+    state.SpeedMax = 40;  // a key that does not convert keeps what the setting held
+    LoadMainSettings(state, dir.path());
+    EXPECT_EQ(state.MyCall, "S59ABC/P");
+    EXPECT_EQ(state.MyYearLic, "2001");
+    EXPECT_EQ(state.Mode, "CW");
+    EXPECT_EQ(state.EModeIndex, 0);
+    EXPECT_EQ(state.Band, "40");
+    EXPECT_TRUE(state.CbNumber);
+    EXPECT_FALSE(state.CbExchange);
+    EXPECT_EQ(state.MainTop, 300);
+    EXPECT_EQ(state.MainLeft, 30);
+    EXPECT_TRUE(state.VisibleMemo);
+    EXPECT_EQ(state.Speed, 30);
+    EXPECT_EQ(state.SpeedMax, 40);
+    EXPECT_EQ(state.SpeedStep, 1);
+    EXPECT_EQ(state.F[0], text.substr(0, 2047));
+    EXPECT_EQ(state.Fs[1], "TU \"QRZ\"");
+    EXPECT_EQ(state.F[2], "S5  599 #");
+    EXPECT_EQ(state.R09, 165);
+
+    SaveMainSettings(state, dir.path(), "14.04.13");
+    EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), crlf(
+        "[general]\n"
+        "mycall=S59ABC/P\n"
+        "MyYearLic=2001\n"
+        "Mode=CW\n"
+        "EMode=0\n"
+        "EExchange=2001\n"
+        "EBand=40\n"
+        "CBNUMBER=1\n"
+        "Locator=JN76\n"
+        "cbExchange=0\n"
+        "[View]\n"
+        "MainTop=300\n"
+        "MainLeft=30\n"
+        "VisibleMemo=1\n"
+        "VisibleASCI=0\n"
+        "[EXTRA]\n"
+        "Foo=bar\n"
+        "[WK]\n"
+        "Speed=30\n"
+        "SpeedMax=40\n"
+        "SpeedStep=1\n"
+        "ComAuto=0\n"
+        "ComConnected=0\n"
+        "RunMode=0\n"
+        "EnterSendMsg=0\n"
+        "SpeedUp=0\n"
+        "SpeedMode=0\n"
+        "SpeedMin=0\n"
+        "Sidetone=0\n"
+        "[Memo]\n"
+        "F1=" + text.substr(0, 2047) + "\n"
+        "F2s=TU \"QRZ\"\n"
+        "F3=S5  599 #\n"
+        "F2=\nF4=\nF5=\nF6=\nF7=\nF8=\nF9=\n"
+        "F1s=\nF3s=\nF4s=\nF5s=\nF6s=\nF7s=\nF8s=\nF9s=\n"
+        "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
+        "[REGISTER]\n"
+        "R09=165\n"
+        "E0=0\n"
+        "R01=0\n"
+        "\n"
+        "[INFO]\n"
+        "LastDate=14.04.13\n"
+        "\n"
+        "[SHORT CHAR]\n"
+        "Short0T Check=0\n"
+        "Short0O Check=0\n"
+        "Short9N Check=0\n"
+        "\n"
+        "[WKSetup]\n"
+        "PaddleWatchdog=0\n"
+        "PaddleEcho=0\n"
+        "PaddleSwap=0\n"
+        "SerialEcho=0\n"
+        "AutoSpace=0\n"
+        "WordSpace=0\n"
+        "PaddleMode=0\n"
+        "SidetonePaddle=0\n"
+        "Lead=\n"
+        "Tail=\n"
+        "FirstCarExt=\n"
+        "KeyComp=\n"
+        "Ratio=\n"
+        "HangTime=0\n"));
+}
+
+TEST(MainSettings, SpeedStepIsOneUnlessTheFileSaysOneOrTwo)
+{
+    const std::pair<const char *, int> cases[] = {
+        {"SpeedStep=2\n", 2}, {"SpeedStep=1\n", 1}, {"SpeedStep=3\n", 1},
+        {"SpeedStep=0\n", 1}, {"SpeedStep=-1\n", 1}, {"SpeedStep=$2\n", 2}, {"", 1},
+    };
+    for (const auto &[line, expected] : cases) {
+        TestFolder dir;
+        writeFileBytes(MainSettingsFile(dir.path()), crlf(std::string("[WK]\n") + line));
+        ContestState state;
+        state.SpeedStep = 2;  // the rule looks at the loaded value only
+        if (!*line)
+            state.SpeedStep = 0;
+        LoadMainSettings(state, dir.path());
+        EXPECT_EQ(state.SpeedStep, expected) << line;
+    }
+}
+
+TEST(MainSettings, MissingKeysLeaveTheSettingsAsTheyWere)
+{
+    TestFolder dir;
+    writeFileBytes(MainSettingsFile(dir.path()), crlf("[GENERAL]\nMyCall=S50A\n[WK]\nSpeed=abc\n"));
+    ContestState state;
+    state.MyYearLic = "1987";
+    state.Speed = 24;
+    state.R09 = 7;
+    state.Lead = "3";
+    state.F[8] = "73";
+    state.ComAuto = true;
+    LoadMainSettings(state, dir.path());
+    EXPECT_EQ(state.MyCall, "S50A");
+    EXPECT_EQ(state.MyYearLic, "1987");  // neither MyYearLic nor EExchange present
+    EXPECT_EQ(state.Speed, 24);
+    EXPECT_EQ(state.R09, 7);
+    EXPECT_EQ(state.Lead, "3");
+    EXPECT_EQ(state.F[8], "73");
+    EXPECT_TRUE(state.ComAuto);
+}
+
+// Every setting goes out and comes back: a state with every field set differently from
+// its start value saves, loads into a fresh state and saves to the same bytes.
+TEST(MainSettings, EverySettingComesBack)
+{
+    ContestState a;
+    a.MyCall = "S59ABC";
+    a.MyYearLic = "1999";
+    a.Mode = "SSB";
+    a.EModeIndex = 1;
+    a.Band = "15";
+    a.CbExchange = true;
+    a.CbNumber = true;
+    a.MainTop = -20;
+    a.MainLeft = 1900;
+    a.VisibleASCI = true;
+    a.VisibleMemo = true;
+    a.ComAuto = true;
+    a.ComConnected = true;
+    a.RunMode = true;
+    a.EnterSendMsg = true;
+    a.Speed = 32;
+    a.SpeedUp = 4;
+    a.SpeedMode = 2;
+    a.SpeedMin = 10;
+    a.SpeedMax = 45;
+    a.SpeedStep = 2;
+    a.Sidetone = 8;
+    for (size_t i = 0; i < 9; ++i) {
+        a.F[i] = "CQ " + std::to_string(i);
+        a.Fs[i] = "TU " + std::to_string(i);
+        a.FText[i] = "F" + std::to_string(i + 1) + " \xE8\x9A\x9E";  // Slovenian letters, 8-bit
+    }
+    a.Short0T = a.Short0O = a.Short9N = true;
+    a.PaddleWatchdog = a.PaddleEcho = a.PaddleSwap = a.SerialEcho = a.AutoSpace = a.WordSpace = true;
+    a.PaddleMode = 3;
+    a.SidetonePaddle = true;
+    a.Lead = "1";
+    a.Tail = "2";
+    a.FirstCarExt = "3";
+    a.KeyComp = "4";
+    a.Ratio = "50";
+    a.HangTime = 4;
+    a.E0 = 0x94;
+    a.R01 = 0x85;
+    a.R09 = -5;
+
+    TestFolder one, two;
+    SaveMainSettings(a, one.path(), "14.04.13");
+    ContestState b;
+    LoadMainSettings(b, one.path());
+    SaveMainSettings(b, two.path(), "14.04.13");
+    EXPECT_EQ(readFileBytes(MainSettingsFile(two.path())), readFileBytes(MainSettingsFile(one.path())));
+    EXPECT_EQ(b.FText[8], a.FText[8]);
+    EXPECT_EQ(b.R09, -5);
+    EXPECT_TRUE(b.Short9N);
+    EXPECT_EQ(b.SpeedStep, 2);
+}
+
+TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
+{
+    TestFolder dir;
+    const std::string missing = dir.path() + "gone/";
+    try {
+        SaveMainSettings(ContestState{}, missing, "14.04.13");
+        FAIL() << "no error";
+    } catch (const ProfileWriteError &e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + missing + "Quillfeatherini.ini");
+    }
+
+    ContestState state;
+    state.MyCall = "S5";
+    state.SpeedStep = 1;
+    const size_t limit = 300;
+    {
+        FileSizeLimit sizeLimit(limit);
+        try {
+            SaveMainSettings(state, dir.path(), "14.04.13");
+            FAIL() << "no error";
+        } catch (const ProfileWriteError &e) {
+            EXPECT_EQ(std::string(e.what()), "Unable to write to " + MainSettingsFile(dir.path()));
+        }
+    }
+    // The file holds the keys that fitted, exactly as a complete save begins, and not the next one.
+    const std::string partial = readFileBytes(MainSettingsFile(dir.path()));
+    ASSERT_LE(partial.size(), limit);
+    ASSERT_GT(partial.size(), limit / 2);
+    EXPECT_EQ(kFirstClose.substr(0, partial.size()), partial);
+    const size_t nextLineEnd = kFirstClose.find("=", partial.size());
+    const size_t nextKeyEnd = kFirstClose.find("\r\n", nextLineEnd);
+    EXPECT_GT(nextKeyEnd + 2, limit);
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"Quillfeatherini.ini"}));
+}
+
+TEST(MainSettings, KeyerWindowPositionSharesItsFileWithThePort)
+{
+    TestFolder dir;
+    KeyerWindowPosition position;
+    LoadKeyerWindowPosition(position, dir.path());
+    EXPECT_EQ(position.WKTop, 112);
+    EXPECT_EQ(position.WKLeft, 664);
+    EXPECT_FALSE(std::filesystem::exists(KeyerWindowFile(dir.path())));
+
+    writeFileBytes(KeyerWindowFile(dir.path()), crlf("[ComPort]\nPort=COM3\nBaudRate=1200\n[view]\nwktop=0x40\n"));
+    LoadKeyerWindowPosition(position, dir.path());
+    EXPECT_EQ(position.WKTop, 64);
+    EXPECT_EQ(position.WKLeft, 664);
+
+    position.WKLeft = -10;
+    SaveKeyerWindowPosition(position, dir.path());
+    EXPECT_EQ(readFileBytes(KeyerWindowFile(dir.path())),
+              crlf("[ComPort]\nPort=COM3\nBaudRate=1200\n[view]\nwktop=64\nWKLeft=-10\n"));
+    EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));
+}
+
+TEST(MainSettings, LastDateIsTheClocksLocalDateInTheSystemsShortForm)
+{
+    FixedClock clock;
+    clock.local = "2019-08-16";
+    const std::string text = SystemShortDate(clock);
+    EXPECT_EQ(text, QLocale::system().toString(QDate(2019, 8, 16), QLocale::ShortFormat).toStdString());
+    EXPECT_NE(text.find("16"), std::string::npos);
+}
+
+} // namespace
