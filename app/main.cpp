@@ -1,3 +1,4 @@
+#include "app/QuitSignals.h"
 #include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
@@ -6,6 +7,7 @@
 #include "logging/TfMain.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 int main(int argc, char **argv)
 {
@@ -22,6 +24,14 @@ int main(int argc, char **argv)
     Contest contest(state, table, clock, folder);
 
     TfMain fMain(contest);
+
+    // However the program is ended, the settings are saved as "Close" saves them.
+    watchQuitSignals([&fMain] { fMain.close(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &fMain, [&fMain](QSessionManager &) {
+        fMain.FormClose();
+    });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &fMain, [&fMain] { fMain.FormClose(); });
+
     fMain.show();
     return app.exec();
 }

@@ -3,6 +3,9 @@
 #include "logging/DurableFile.h"
 #include "logging/GuiSupport.h"
 #include "logging/ScreenText.h"
+#include "export/Cabrillo.h"
+#include "export/Launch.h"
+#include "settings/MainSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -341,9 +344,15 @@ void TfMain::FormCreate()
     displayChanged();
 }
 
-void TfMain::LoadSettings() {}
+void TfMain::LoadSettings()
+{
+    LoadMainSettings(c_.st, c_.folder);
+}
 
-void TfMain::SaveSettings() {}
+void TfMain::SaveSettings()
+{
+    SaveMainSettings(c_.st, c_.folder, SystemShortDate(c_.clock));
+}
 
 void TfMain::showEvent(QShowEvent *event)
 {
@@ -378,15 +387,18 @@ void TfMain::TimerTimeTimer()
 
 void TfMain::closeEvent(QCloseEvent *event)
 {
-    if (!closing_) {
-        closing_ = true;
-        FormClose();
-    }
+    FormClose();
     event->accept();
+    // The other windows close with this one, whatever they show.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
+// Saves the settings once, however the program is ended.
 void TfMain::FormClose()
 {
+    if (closing_)
+        return;
+    closing_ = true;
     guarded(this, [this] {
         c_.st.MainTop = y();
         c_.st.MainLeft = x();
@@ -662,7 +674,16 @@ void TfMain::Log1Click()
     guarded(this, [&] { c_.log.saveCopy(name.toStdString()); });
 }
 
-void TfMain::SaveCBRMenuClick() {}
+void TfMain::SaveCBRMenuClick()
+{
+    if (!confirm(this, CabrilloConfirmationText()))
+        return;
+    try {
+        ExportCabrillo(c_.st, c_.table, c_.folder);
+    } catch (const std::exception &e) {
+        showError(this, toScreen(e.what()));
+    }
+}
 
 void TfMain::OdpriLog1Click()
 {
@@ -686,13 +707,26 @@ void TfMain::SetupMenuClick()
     c_.openSetup();
 }
 
-void TfMain::ManMenuClick() {}
+void TfMain::ManMenuClick()
+{
+    OpenContestRules();
+}
 
-void TfMain::SendLogMenuClick() {}
+void TfMain::SendLogMenuClick()
+{
+    OpenLogReception();
+}
 
-void TfMain::UraTidewatch1Click() {}
+void TfMain::UraTidewatch1Click()
+{
+    StartTidewatch();
+}
 
-void TfMain::ByClick() {}
+void TfMain::ByClick()
+{
+    QMessageBox box(QMessageBox::Information, AboutCaption(), AboutText(), QMessageBox::Ok, this);
+    box.exec();
+}
 
 void TfMain::reportSkippedLines(const std::vector<int> &lines, const std::string &path)
 {

@@ -54,6 +54,8 @@ public:
     QTimer TimerStart, TimerTime;
 
     void ExitMenuClick();
+    // Saves the settings as "Close" does; for every other way the program ends.
+    void FormClose();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -66,7 +68,6 @@ private:
     void buildSetupPanel(QWidget *parent);
     void FormCreate();
     void FormShow();
-    void FormClose();
     void LoadSettings();
     void SaveSettings();
 
