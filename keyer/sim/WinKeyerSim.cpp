@@ -111,15 +111,17 @@ int keyingDits(const char *pattern)
     return dits;
 }
 
-std::string hex(const std::string &bytes)
+// "00 04 07 43 51  ...CQ": the bytes, then as text for the operator watching.
+std::string monitorLine(const char *arrow, const std::string &bytes)
 {
-    std::string out;
+    std::string out = arrow, text;
     char buf[4];
     for (unsigned char b : bytes) {
-        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", b);
+        std::snprintf(buf, sizeof buf, " %02X", b);
         out += buf;
+        text.push_back(b >= 32 && b < 127 ? static_cast<char>(b) : '.');
     }
-    return out;
+    return out + "  " + text;
 }
 
 } // namespace
@@ -234,15 +236,25 @@ void WinKeyerSim::turnKnob(int wpm)
 void WinKeyerSim::touchPaddle()
 {
     post([this] {
-        if (!hostOpen_)
+        if (!hostOpen_ || paddleDown_)
             return;
         // A paddle breaks in: whatever the host had buffered is dropped.
         buffer_.clear();
         phase_ = Phase::Idle;
         bufferedWpm_ = 0;
+        paddleDown_ = true;
         writeByte(198);
-        paddleActive_ = true;
-        paddleEnds_ = Clock::now() + dits(3, sendingWpm());
+    });
+}
+
+void WinKeyerSim::releasePaddle()
+{
+    post([this] {
+        if (!paddleDown_)
+            return;
+        paddleDown_ = false;
+        if (hostOpen_)
+            writeByte(statusByte());
     });
 }
 
@@ -401,8 +413,6 @@ void WinKeyerSim::run()
         Clock::time_point due = Clock::time_point::max();
         if (phase_ != Phase::Idle)
             due = nextAt_;
-        if (paddleActive_)
-            due = std::min(due, paddleEnds_);
         if (due != Clock::time_point::max()) {
             const auto left = std::max(Clock::duration::zero(), due - Clock::now());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
@@ -442,7 +452,7 @@ void WinKeyerSim::onBytes(const std::string &bytes)
         monitor = monitor_;
     }
     if (monitor)
-        monitor("<- " + hex(bytes));
+        monitor(monitorLine("<-", bytes));
     for (unsigned char b : bytes)
         onByte(b);
     {
@@ -491,6 +501,7 @@ void WinKeyerSim::execute(const std::string &frame)
             break;
         case 0x03:
             stopSending(false);
+            paddleDown_ = false;
             hostOpen_ = false;
             break;
         case 0x04:
@@ -576,23 +587,17 @@ WinKeyerSim::Clock::duration WinKeyerSim::dits(int count, int wpm) const
 
 void WinKeyerSim::stopSending(bool report)
 {
-    const bool wasActive = phase_ != Phase::Idle || keyDown_ || paddleActive_;
+    const bool wasActive = phase_ != Phase::Idle || keyDown_;
     buffer_.clear();
     phase_ = Phase::Idle;
     bufferedWpm_ = 0;
     keyDown_ = false;
-    paddleActive_ = false;
     if (report && wasActive)
         writeByte(192);
 }
 
 void WinKeyerSim::step(Clock::time_point now)
 {
-    if (paddleActive_ && now >= paddleEnds_) {
-        paddleActive_ = false;
-        if (phase_ == Phase::Idle)
-            writeByte(192);
-    }
     while (phase_ != Phase::Idle && now >= nextAt_) {
         if (phase_ == Phase::Keying) {
             // The character has gone out: echo it, then the letter space.
@@ -647,14 +652,15 @@ void WinKeyerSim::write(const std::string &bytes)
         hostOpenShown_ = hostOpen_;
         modeShown_ = mode_;
         // A host that does not read loses what the keyer says, as on a real line.
+        const auto at = Clock::now();
         n = ::write(master_, bytes.data(), bytes.size());
         if (n > 0) {
-            sentChunks_.push_back({bytes.substr(0, static_cast<size_t>(n)), Clock::now()});
+            sentChunks_.push_back({bytes.substr(0, static_cast<size_t>(n)), at});
             sent_ += sentChunks_.back().bytes;
         }
         monitor = monitor_;
     }
     changed_.notify_all();
     if (monitor && n > 0)
-        monitor("-> " + hex(bytes.substr(0, static_cast<size_t>(n))));
+        monitor(monitorLine("->", bytes.substr(0, static_cast<size_t>(n))));
 }

@@ -21,6 +21,8 @@ class WinKeyerSim {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // Bytes as one read or write moved them: `at` is when the keyer read them, or
+    // just before it wrote them.
     struct Chunk {
         std::string bytes;
         Clock::time_point at;
@@ -52,7 +54,9 @@ public:
 
     // The operator at the keyer.
     void turnKnob(int wpm);
+    // Paddle pressed: breaks in on the host's text (198) until released (192).
     void touchPaddle();
+    void releasePaddle();
     // Sends these bytes to the host as they stand, in one write.
     void sendRaw(const std::string &bytes);
 
@@ -74,7 +78,7 @@ public:
     bool waitUntil(const std::function<bool(const std::string &received, const std::string &sent)> &done,
                    std::chrono::milliseconds timeout) const;
 
-    // Told of each chunk received ("<- 00 02") and sent ("-> 17"), on the keyer's thread.
+    // Told of each chunk received ("<- 00 02  ..") and sent ("-> 17  ."), on the keyer's thread.
     void setMonitor(std::function<void(const std::string &line)> monitor);
 
 private:
@@ -118,8 +122,7 @@ private:
     Phase phase_ = Phase::Idle;
     char current_ = 0;
     Clock::time_point nextAt_{};
-    bool paddleActive_ = false;
-    Clock::time_point paddleEnds_{};
+    bool paddleDown_ = false;
     std::string frame_;   // command being collected
     size_t frameNeed_ = 0;
 

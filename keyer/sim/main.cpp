@@ -1,7 +1,7 @@
 // quillfeather-wksim: a WinKeyer on a pseudo-terminal for operating without hardware.
 // Prints the port to give the logger, then shows what the logger sends and what the
-// keyer answers. Commands on standard input: "knob NN", "paddle", "raw N N ...",
-// "unplug", "quit". Ctrl+C ends it.
+// keyer answers. Commands on standard input: "knob NN", "paddle" (a short touch),
+// "raw N N ..." (bytes to the logger), "unplug", "quit". Ctrl+C ends it.
 #include "keyer/sim/WinKeyerSim.h"
 
 #include <csignal>
@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -81,6 +82,8 @@ int main(int argc, char **argv)
                 std::printf("knob needs a speed in wpm\n");
         } else if (command == "paddle") {
             keyer.touchPaddle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            keyer.releasePaddle();
         } else if (command == "raw") {
             std::string bytes;
             int b;

@@ -301,17 +301,29 @@ TEST_F(WinKeyerSimTest, SpeedZeroFollowsTheKnob)
 
 TEST_F(WinKeyerSimTest, PaddleBreaksIn)
 {
-    sim.setTimeScale(0);
     openHost();
     sim.touchPaddle();
-    EXPECT_EQ(host->readBytes(2), b({198, 192}));
+    EXPECT_EQ(host->readBytes(1), b({198}));
+    EXPECT_EQ(host->readFor(100ms), "");  // held: no idle yet
+    sim.releasePaddle();
+    EXPECT_EQ(host->readBytes(1), b({192}));
 
-    sim.setTimeScale(1);
     host->write(b({0x02, 20}) + "TEST TEST TEST");
     EXPECT_EQ(host->readBytes(1), b({196}));
     sim.touchPaddle();
-    EXPECT_EQ(host->readThrough(192, 2000ms), b({198, 192}));
-    EXPECT_LT(sim.keyedText().size(), 4u);
+    EXPECT_EQ(host->readBytes(1), b({198}));
+    sim.releasePaddle();
+    EXPECT_EQ(host->readBytes(1), b({192}));
+    EXPECT_EQ(host->readFor(300ms), "");
+    EXPECT_LT(sim.keyedText().size(), 4u);  // the rest of the text was dropped
+}
+
+TEST_F(WinKeyerSimTest, ThePaddleSaysNothingOutsideHostMode)
+{
+    sim.touchPaddle();
+    sim.releasePaddle();
+    openHost();
+    EXPECT_EQ(host->readFor(100ms), "");
 }
 
 TEST_F(WinKeyerSimTest, RawBytesArriveInOneChunk)
