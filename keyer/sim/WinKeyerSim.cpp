@@ -226,7 +226,8 @@ void WinKeyerSim::setRevision(int revisionByte)
 void WinKeyerSim::turnKnob(int wpm)
 {
     post([this, wpm] {
-        const int step = std::clamp(wpm - potMin_, 0, 63);
+        // The knob turns only across the range the host set up, as the keyer scales it.
+        const int step = std::clamp(wpm - potMin_, 0, std::min(potRange_, 63));
         potWpm_ = potMin_ + step;
         if (hostOpen_)
             writeByte(128 + step);

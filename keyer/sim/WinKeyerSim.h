@@ -52,7 +52,8 @@ public:
     // The revision byte answered to Host Open (23 is a WinKeyer 2.3).
     void setRevision(int revisionByte);
 
-    // The operator at the keyer.
+    // The operator at the keyer. The knob stops at the ends of the pot range set by the
+    // host (10 to 46 wpm until it sends one).
     void turnKnob(int wpm);
     // Paddle pressed: breaks in on the host's text (198) until released (192).
     void touchPaddle();
@@ -114,7 +115,7 @@ private:
     int wpm_ = 20;          // Set WPM Speed; 0 follows the pot
     int bufferedWpm_ = 0;   // from a buffered speed change, 0 when none
     int potMin_ = 10;
-    int potRange_ = 36;
+    int potRange_ = 36;     // the pot spans potMin_ .. potMin_ + potRange_
     int potWpm_ = 20;
     bool keyDown_ = false;
     double scale_ = 1.0;

@@ -285,6 +285,10 @@ TEST_F(WinKeyerSimTest, KnobSendsSpeedPotBytes)
     ASSERT_TRUE(sim.waitForReceived(7, 1000ms));
     sim.turnKnob(20);
     EXPECT_EQ(host->readBytes(1), b({128 + 5}));
+    sim.turnKnob(60);  // the knob's end: 15 + 20
+    EXPECT_EQ(host->readBytes(1), b({128 + 20}));
+    sim.turnKnob(5);
+    EXPECT_EQ(host->readBytes(1), b({128}));
 }
 
 TEST_F(WinKeyerSimTest, SpeedZeroFollowsTheKnob)
