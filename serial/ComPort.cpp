@@ -188,8 +188,6 @@ std::string ComPortErrorText(const EComPort &error)
     return text;
 }
 
-// ---- setting groups ----
-
 void TComTimeouts::set(int &field, int v)
 {
     if (field == v)
@@ -301,8 +299,6 @@ void TComBuffer::Assign(const TComBuffer &s)
     outputSize_ = s.outputSize_;
     apply();
 }
-
-// ---- the port ----
 
 TCustomComPort::TCustomComPort(std::string name)
     : backend_(CreateComPortBackend()), handOff_(std::make_unique<ComHandOff>()), name_(std::move(name))
