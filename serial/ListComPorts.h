@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Fills List with the installed serial ports, sorted without regard to letter case,
+// character by character. When the system's list cannot be read, List stays as it is.
+void ListComPorts(std::vector<std::string> &List);
+
+// The same, from a given tty class folder (/sys/class/tty) and by-id folder (/dev/serial/by-id).
+void ListComPortsFrom(const std::string &ttyClassDir, const std::string &serialByIdDir,
+                      std::vector<std::string> &List);
+
+// Replaces the system's list (a keyer simulator's pseudo-terminal, tests); empty restores it.
+void SetComPortLister(std::function<void(std::vector<std::string> &)> lister);
+
+// Sorting of the port list: letter case ignored, so "/dev/ttyS10" comes before "/dev/ttyS2".
+bool ComPortNameLess(const std::string &a, const std::string &b);

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+// A pseudo-terminal standing in for the keyer: the port opens slavePath, the test
+// plays the keyer on the master side. The test keeps a slave descriptor of its own
+// so that the master stays usable while the port is closed and reopened.
+class PtyPair {
+public:
+    PtyPair()
+    {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        slavePath = name;
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    }
+    ~PtyPair()
+    {
+        closeMaster();
+        if (slave_ >= 0)
+            ::close(slave_);
+    }
+    PtyPair(const PtyPair &) = delete;
+    PtyPair &operator=(const PtyPair &) = delete;
+
+    void send(const std::string &bytes)
+    {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            if (n > 0)
+                done += static_cast<size_t>(n);
+            else
+                ::usleep(1000);
+        }
+    }
+
+    // Reads what the port sent until `count` bytes arrived or `ms` passed.
+    std::string receive(size_t count, int ms = 2000)
+    {
+        std::string got;
+        QElapsedTimer timer;
+        timer.start();
+        while (got.size() < count && timer.elapsed() < ms) {
+            pollfd p{master_, POLLIN, 0};
+            ::poll(&p, 1, 10);
+            char buffer[4096];
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0)
+                got.append(buffer, static_cast<size_t>(n));
+        }
+        return got;
+    }
+
+    void closeMaster()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+
+    std::string slavePath;
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+};
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool waitUntil(const std::function<bool()> &condition, int ms = 3000)
+{
+    QTimer tick;  // wakes the waiting loop now and then so the condition is looked at
+    tick.start(5);
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Keeps the event loop running for a while, delivering whatever arrives, without spinning.
+inline void runEventsFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
