@@ -556,10 +556,11 @@ private:
     termios2 saved_{};
     TComAppliedLine applied_;
     TComTimeoutValues timeouts_;
-    int inputSize_ = 1024;
     int outputSize_ = 1024;
-    bool discardNull_ = false;
 
+    // Set by the owner thread, read by the event thread too.
+    std::atomic<int> inputSize_{1024};
+    std::atomic<bool> discardNull_{false};
     std::atomic<unsigned> mask_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> lost_{false};

@@ -112,7 +112,7 @@ void idle(int seconds)
     };
     port.Open();
     QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     const double cpu0 = cpuSeconds();
     const auto wall0 = Clock::now();
     loop.exec();
