@@ -1,10 +1,13 @@
 #include "app/QuitSignals.h"
+#include "keyer/KeyerLink.h"
+#include "keyer/TfMemo.h"
 #include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
 #include "logging/GuiSupport.h"
 #include "logging/LogTable.h"
 #include "logging/TfMain.h"
+#include "serial/ComPort.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -23,7 +26,12 @@ int main(int argc, char **argv)
     SystemClock clock;
     Contest contest(state, table, clock, folder);
 
+    // The windows in their order: the main window (it loads the settings), the keyer
+    // options window with the keyer's port, the message panel.
     TfMain fMain(contest);
+    TComPort comPort;
+    KeyerLink link(contest, comPort);
+    TfMemo fMemo(link, &fMain);
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

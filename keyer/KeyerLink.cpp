@@ -9,7 +9,8 @@
 void ConfigureKeyerPort(TCustomComPort &port)
 {
     port.SetName("ComPort");
-    port.SetPort("COM7");
+    // USB keyers appear as the first USB serial device; the operator picks another in "Setup Com".
+    port.SetPort("ttyUSB0");
     port.SetBaudRate(br1200);
     port.SetDataBits(dbEight);
     port.SetStopBits(sbOneStopBit);
@@ -305,4 +306,10 @@ void KeyerLink::setMemoTuneCaption(const std::string &caption)
 {
     if (memo_)
         memo_->setTuneCaption(caption);
+}
+
+void KeyerLink::showMemoPanel()
+{
+    if (memo_)
+        memo_->setPanelVisible(true);
 }

@@ -21,7 +21,7 @@ struct KeyerRegisters {
 };
 
 // The keyer's port as the keyer needs it: 1200 baud, 8 data bits, no parity, one
-// stop bit, DTR on, RTS off, XON/XOFF both ways, "COM7" until the operator picks another.
+// stop bit, DTR on, RTS off, XON/XOFF both ways, /dev/ttyUSB0 until the operator picks another.
 void ConfigureKeyerPort(TCustomComPort &port);
 
 // The link to the WinKeyer: host mode on and off, the keyer's status bytes, and
@@ -71,6 +71,7 @@ public:
     void showMemoRun(bool run) override;
     void showMemoEsm(bool shown) override;
     void setMemoTuneCaption(const std::string &caption) override;
+    void showMemoPanel() override;
 
 private:
     void apply(const KeyerEffect &effect);

@@ -71,6 +71,8 @@ std::vector<int> Contest::formShow()
         display.EBandIndex = b;
     refresh();
     std::vector<int> skipped = log.countAndLoad();
+    if (st.VisibleMemo)
+        keyer().showMemoPanel();
     view().focusEntry();
     refresh();
     return skipped;

@@ -2,6 +2,8 @@
 
 #include "logging/EntryKeys.h"
 
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPalette>
 #include <QWidget>
@@ -46,6 +48,13 @@ QFont monoFont(int pixelSize, bool bold)
     f.setFixedPitch(true);
     f.setPixelSize(pixelSize);
     f.setBold(bold);
+    // The grid's columns were measured in Consolas, narrower than its stand-ins:
+    // keep the characters as wide as Consolas would draw them (0.55 of the size).
+    if (QFontInfo(f).family() != QLatin1String("Consolas")) {
+        const qreal width = QFontMetricsF(f).horizontalAdvance(QLatin1Char('0'));
+        if (width > 0.55 * pixelSize)
+            f.setPixelSize(qRound(pixelSize * 0.55 * pixelSize / width));
+    }
     return f;
 }
 

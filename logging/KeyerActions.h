@@ -23,6 +23,7 @@ public:
     virtual void showEsmBox(bool checked) = 0;  // the options window's ESM tick box
 
     // The message panel.
+    virtual void showMemoPanel() = 0;
     virtual bool memoVisible() const = 0;
     virtual void showMemoRun(bool run) = 0;
     virtual void showMemoEsm(bool shown) = 0;
@@ -41,6 +42,7 @@ public:
     void pressOpenCom() override {}
     void showOptions() override {}
     void showEsmBox(bool) override {}
+    void showMemoPanel() override {}
     bool memoVisible() const override { return false; }
     void showMemoRun(bool) override {}
     void showMemoEsm(bool) override {}

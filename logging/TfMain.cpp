@@ -99,7 +99,7 @@ void TfMain::buildWindow()
     frame->setObjectName(QStringLiteral("Panel1"));
     frame->setFrameShape(QFrame::Panel);
     frame->setFrameShadow(QFrame::Raised);
-    frame->setGeometry(14, 12, 469, 474);
+    frame->setGeometry(2, 12, 469, 474);
 
     LCall = label(frame, QStringLiteral("LCall"), QRect(8, 4, 220, 22), sansFont(16));
     LTest = label(frame, QStringLiteral("LTest"), QRect(240, 4, 220, 22), sansFont(16),
@@ -116,7 +116,9 @@ void TfMain::buildWindow()
     Log->verticalHeader()->setMinimumSectionSize(20);
     Log->verticalHeader()->setDefaultSectionSize(35);
     Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Log->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The six columns are a little wider than the grid, as they always were.
+    Log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Log->setTextElideMode(Qt::ElideNone);
     Log->setFocusPolicy(Qt::ClickFocus);  // the operator reaches the grid by mouse only
     Log->setTabKeyNavigation(false);
     Log->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -146,9 +148,9 @@ void TfMain::buildWindow()
     PWork->setGeometry(2, 353, 465, 108);
     PWork->setAutoFillBackground(true);
 
-    LClock = label(PWork, QStringLiteral("LClock"), QRect(6, 2, 100, 40), sansFont(32, true));
+    LClock = label(PWork, QStringLiteral("LClock"), QRect(4, 0, 96, 42), sansFont(32, true));
     setTextColor(LClock, Qt::blue);
-    LSecond = label(PWork, QStringLiteral("LSecond"), QRect(104, 6, 24, 18), sansFont(13));
+    LSecond = label(PWork, QStringLiteral("LSecond"), QRect(100, 6, 22, 18), sansFont(13));
 
     BMode = new QLineEdit(PWork);
     BMode->setObjectName(QStringLiteral("BMode"));
@@ -159,14 +161,14 @@ void TfMain::buildWindow()
     BMode->setText(QStringLiteral("  CW"));
     BMode->installEventFilter(this);
 
-    LMemo = label(PWork, QStringLiteral("LMemo"), QRect(64, 12, 50, 16), sansFont(11, true),
+    LMemo = label(PWork, QStringLiteral("LMemo"), QRect(62, 46, 58, 16), sansFont(11, true),
                   Qt::AlignRight | Qt::AlignVCenter);
-    LRun = label(PWork, QStringLiteral("LRun"), QRect(64, 32, 50, 16), sansFont(11, true),
+    LRun = label(PWork, QStringLiteral("LRun"), QRect(62, 62, 58, 16), sansFont(11, true),
                  Qt::AlignRight | Qt::AlignVCenter);
 
     ECall = new QLineEdit(PWork);
     ECall->setObjectName(QStringLiteral("ECall"));
-    ECall->setGeometry(120, 6, 227, 43);
+    ECall->setGeometry(124, 4, 227, 43);
     ECall->setFont(monoFont(32));
     ECall->setFrame(false);
     ECall->setValidator(new EntryLineValidator(ECall));
@@ -174,7 +176,7 @@ void TfMain::buildWindow()
     ECall->installEventFilter(this);
     connect(ECall, &QLineEdit::textChanged, this, &TfMain::ECallChange);
 
-    LInfo = label(PWork, QStringLiteral("LInfo"), QRect(120, 52, 140, 16), sansFont(11, true));
+    LInfo = label(PWork, QStringLiteral("LInfo"), QRect(124, 50, 136, 16), sansFont(11, true));
     setTextColor(LInfo, Qt::blue);
     LInfo1 = label(PWork, QStringLiteral("LInfo1"), QRect(262, 52, 85, 16), sansFont(11, true),
                    Qt::AlignRight | Qt::AlignVCenter);
@@ -195,11 +197,11 @@ void TfMain::buildWindow()
     setTextColor(LESM, Qt::red);
 
     LSpeed = label(PWork, QStringLiteral("LSpeed"), QRect(8, 76, 26, 20), sansFont(16));
-    LSpeed1 = label(PWork, QStringLiteral("LSpeed1"), QRect(34, 76, 36, 20), sansFont(16));
+    LSpeed1 = label(PWork, QStringLiteral("LSpeed1"), QRect(34, 76, 44, 20), sansFont(16));
     LSpeed1->setText(QStringLiteral("wpm"));
-    LSpeedPaddle = label(PWork, QStringLiteral("LSpeedPaddle"), QRect(72, 76, 30, 20), sansFont(16));
+    LSpeedPaddle = label(PWork, QStringLiteral("LSpeedPaddle"), QRect(80, 76, 30, 20), sansFont(16));
 
-    LQSO = label(PWork, QStringLiteral("LQSO"), QRect(120, 70, 140, 16), sansFont(11, true));
+    LQSO = label(PWork, QStringLiteral("LQSO"), QRect(124, 70, 120, 16), sansFont(11, true));
     LTransmit = label(PWork, QStringLiteral("LTransmit"), QRect(8, 92, 236, 14), sansFont(11, true));
 
     LDouble = label(PWork, QStringLiteral("LDouble"), QRect(262, 48, 200, 22), sansFont(16, true),

@@ -45,7 +45,7 @@ TEST(ComPortIni, KeyerPortWritesExactlyTheBasicKeys)
     TComPort port;
     keyerSettings(port);
     port.SaveSettingsToIni(file);
-    EXPECT_EQ(readFileBytes(file), "[VIEW]\r\nWKTop=112\r\n"
+    EXPECT_EQ(readFileBytes(file), "[VIEW]\r\nWKTop=112\r\n\r\n"
                                    "[ComPort]\r\nPort=COM7\r\nBaudRate=1200\r\nStopBits=1\r\nDataBits=8\r\n"
                                    "Parity=None\r\nFlowControl=Software\r\n");
 }
