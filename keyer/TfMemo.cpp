@@ -29,6 +29,7 @@ TfMemo::TfMemo(KeyerLink &link, QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint), link_(link), main_(mainWindow)
 {
     setObjectName(QStringLiteral("fMemo"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFont(sansFont(11));
     setAutoFillBackground(true);
 

@@ -434,6 +434,9 @@ void TfMain::focusEntry()
 {
     if (ECall->isHidden())
         return;
+    // The entry line takes the keyboard back even from the panel or the options window.
+    if (isVisible() && !isActiveWindow())
+        activateWindow();
     ECall->setFocus();
     caretToEnd();
 }
