@@ -273,13 +273,12 @@ private slots:
         QCOMPARE(w->ECall->text(), QString());  // the T never reaches the line
 
         // Esc clears the keyer's buffer but leaves the tune on; the panel's button reads TUNE.
+        // (The keyer's idle report that follows the cleared buffer is what ends the tune.)
         QTest::keyClick(w->ECall, Qt::Key_Escape);
-        QVERIFY(keyerGets("\x0A"));
-        QCOMPARE(memo->BTune->text(), QStringLiteral("TUNE"));
         QVERIFY(st->TuneOn);
-        QTest::keyClick(w->ECall, Qt::Key_T, Qt::ControlModifier);
-        QVERIFY(keyerGets(std::string("\x0B\x00", 2)));
-        QVERIFY(!st->TuneOn);
+        QCOMPARE(memo->BTune->text(), QStringLiteral("TUNE"));
+        QVERIFY(keyerGets("\x0A"));
+        QTRY_VERIFY(!st->TuneOn);
 
         // F10 twice returns to Run, ESM state 0 both times.
         QTest::keyClick(w->ECall, Qt::Key_F10);
