@@ -444,6 +444,7 @@ void TCustomComPort::Close()
     DoDSRChange(false);
     DoRLSDChange(false);
     DoBeforeClose();
+    backend_->drainOutput();
     if (const int error = backend_->purge(PURGE_TXABORT | PURGE_RXABORT); error != 0)
         ReportError(5, error);
     StopEventThread();

@@ -25,6 +25,8 @@ public:
     virtual int write(const char *data, int size, int &written) = 0;
     // Never blocks: takes at most size bytes of what is waiting.
     virtual int read(char *data, int size, int &got) = 0;
+    // Waits, within the write timeouts, until the driver has sent what was written.
+    virtual void drainOutput() = 0;
     virtual int inputQueue(int &count) = 0;
     virtual int modemStatus(unsigned &status) = 0;       // ComBits::MS_* bits
     virtual int purge(unsigned flags) = 0;               // ComBits::PURGE_* bits

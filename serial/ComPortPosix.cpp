@@ -273,26 +273,29 @@ public:
                 return EIO;
             }
         }
-        // The write is complete when the driver has sent the bytes, as the keyer link
-        // expects: a Host Close followed at once by closing the port must still go out.
-        for (;;) {
-            int queued = 0;
-            if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)
-                break;
-            if (limited && msLeft() == 0) {
-                // Time is up: what the driver still holds is not sent and not counted.
-                ::ioctl(fd_, TCFLSH, TCOFLUSH);
-                done -= std::min(done, queued);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
         written = done;
         if (mask_ & EV_TXEMPTY) {
             txPending_ = true;
             wake();
         }
         return 0;
+    }
+
+    // A write returns once the driver holds the bytes, so the operator's keys never
+    // wait for the line; closing waits here instead, so a Host Close still goes out.
+    void drainOutput() override
+    {
+        if (fd_ < 0 || lost_)
+            return;
+        using Clock = std::chrono::steady_clock;
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            return;
+        const uint64_t limitMs = uint64_t(timeouts_.WriteTotalTimeoutConstant)
+                               + uint64_t(timeouts_.WriteTotalTimeoutMultiplier) * uint64_t(queued);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(std::min<uint64_t>(limitMs, 60000));
+        while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     int read(char *data, int size, int &got) override

@@ -1,0 +1,116 @@
+// Prints the time from an Enter key in the entry line to the first byte of the
+// message at the keyer, with a 100,000-QSO log loaded and the simulated keyer on a
+// pseudo-terminal.
+#include "keyer/KeyerLink.h"
+#include "keyer/sim/WinKeyerSim.h"
+#include "logging/Contest.h"
+#include "logging/DurableFile.h"
+#include "logging/TfMain.h"
+#include "serial/ComPort.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class BenchClock : public Clock {
+public:
+    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
+    std::string localDate() const override { return "2013-04-14"; }
+};
+
+void waitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+void press(QWidget *w, int key)
+{
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &down);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    {
+        std::string text;
+        char line[96];
+        for (int i = 0; i < 100000; ++i) {
+            std::snprintf(line, sizeof line, "2013-04-14 %02d%02d S5A%05d %d 40 CW\r\n", (i / 60) % 24, i % 60, i,
+                          1950 + i % 70);
+            text += line;
+        }
+        appendDurably(folder + "S59ABC.log", text);
+    }
+
+    WinKeyerSim sim;
+    std::string error;
+    if (!sim.start(&error)) {
+        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+        return 1;
+    }
+    sim.setTimeScale(0);
+
+    ContestState st;
+    st.MyCall = "S59ABC";
+    st.Mode = "CW";
+    st.EModeIndex = 0;
+    st.Band = "40";
+    st.RunMode = true;
+    st.EnterSendMsg = true;
+    st.Speed = 24;
+    st.SpeedMode = 1;
+    st.F[0] = "CQ * TEST";
+    LogTable table;
+    BenchClock clock;
+    Contest contest(st, table, clock, folder);
+    TfMain w(contest);
+    TComPort port;
+    KeyerLink link(contest, port);
+    ConfigureKeyerPort(port);
+    port.SetPort(sim.slavePath());
+    link.setPause([](int) {});
+    w.show();
+    waitFor([&] { return st.QsoCount == 100000; }, 5000);
+    link.OpenKeyerLink();
+    waitFor([&] { return st.KeyerOnline; }, 2000);
+
+    std::vector<double> micros;
+    for (int i = 0; i < 300; ++i) {
+        waitFor([&] { return !st.KeyerBusy; }, 2000);
+        const size_t before = sim.receivedChunks().size();
+        const auto start = WinKeyerSim::Clock::now();
+        press(w.ECall, Qt::Key_Return);  // empty line in Run: the CQ goes out
+        waitFor([&] { return sim.receivedChunks().size() > before; }, 2000);
+        const auto chunks = sim.receivedChunks();
+        if (chunks.size() <= before)
+            continue;
+        micros.push_back(std::chrono::duration<double, std::micro>(chunks[before].at - start).count());
+    }
+    std::sort(micros.begin(), micros.end());
+    if (micros.empty()) {
+        std::fprintf(stderr, "no message reached the keyer\n");
+        return 1;
+    }
+    std::printf("Enter to first message byte at the keyer, 100,000 QSOs loaded, %zu presses: "
+                "median %.0f us, 90%% %.0f us, max %.0f us\n",
+                micros.size(), micros[micros.size() / 2], micros[micros.size() * 9 / 10], micros.back());
+    return 0;
+}
