@@ -3,7 +3,10 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -42,6 +45,15 @@ class TfMainTest : public QObject {
     {
         QTest::keyClicks(w->ECall, text);
         QTest::keyClick(w->ECall, Qt::Key_Return);
+    }
+    // Presses a button of the message box that the next action opens.
+    void answerNextBox(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, [button] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(button)->click();
+        });
     }
     QString cell(int row, int col) const { return w->Log->model()->index(row, col).data().toString(); }
 
@@ -159,6 +171,41 @@ private slots:
         QCOMPARE(cell(0, 1), QStringLiteral("S5ABD"));
         QTest::keyClicks(w->ECall, QStringLiteral("S5ABD"));
         QCOMPARE(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"));
+    }
+
+    void saveCbrWithNumbersAfterTheConfirmation()
+    {
+        w->cbNumber->setChecked(true);
+        st->MyYearLic = "95";
+        typeAndEnter(QStringLiteral("S5AAA 7"));
+        typeAndEnter(QStringLiteral("S5BBB 42"));
+        typeAndEnter(QStringLiteral("S5CCC 123"));
+        // Cancel exports nothing; OK exports.
+        answerNextBox(QMessageBox::Cancel);
+        w->SaveCBRMenu->trigger();
+        QVERIFY(!QFile::exists(dir->filePath(QStringLiteral("S5ABC.cbr"))));
+        answerNextBox(QMessageBox::Ok);
+        w->SaveCBRMenu->trigger();
+        QFile f(dir->filePath(QStringLiteral("S5ABC.cbr")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(f.readAll()),
+                 QStringLiteral("START-OF-LOG: 2.0\r\nCREATED-BY: Quillfeather 1.01\r\nCALLSIGN: S5ABC\r\n"
+                                "CONTEST: \r\nCATEGORY: \r\nOPERATORS: S5ABC\r\nNAME: \r\nADDRESS: \r\n"
+                                "ADDRESS: \r\nEMAIL: \r\n"
+                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 001      S5AAA        599 007\r\n"
+                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 002      S5BBB        599 042\r\n"
+                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 003      S5CCC        599 123\r\n"
+                                "END-OF-LOG:\r\n"));
+    }
+
+    void closeSavesTheSettings()
+    {
+        w->ExitMenu->trigger();
+        QFile f(dir->filePath(QStringLiteral("Quillfeatherini.ini")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(f.readAll());
+        QVERIFY(text.startsWith(QStringLiteral("[GENERAL]\r\nMyCall=S5ABC\r\n")));
+        QVERIFY(text.contains(QStringLiteral("MainLeft=")));
     }
 
     void titleBarHasNoCloseButton()
