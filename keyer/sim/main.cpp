@@ -3,6 +3,7 @@
 // keyer answers. Commands on standard input: "knob NN", "paddle" (a short touch),
 // "raw N N ..." (bytes to the logger), "unplug", "quit". Ctrl+C ends it.
 #include "keyer/sim/WinKeyerSim.h"
+#include "settings/ProfileFile.h"
 
 #include <csignal>
 #include <cstdio>
@@ -22,9 +23,11 @@ void onSignal(int) { interrupted = 1; }
 
 void usage()
 {
-    std::printf("usage: quillfeather-wksim [--fast] [--quiet]\n"
-                "  --fast   key ten times faster than the set speed\n"
-                "  --quiet  do not show the bytes going each way\n");
+    std::printf("usage: quillfeather-wksim [--fast] [--quiet] [--ini FILE]\n"
+                "  --fast      key ten times faster than the set speed\n"
+                "  --quiet     do not show the bytes going each way\n"
+                "  --ini FILE  make FILE (the logger's Quillfeather.ini) name this keyer's port;\n"
+                "              start the logger afterwards\n");
 }
 
 } // namespace
@@ -32,8 +35,11 @@ void usage()
 int main(int argc, char **argv)
 {
     bool fast = false, quiet = false;
+    std::string iniFile;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--fast") == 0) {
+        if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
+            iniFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--fast") == 0) {
             fast = true;
         } else if (std::strcmp(argv[i], "--quiet") == 0) {
             quiet = true;
@@ -60,6 +66,15 @@ int main(int argc, char **argv)
     }
     std::printf("%s\n", keyer.slavePath().c_str());
     std::fflush(stdout);
+    if (!iniFile.empty()) {
+        // The port list offers only real serial devices, so the simulator names itself.
+        try {
+            ProfileFile(iniFile).writeString("ComPort", "Port", keyer.slavePath());
+            std::printf("%s now names this port\n", iniFile.c_str());
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "quillfeather-wksim: %s\n", e.what());
+        }
+    }
 
     bool stdinOpen = true;
     std::string line;
