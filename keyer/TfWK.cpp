@@ -162,10 +162,10 @@ void TfWK::buildWindow()
     Label33 = label(this, QStringLiteral("F12 - Change ESM ON / OFF"), QRect(220, 36, 228, 16), "Label33");
 
     // Messages, left.
-    GroupMessages = group(this, QStringLiteral(" Program Messages "), QRect(8, 58, 322, 298), "GroupMessages");
-    label(GroupMessages, QStringLiteral("Run"), QRect(44, 18, 90, 16));
-    label(GroupMessages, QStringLiteral("S/P"), QRect(138, 18, 90, 16));
-    label(GroupMessages, QStringLiteral("Visual"), QRect(232, 18, 84, 16));
+    GroupMessages = group(this, QStringLiteral(" Program Messages "), QRect(8, 58, 300, 298), "GroupMessages");
+    label(GroupMessages, QStringLiteral("Run"), QRect(44, 18, 80, 16));
+    label(GroupMessages, QStringLiteral("S/P"), QRect(128, 18, 80, 16));
+    label(GroupMessages, QStringLiteral("Visual"), QRect(212, 18, 80, 16));
     for (int i = 0; i < 9; ++i) {
         const int y = 36 + i * 25;
         const QString n = QString::number(i + 1);
@@ -178,9 +178,9 @@ void TfWK::buildWindow()
             e->setValidator(new UpperCaseValidator(e));
             return e;
         };
-        EdF[i] = edit(QStringLiteral("EdF") + n, 44, 90);
-        EdFs[i] = edit(QStringLiteral("EdF") + n + QStringLiteral("s"), 138, 90);
-        EdFv[i] = edit(QStringLiteral("EdF") + n + QStringLiteral("v"), 232, 82);
+        EdF[i] = edit(QStringLiteral("EdF") + n, 44, 80);
+        EdFs[i] = edit(QStringLiteral("EdF") + n + QStringLiteral("s"), 128, 80);
+        EdFv[i] = edit(QStringLiteral("EdF") + n + QStringLiteral("v"), 212, 80);
         // The exchange and report messages in yellow, the fixed call boxes in blue, as on the message panel.
         if (i == 1 || i == 5 || i == 7 || i == 8)
             for (QLineEdit *e : {EdF[i], EdFs[i], EdFv[i]})
@@ -198,15 +198,15 @@ void TfWK::buildWindow()
         e->setText(QStringLiteral("!"));
         e->setReadOnly(true);
     }
-    CBESM = checkBox(GroupMessages, QStringLiteral("Enter send Message (ESM mode) F11 "), QRect(8, 264, 222, 22),
+    CBESM = checkBox(GroupMessages, QStringLiteral("Enter send Message (ESM mode) F11 "), QRect(8, 264, 224, 22),
                      "CBESM");
-    BClose = button(GroupMessages, QStringLiteral("Close"), QRect(236, 262, 78, 26), "BClose");
+    BClose = button(GroupMessages, QStringLiteral("Close"), QRect(234, 262, 58, 26), "BClose");
 
     // Timing, left below.
-    GroupTiming = group(this, QStringLiteral(" Time before - after TX out "), QRect(8, 360, 322, 209), "GroupTiming");
+    GroupTiming = group(this, QStringLiteral(" Time before - after TX out "), QRect(8, 360, 300, 209), "GroupTiming");
     const auto timingRow = [&](int row, const QString &caption) {
         label(GroupTiming, caption, QRect(8, 20 + row * 26, 180, 22));
-        return QRect(196, 20 + row * 26, 50, 22);
+        return QRect(190, 20 + row * 26, 60, 22);
     };
     ELead = digitsBox(GroupTiming, QStringLiteral("0"), timingRow(0, QStringLiteral("Lead Time")), "ELead");
     ETail = digitsBox(GroupTiming, QStringLiteral("0"), timingRow(1, QStringLiteral("Tail Time")), "ETail");
@@ -220,20 +220,20 @@ void TfWK::buildWindow()
     EHangTime->setGeometry(timingRow(5, QStringLiteral("Hang Time")));
     EHangTime->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     EHangTime->setCurrentIndex(0);
-    BWriteWK = button(GroupTiming, QStringLiteral("Write to winkeyer"), QRect(8, 176, 238, 26), "BWriteWK");
+    BWriteWK = button(GroupTiming, QStringLiteral("Write to winkeyer"), QRect(8, 176, 242, 26), "BWriteWK");
 
     // Port, middle top.
-    GroupCom = group(this, QStringLiteral(" Setup Com Port "), QRect(338, 58, 170, 150), "GroupCom");
-    BSetupCom = button(GroupCom, QStringLiteral("Setup Com"), QRect(8, 20, 74, 26), "BSetupCom",
+    GroupCom = group(this, QStringLiteral(" Setup Com Port "), QRect(314, 58, 180, 150), "GroupCom");
+    BSetupCom = button(GroupCom, QStringLiteral("Setup Com"), QRect(8, 20, 78, 26), "BSetupCom",
                        QStringLiteral("Nastavitve COM/USB Priključka"));
-    BOpenCom = button(GroupCom, QStringLiteral("Open Com"), QRect(88, 20, 74, 26), "BOpenCom");
-    CBComAutoConnect = checkBox(GroupCom, QStringLiteral("Auto Winkeyer"), QRect(8, 50, 154, 20), "CBComAutoConnect",
+    BOpenCom = button(GroupCom, QStringLiteral("Open Com"), QRect(92, 20, 80, 26), "BOpenCom");
+    CBComAutoConnect = checkBox(GroupCom, QStringLiteral("Auto Winkeyer"), QRect(8, 50, 164, 20), "CBComAutoConnect",
                                 QStringLiteral("Omogoča avtomatski zagon Winkeyer tasterja"));
     ShapeCom = lamp(GroupCom, QRect(8, 76, 18, 18), "ShapeCom");
-    LCCom = label(GroupCom, QStringLiteral("Port"), QRect(32, 76, 70, 18), "LCCom");
-    LBCom = label(GroupCom, QStringLiteral("BRate"), QRect(106, 76, 56, 18), "LBCom");
-    LInfo = label(GroupCom, QString(), QRect(8, 98, 154, 16), "LInfo");
-    LInfo1 = label(GroupCom, QString(), QRect(8, 114, 154, 32), "LInfo1");
+    LCCom = label(GroupCom, QStringLiteral("Port"), QRect(32, 76, 80, 18), "LCCom");
+    LBCom = label(GroupCom, QStringLiteral("BRate"), QRect(116, 76, 56, 18), "LBCom");
+    LInfo = label(GroupCom, QString(), QRect(8, 98, 164, 16), "LInfo");
+    LInfo1 = label(GroupCom, QString(), QRect(8, 114, 164, 32), "LInfo1");
     LInfo1->setWordWrap(true);
     LInfo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (QLabel *l : {LInfo, LInfo1}) {
@@ -243,30 +243,30 @@ void TfWK::buildWindow()
     }
 
     // Speed, middle.
-    GroupSpeed = group(this, QStringLiteral(" Speed WPM"), QRect(338, 212, 170, 244), "GroupSpeed");
-    label(GroupSpeed, QStringLiteral("PC Speed"), QRect(8, 20, 94, 22));
+    GroupSpeed = group(this, QStringLiteral(" Speed WPM"), QRect(314, 212, 180, 244), "GroupSpeed");
+    label(GroupSpeed, QStringLiteral("PC Speed"), QRect(8, 20, 100, 22));
     EdSpeed = named(new QSpinBox(GroupSpeed), "EdSpeed");
-    EdSpeed->setGeometry(104, 20, 58, 22);
+    EdSpeed->setGeometry(112, 20, 60, 22);
     EdSpeed->setRange(10, 50);
     EdSpeed->setValue(20);
-    label(GroupSpeed, QStringLiteral("Minimum speed"), QRect(8, 46, 94, 22));
+    label(GroupSpeed, QStringLiteral("Minimum speed"), QRect(8, 46, 100, 22));
     ESpeedMin = named(new QLineEdit(QStringLiteral("10"), GroupSpeed), "ESpeedMin");
-    ESpeedMin->setGeometry(104, 46, 58, 22);
+    ESpeedMin->setGeometry(112, 46, 60, 22);
     ESpeedMin->setReadOnly(true);
-    label(GroupSpeed, QStringLiteral("Maximum speed"), QRect(8, 72, 94, 22));
-    ESpeedMax = digitsBox(GroupSpeed, QStringLiteral("46"), QRect(104, 72, 58, 22), "ESpeedMax");
-    BSendSpeedRange = button(GroupSpeed, QStringLiteral("Send Speed range"), QRect(8, 98, 154, 24), "BSendSpeedRange");
-    label(GroupSpeed, QStringLiteral("Factor < >"), QRect(8, 126, 94, 22));
+    label(GroupSpeed, QStringLiteral("Maximum speed"), QRect(8, 72, 100, 22));
+    ESpeedMax = digitsBox(GroupSpeed, QStringLiteral("46"), QRect(112, 72, 60, 22), "ESpeedMax");
+    BSendSpeedRange = button(GroupSpeed, QStringLiteral("Send Speed range"), QRect(8, 98, 164, 24), "BSendSpeedRange");
+    label(GroupSpeed, QStringLiteral("Factor < >"), QRect(8, 126, 100, 22));
     UpSpeed = named(new QSpinBox(GroupSpeed), "UpSpeed");
-    UpSpeed->setGeometry(104, 126, 58, 22);
+    UpSpeed->setGeometry(112, 126, 60, 22);
     UpSpeed->setRange(1, 20);
     UpSpeed->setValue(5);
-    SM1 = radio(GroupSpeed, QStringLiteral("Speed pot only for paddle "), QRect(8, 152, 158, 20), "SM1");
-    SM2 = radio(GroupSpeed, QStringLiteral("Ignore keyer speed pot"), QRect(8, 172, 158, 20), "SM2");
-    SM3 = radio(GroupSpeed, QStringLiteral("Use keyer speed pot"), QRect(8, 192, 158, 20), "SM3");
+    SM1 = radio(GroupSpeed, QStringLiteral("Speed pot only for paddle "), QRect(8, 152, 168, 20), "SM1");
+    SM2 = radio(GroupSpeed, QStringLiteral("Ignore keyer speed pot"), QRect(8, 172, 168, 20), "SM2");
+    SM3 = radio(GroupSpeed, QStringLiteral("Use keyer speed pot"), QRect(8, 192, 168, 20), "SM3");
     SM2->setChecked(true);
-    RB1 = radio(GroupSpeed, QStringLiteral("Step 1"), QRect(8, 216, 72, 20), "RB1");
-    RB2 = radio(GroupSpeed, QStringLiteral("Step 2"), QRect(86, 216, 72, 20), "RB2");
+    RB1 = radio(GroupSpeed, QStringLiteral("Step 1"), QRect(8, 216, 76, 20), "RB1");
+    RB2 = radio(GroupSpeed, QStringLiteral("Step 2"), QRect(90, 216, 76, 20), "RB2");
     // Two separate choices share one group box.
     auto *speedModes = new QButtonGroup(GroupSpeed);
     for (QRadioButton *r : {SM1, SM2, SM3})
@@ -284,26 +284,25 @@ void TfWK::buildWindow()
     };
     for (int i = 0; i < 7; ++i) {
         const int y = 462 + i * 15;
-        LegendLabels[2 * i] = label(this, QString::fromUtf8(macros[i][0]), QRect(342, y, 12, 15));
-        LegendLabels[2 * i + 1] = label(this, QString::fromUtf8(macros[i][1]), QRect(354, y, 158, 15));
-        QFont bold = LegendLabels[2 * i]->font();
-        bold.setBold(true);
-        LegendLabels[2 * i]->setFont(bold);
+        LegendLabels[2 * i] = label(this, QString::fromUtf8(macros[i][0]), QRect(316, y, 12, 15));
+        LegendLabels[2 * i + 1] = label(this, QString::fromUtf8(macros[i][1]), QRect(328, y, 170, 15));
+        LegendLabels[2 * i]->setFont(sansFont(11, true));
+        LegendLabels[2 * i + 1]->setFont(sansFont(10));
     }
     for (int i = 0; i < 14; ++i)
         LegendLabels[i]->setObjectName(QStringLiteral("Label") + QString::number(17 + i));
 
     // Paddle, right.
-    GroupPaddle = group(this, QStringLiteral(" Paddle "), QRect(514, 58, 162, 188), "GroupPaddle");
-    label(GroupPaddle, QStringLiteral("Keying mode"), QRect(8, 18, 146, 16));
+    GroupPaddle = group(this, QStringLiteral(" Paddle "), QRect(500, 58, 176, 188), "GroupPaddle");
+    label(GroupPaddle, QStringLiteral("Keying mode"), QRect(8, 18, 160, 16));
     CBPaddleMode = named(new QComboBox(GroupPaddle), "CBPaddleMode");
-    CBPaddleMode->setGeometry(8, 34, 146, 22);
+    CBPaddleMode->setGeometry(8, 34, 160, 22);
     CBPaddleMode->addItems({QStringLiteral("Iambic B"), QStringLiteral("Iambic A"), QStringLiteral("Ultimatic"),
                             QStringLiteral("Bug Mode")});
     CBPaddleMode->setCurrentIndex(1);
     const QString enabled = QStringLiteral("Checked/Enabled/Vključeno");
     const auto paddleBox = [&](int row, const QString &text, const char *name, const QString &hint) {
-        return checkBox(GroupPaddle, text, QRect(8, 60 + row * 20, 150, 20), name, hint);
+        return checkBox(GroupPaddle, text, QRect(8, 60 + row * 20, 166, 20), name, hint);
     };
     CBPaddleEcho = paddleBox(0, QStringLiteral("Paddle Echoback "), "CBPaddleEcho", enabled);
     CBPaddleSwap = paddleBox(1, QStringLiteral("Paddle Swap"), "CBPaddleSwap", enabled);
@@ -313,39 +312,39 @@ void TfWK::buildWindow()
     CBPaddleWatchdog = paddleBox(5, QStringLiteral("Disable Paddle watchdog"), "CBPaddleWatchdog",
                                  QStringLiteral("Checked/Disabled/Izključeno "));
 
-    GroupSidetone = group(this, QStringLiteral(" Sidetone "), QRect(514, 248, 162, 84), "GroupSidetone");
-    label(GroupSidetone, QStringLiteral("Frequency sidetone"), QRect(8, 18, 146, 16));
+    GroupSidetone = group(this, QStringLiteral(" Sidetone "), QRect(500, 248, 176, 84), "GroupSidetone");
+    label(GroupSidetone, QStringLiteral("Frequency sidetone"), QRect(8, 18, 160, 16));
     ESidetone = named(new QComboBox(GroupSidetone), "ESidetone");
     ESidetone->setGeometry(8, 34, 80, 22);
     ESidetone->addItems({QStringLiteral("4000"), QStringLiteral("2000"), QStringLiteral("1333"),
                          QStringLiteral("1000"), QStringLiteral("800"), QStringLiteral("666"), QStringLiteral("571"),
                          QStringLiteral("500"), QStringLiteral("444")});
     ESidetone->setCurrentIndex(4);
-    CBSidetonePaddle = checkBox(GroupSidetone, QStringLiteral("Sidetone only on paddle"), QRect(8, 60, 150, 20),
+    CBSidetonePaddle = checkBox(GroupSidetone, QStringLiteral("Sidetone only on paddle"), QRect(8, 60, 166, 20),
                                 "CBSidetonePaddle");
 
-    GroupShort = group(this, QStringLiteral(" Short Caracter RST + myLIC "), QRect(514, 334, 162, 80), "GroupShort");
-    CBShort0T = checkBox(GroupShort, QStringLiteral("Short 0 = T"), QRect(8, 18, 146, 20), "CBShort0T");
-    CBShort0O = checkBox(GroupShort, QStringLiteral("Short 0 = O"), QRect(8, 38, 146, 20), "CBShort0O");
-    CBShort9N = checkBox(GroupShort, QStringLiteral("Short 9 = N"), QRect(8, 58, 146, 20), "CBShort9N");
+    GroupShort = group(this, QStringLiteral(" Short Caracter RST + myLIC "), QRect(500, 334, 176, 80), "GroupShort");
+    CBShort0T = checkBox(GroupShort, QStringLiteral("Short 0 = T"), QRect(8, 18, 160, 20), "CBShort0T");
+    CBShort0O = checkBox(GroupShort, QStringLiteral("Short 0 = O"), QRect(8, 38, 160, 20), "CBShort0O");
+    CBShort9N = checkBox(GroupShort, QStringLiteral("Short 9 = N"), QRect(8, 58, 160, 20), "CBShort9N");
 
-    GroupTune = group(this, QStringLiteral(" Pad Tune "), QRect(514, 416, 162, 86), "GroupTune");
+    GroupTune = group(this, QStringLiteral(" Pad Tune "), QRect(500, 416, 176, 86), "GroupTune");
     BTune = button(GroupTune, QStringLiteral("TUNE"), QRect(8, 20, 72, 26), "BTune",
                    QStringLiteral("Ctrl+T or Ctrl+F12 vklopi ali izklopi Tune, izklop tudi z ESC"));
     ShapePad = lamp(GroupTune, QRect(88, 20, 16, 16), "ShapePad");
-    LPad = label(GroupTune, QStringLiteral("Pad"), QRect(108, 20, 48, 16), "LPad");
+    LPad = label(GroupTune, QStringLiteral("Pad"), QRect(108, 20, 60, 16), "LPad");
     ShapePTT = lamp(GroupTune, QRect(88, 40, 16, 16), "ShapePTT");
-    LTun = label(GroupTune, QStringLiteral("Tun"), QRect(108, 40, 48, 16), "LTun");
+    LTun = label(GroupTune, QStringLiteral("Tun"), QRect(108, 40, 60, 16), "LTun");
     label(GroupTune, QStringLiteral("Paddle Speed"), QRect(8, 60, 92, 20));
-    LSpeedPaddle = label(GroupTune, QStringLiteral("10"), QRect(104, 60, 50, 20), "LSpeedPaddle");
+    LSpeedPaddle = label(GroupTune, QStringLiteral("10"), QRect(104, 60, 60, 20), "LSpeedPaddle");
     QFont bold = LSpeedPaddle->font();
     bold.setBold(true);
     LSpeedPaddle->setFont(bold);
 
-    GroupDriver = group(this, QStringLiteral(" Install USB driver "), QRect(514, 504, 162, 65), "GroupDriver");
-    LWindowsVersion = label(GroupDriver, QStringLiteral("Windows Version: "), QRect(8, 18, 146, 16),
+    GroupDriver = group(this, QStringLiteral(" Install USB driver "), QRect(500, 504, 176, 65), "GroupDriver");
+    LWindowsVersion = label(GroupDriver, QStringLiteral("Windows Version: "), QRect(8, 18, 160, 16),
                             "LWindowsVersion");
-    BInstalCH = button(GroupDriver, QStringLiteral("Install driver CH341"), QRect(8, 36, 146, 24), "BInstalCH");
+    BInstalCH = button(GroupDriver, QStringLiteral("Install driver CH341"), QRect(8, 36, 160, 24), "BInstalCH");
 }
 
 // Tick boxes, edits and spin boxes run their handlers for the program's changes as
