@@ -32,34 +32,21 @@ protected:
         ASSERT_TRUE(waitFor([&] { return rig.sim.received().ends_with(bytes({0x01, 0x01})); }));
     }
 
+    void expectClosed()
+    {
+        const WkDisplay &d = rig.link.display;
+        EXPECT_EQ(d.BOpenCom, "Open Com");
+        EXPECT_EQ(d.ShapeComColor, Colors::ColorRed);
+        EXPECT_EQ(d.LInfo + d.LInfo1, "");
+        EXPECT_FALSE(rig.st.ComConnected || rig.st.KeyerOnline);
+        EXPECT_EQ(rig.st.KeyerVersion, "");
+        EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorRed);
+    }
+
     KeyerRig rig;
     FakeOptionsView wk;
     std::vector<std::string> reported;
 };
-
-TEST_F(KeyerLinkTest, OpeningPutsTheKeyerInHostModeAndShowsItsAnswers)
-{
-    rig.link.OpenKeyerLink();
-    // Host Open, echo test, the program's speed and the fixed mode, then the options.
-    EXPECT_TRUE(rig.received(bytes({0x00, 0x02, 0x00, 0x04, 0x07, 0x02, 20, 0x0E, 0x94})))
-        << testing::PrintToString(rig.sim.received());
-    EXPECT_EQ(rig.pauses, (std::vector<int>{100, 500, 200}));
-    EXPECT_EQ(wk.loads, 1);
-    ASSERT_TRUE(waitFor([&] { return rig.link.display.LInfo1 == "WKConnected" && rig.st.KeyerOnline; }));
-    const WkDisplay &d = rig.link.display;
-    EXPECT_EQ(d.LInfo, "Winkeyer 2 - Open");
-    EXPECT_EQ(d.ShapeComColor, Colors::ColorGreen);
-    EXPECT_EQ(d.BOpenCom, "Close Com");
-    EXPECT_EQ(d.LCCom, rig.sim.slavePath());
-    EXPECT_TRUE(d.LCComBold);
-    EXPECT_EQ(d.LBCom, "1200");
-    EXPECT_TRUE(rig.st.ComConnected);
-    EXPECT_EQ(rig.st.KeyerVersion, "2");
-    EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorGreen);
-    // The status timer's tick: sidetone 4000 Hz, not on paddle only.
-    EXPECT_TRUE(rig.received(bytes({0x00, 0x02, 0x00, 0x04, 0x07, 0x02, 20, 0x0E, 0x94, 0x01, 0x01})));
-    EXPECT_TRUE(reported.empty());
-}
 
 TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
 {
@@ -144,16 +131,7 @@ TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
     rig.link.CloseKeyerLink();
     EXPECT_FALSE(rig.port.Connected());
     EXPECT_TRUE(rig.received(bytes({0x00, 0x03})));
-    const WkDisplay &d = rig.link.display;
-    EXPECT_EQ(d.BOpenCom, "Open Com");
-    EXPECT_EQ(d.ShapeComColor, Colors::ColorRed);
-    EXPECT_FALSE(d.LCComBold);
-    EXPECT_EQ(d.LInfo, "");
-    EXPECT_EQ(d.LInfo1, "");
-    EXPECT_FALSE(rig.st.ComConnected);
-    EXPECT_FALSE(rig.st.KeyerOnline);
-    EXPECT_EQ(rig.st.KeyerVersion, "");
-    EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorRed);
+    expectClosed();
     EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
 
     rig.link.CloseKeyerLink();
@@ -167,28 +145,9 @@ TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)
     openLink();
     rig.sim.unplug();
     ASSERT_TRUE(waitFor([&] { return !rig.port.Connected(); }));
-    const WkDisplay &d = rig.link.display;
-    EXPECT_EQ(d.BOpenCom, "Open Com");
-    EXPECT_EQ(d.ShapeComColor, Colors::ColorRed);
-    EXPECT_EQ(d.LInfo, "");
-    EXPECT_FALSE(rig.st.ComConnected);
-    EXPECT_FALSE(rig.st.KeyerOnline);
-    EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorRed);
+    expectClosed();
     // A Host Close written to the gone device would have failed and been reported.
     EXPECT_TRUE(reported.empty()) << reported.front();
-}
-
-TEST_F(KeyerLinkTest, FailedOpenShowsWhyAndChangesNothingElse)
-{
-    rig.port.SetPort(rig.folder + "no-such-port");
-    rig.link.BOpenComClick();
-    EXPECT_FALSE(rig.port.Connected());
-    EXPECT_FALSE(rig.link.display.LInfo1.empty());
-    EXPECT_EQ(rig.link.display.BOpenCom, "Open Com");
-    EXPECT_EQ(rig.link.display.ShapeComColor, Colors::ColorRed);
-    EXPECT_FALSE(rig.st.ComConnected);
-    EXPECT_TRUE(rig.pauses.empty());
-    EXPECT_EQ(wk.loads, 0);
 }
 
 } // namespace
