@@ -1,0 +1,153 @@
+// The keyer link over a pseudo-terminal with the simulated keyer at the far end.
+#include "KeyerRig.h"
+
+#include "logging/ErrorReport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class KeyerLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(rig.start(&error)) << error;
+        rig.link.setWindow(&wk);
+        setApplicationErrorHandler([this](const std::string &message) { reported.push_back(message); });
+    }
+    void TearDown() override { setApplicationErrorHandler(nullptr); }
+
+    // The port opened without host mode, so the keyer's bytes come only when the test sends them.
+    void openPlainPort()
+    {
+        rig.port.SetConnected(true);
+        ASSERT_TRUE(rig.port.Connected());
+    }
+    void openLink()
+    {
+        rig.link.OpenKeyerLink();
+        ASSERT_TRUE(waitFor([&] { return rig.st.KeyerOnline && rig.link.display.LInfo1 == "WKConnected"; }));
+        // The status timer's sidetone frame is the last the opening sends.
+        ASSERT_TRUE(waitFor([&] { return rig.sim.received().ends_with(bytes({0x01, 0x01})); }));
+    }
+
+    void expectClosed()
+    {
+        const WkDisplay &d = rig.link.display;
+        EXPECT_EQ(d.BOpenCom, "Open Com");
+        EXPECT_EQ(d.ShapeComColor, Colors::ColorRed);
+        EXPECT_EQ(d.LInfo + d.LInfo1, "");
+        EXPECT_FALSE(rig.st.ComConnected || rig.st.KeyerOnline);
+        EXPECT_EQ(rig.st.KeyerVersion, "");
+        EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorRed);
+    }
+
+    KeyerRig rig;
+    FakeOptionsView wk;
+    std::vector<std::string> reported;
+};
+
+TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
+{
+    openPlainPort();
+    int batches = 0;
+    auto decode = rig.port.OnRxChar;
+    rig.port.OnRxChar = [&](TCustomComPort &port, int count) {
+        ++batches;
+        decode(port, count);
+    };
+    rig.st.KeyerBusy = true;
+    rig.sim.sendRaw(bytes({23, 7, 196, 192}));
+    ASSERT_TRUE(waitFor([&] { return wk.command.ends_with(" BK"); }));
+    EXPECT_EQ(batches, 1);
+    const WkDisplay &d = rig.link.display;
+    EXPECT_EQ(d.LInfo, "Winkeyer 2 - Open");
+    EXPECT_EQ(d.LInfo1, "WKConnected");
+    EXPECT_FALSE(rig.st.KeyerBusy);
+    EXPECT_EQ(d.ShapePTTColor, Colors::ColorGreen);
+    // The revision and the echo reply are shown as characters, busy and idle are not.
+    EXPECT_EQ(wk.command, bytes({23, 7}) + " BK");
+    EXPECT_EQ(rig.main.display.LTransmit, bytes({23, 7}));
+}
+
+TEST_F(KeyerLinkTest, SpeedPotBytesOutsideThePotRangeAreIgnored)
+{
+    openPlainPort();
+    rig.st.SpeedMode = 2;
+    rig.sim.sendRaw(bytes({129}));
+    ASSERT_TRUE(waitFor([&] { return rig.st.PaddleSpeed == "11"; }));
+    EXPECT_EQ(rig.link.display.LSpeedPaddle, "11");
+    EXPECT_EQ(rig.main.display.LSpeedPaddle, "11");
+    EXPECT_EQ(rig.st.Speed, 11);
+    EXPECT_EQ(wk.edSpeed, 11);
+    EXPECT_EQ(rig.main.display.LSpeed, "11");
+
+    rig.sim.sendRaw(bytes({128}));
+    rig.sim.sendRaw(bytes({190}));
+    rig.sim.sendRaw("A");  // a marker: everything before it has been decoded
+    ASSERT_TRUE(waitFor([&] { return wk.command.ends_with("A"); }));
+    EXPECT_EQ(rig.st.PaddleSpeed, "11");
+    EXPECT_EQ(rig.st.Speed, 11);
+}
+
+TEST_F(KeyerLinkTest, PlusEmptiesTheCommandBoxButStaysOnTheSendingLine)
+{
+    openPlainPort();
+    wk.command = "QRL?";
+    rig.sim.sendRaw("TU+");
+    ASSERT_TRUE(waitFor([&] { return rig.main.display.LTransmit == "TU+"; }));
+    EXPECT_EQ(wk.command, "");
+}
+
+TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
+{
+    openPlainPort();
+    rig.st.RunMode = true;
+    rig.st.F[1] = "5NN #";
+    rig.st.Fs[1] = "TU 5NN #";
+    rig.st.MyYearLic = "95";
+    rig.mainView.entry = "S50A";
+
+    rig.sim.sendRaw(bytes({192}));
+    ASSERT_TRUE(waitFor([&] { return wk.command.ends_with(" BK"); }));
+    settle();
+    EXPECT_EQ(rig.sim.received(), "");
+
+    rig.st.CallStreaming = true;
+    rig.sim.sendRaw(bytes({192}));
+    EXPECT_TRUE(rig.received(" 5NN 95 ")) << rig.sim.received();
+    EXPECT_FALSE(rig.st.CallStreaming);
+    EXPECT_EQ(rig.st.LastKey, "F2");
+    EXPECT_EQ(rig.main.display.LMemo, "F2");
+    EXPECT_EQ(rig.st.EsmState, 1);
+    EXPECT_EQ(rig.mainView.entry, "S50A ");
+}
+
+TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
+{
+    openLink();
+    rig.sim.clearRecords();
+    rig.link.CloseKeyerLink();
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_TRUE(rig.received(bytes({0x00, 0x03})));
+    expectClosed();
+    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
+
+    rig.link.CloseKeyerLink();
+    settle();
+    EXPECT_EQ(rig.sim.received(), bytes({0x00, 0x03}));
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)
+{
+    openLink();
+    rig.sim.unplug();
+    ASSERT_TRUE(waitFor([&] { return !rig.port.Connected(); }));
+    expectClosed();
+    // A Host Close written to the gone device would have failed and been reported.
+    EXPECT_TRUE(reported.empty()) << reported.front();
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+// The options window's decisions without the window: limits, frames and keys.
+#include "KeyerRig.h"
+
+#include "logging/EntryKeys.h"
+#include "settings/MainSettings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class KeyerOptionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(rig.start(&error)) << error;
+        view.options = &options;
+        options.setView(&view);
+        rig.link.setWindow(&view);
+    }
+    void openPort()
+    {
+        rig.port.SetConnected(true);
+        ASSERT_TRUE(rig.port.Connected());
+    }
+    bool key(int code, bool ctrl = false) { return options.commandKeyDown(code, ctrl, false, false); }
+
+    KeyerRig rig;
+    ContestState &st = rig.st;
+    KeyerOptions options{rig.link};
+    FakeOptionsView view;
+};
+
+struct TimingCase {
+    KeyerOptions::TimingField field;
+    std::string typed;
+    std::optional<std::string> shownInstead;
+    std::string stored;
+};
+
+TEST_F(KeyerOptionsTest, TimingBoxesKeepTheKeyersLimits)
+{
+    using K = KeyerOptions;
+    const TimingCase cases[] = {
+        {K::Lead, "300", "250", "250"},
+        {K::Lead, "250", std::nullopt, "250"},
+        {K::Lead, "0300", "250", "250"},
+        {K::Tail, "99999999999999999999", "250", "250"},
+        {K::FirstCarExt, "0", std::nullopt, "0"},
+        {K::KeyComp, "16", "15", "15"},
+        {K::KeyComp, "15", std::nullopt, "15"},
+        {K::Ratio, "99", "67", "67"},
+        {K::Ratio, "20", std::nullopt, "20"},   // no lower limit
+        {K::Ratio, "0", std::nullopt, "old"},   // the box being retyped
+        {K::Ratio, "", std::nullopt, "old"},
+        {K::Lead, "", std::nullopt, "old"},
+        {K::Lead, "12a", std::nullopt, "old"},  // pasted or hand-edited, not a number
+    };
+    for (const TimingCase &c : cases) {
+        std::string *stored[] = {&st.Lead, &st.Tail, &st.FirstCarExt, &st.KeyComp, &st.Ratio};
+        *stored[c.field] = "old";
+        EXPECT_EQ(options.timingChanged(c.field, c.typed), c.shownInstead) << c.typed;
+        EXPECT_EQ(*stored[c.field], c.stored) << c.typed;
+    }
+}
+
+TEST_F(KeyerOptionsTest, WriteToWinkeyerSendsNothingWhenOneValueIsNoNumber)
+{
+    openPort();
+    st.KeyerOnline = true;
+    st.Lead = st.Tail = st.FirstCarExt = st.KeyComp = "0";
+    st.Ratio = "x";
+    EXPECT_THROW(options.writeToWinkeyer(), NumberConversionError);
+    settle();
+    EXPECT_EQ(rig.sim.received(), "");
+    EXPECT_TRUE(rig.pauses.empty());
+}
+
+TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards)
+{
+    // Port closed: the register is composed and kept, nothing goes out.
+    options.modeOptionClicked(KeyerOptions::PaddleWatchdog, true);
+    EXPECT_EQ(st.E0, 0x80);
+    EXPECT_TRUE(st.PaddleWatchdog);
+
+    openPort();
+    options.paddleModeChosen(3);
+    options.modeOptionClicked(KeyerOptions::WordSpace, false);
+    options.modeOptionClicked(KeyerOptions::WordSpace, true);
+    EXPECT_TRUE(rig.received(bytes({0x0E, 0xB0, 0x0E, 0xB1, 0x0E, 0xB0})));
+    EXPECT_EQ(st.PaddleMode, 3);
+    EXPECT_TRUE(st.WordSpace);
+
+    // Sidetone waits for the keyer to be on line.
+    rig.sim.clearRecords();
+    options.sidetonePaddleClicked(true);
+    options.sidetoneChosen(8);
+    settle();
+    EXPECT_EQ(rig.sim.received(), "");
+    EXPECT_EQ(st.Sidetone, 8);
+    st.KeyerOnline = true;
+    options.sidetoneChosen(0);
+    EXPECT_TRUE(rig.received(bytes({0x01, 0x81})));
+    EXPECT_EQ(st.R01, 0x81);
+}
+
+TEST_F(KeyerOptionsTest, SpeedGoesToTheKeyerOnlyWhileThePotDoesNotSetIt)
+{
+    openPort();
+    st.PaddleSpeed = "23";
+    options.speedModeChosen(2);
+    EXPECT_EQ(st.Speed, 23);
+    options.speedChanged(30);
+    options.speedModeChosen(0);
+    EXPECT_TRUE(view.edEnabled);
+    options.speedChanged(9);
+    options.speedChanged(30);
+    EXPECT_TRUE(rig.received(bytes({0x02, 0x00, 0x02, 30})));
+    EXPECT_EQ(st.Speed, 30);
+    EXPECT_EQ(rig.main.display.LSpeed, "30");
+}
+
+TEST_F(KeyerOptionsTest, TuneTogglesOnlyOnceTheKeyerIsOnLine)
+{
+    openPort();
+    options.tuneClicked();
+    EXPECT_FALSE(st.TuneOn);
+    st.KeyerOnline = true;
+    options.tuneClicked();
+    EXPECT_TRUE(st.TuneOn);
+    EXPECT_EQ(view.tuneCaption, "TUNE ON");
+    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorRed);
+    options.tuneClicked();
+    EXPECT_FALSE(st.TuneOn);
+    EXPECT_EQ(view.tuneCaption, "TUNE");
+    EXPECT_TRUE(rig.received(bytes({0x0B, 0x01, 0x0B, 0x00})));
+}
+
+TEST_F(KeyerOptionsTest, CommandBoxKeys)
+{
+    // The speed is checked before the step is added, so 49 + 2 goes to 51.
+    st.ComConnected = true;
+    st.Speed = 49;
+    st.SpeedStep = 2;
+    EXPECT_FALSE(key(EntryKeys::PageUp));
+    EXPECT_EQ(st.Speed, 51);
+    EXPECT_EQ(view.edSpeed, 51);
+    EXPECT_EQ(rig.main.display.LSpeed, "51");
+    st.Speed = 10;
+    key(EntryKeys::PageDown);
+    EXPECT_EQ(st.Speed, 10);
+    st.ComConnected = false;
+    st.Speed = 20;
+    key(EntryKeys::PageUp);
+    EXPECT_EQ(st.Speed, 20);
+
+    st.RunMode = false;
+    st.EsmState = 3;
+    rig.main.display.LMemo = "F1";
+    EXPECT_TRUE(key(EntryKeys::F10));
+    EXPECT_TRUE(st.RunMode && rig.main.display.LRunIsRun);
+    EXPECT_EQ(st.EsmState, 0);
+    EXPECT_EQ(rig.main.display.LMemo, "");
+
+    key(EntryKeys::F11);
+    EXPECT_TRUE(view.esm && st.EnterSendMsg && rig.main.display.LESMVisible);
+    key(EntryKeys::F11);
+    EXPECT_FALSE(view.esm || st.EnterSendMsg);
+
+    // Ctrl+T keys the transmitter only once the keyer is on line, and is dead in phone.
+    EXPECT_TRUE(key(EntryKeys::KeyT, true));
+    EXPECT_FALSE(st.TuneOn);
+    st.EModeIndex = 1;
+    EXPECT_FALSE(key(EntryKeys::F5, true));
+    st.EModeIndex = 0;
+    openPort();
+    st.KeyerOnline = true;
+    EXPECT_TRUE(key(EntryKeys::F5, true));
+    EXPECT_TRUE(st.TuneOn);
+    EXPECT_FALSE(options.commandKeyDown(EntryKeys::KeyT, true, true, false));
+
+    options.commandEscape();  // not sent: the link is not recorded as open
+    st.ComConnected = true;
+    options.commandEscape();
+    EXPECT_TRUE(rig.received(bytes({0x0B, 0x01, 0x0A})));
+}
+
+TEST_F(KeyerOptionsTest, WindowFileGivesThePortAndThePosition)
+{
+    KeyerWindowPosition fresh = options.windowCreated();
+    EXPECT_EQ(rig.port.Port(), "COM7");
+    EXPECT_EQ(rig.port.BaudRate(), br1200);
+    EXPECT_EQ(rig.port.FlowControl().FlowControl(), fcSoftware);
+    EXPECT_EQ(fresh.WKTop, 112);
+    EXPECT_EQ(fresh.WKLeft, 664);
+
+    writeFileBytes(KeyerWindowFile(rig.folder),
+                   "[VIEW]\r\nWKTop=40\r\nWKLeft=50\r\n[ComPort]\r\nPort=/dev/ttyUSB3\r\nBaudRate=9600\r\n");
+    const KeyerWindowPosition stored = options.windowCreated();
+    EXPECT_EQ(rig.port.Port(), "/dev/ttyUSB3");
+    EXPECT_EQ(rig.port.BaudRate(), br9600);
+    EXPECT_EQ(stored.WKTop, 40);
+    EXPECT_EQ(stored.WKLeft, 50);
+}
+
+} // namespace

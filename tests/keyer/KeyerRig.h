@@ -1,0 +1,132 @@
+#pragma once
+
+#include "keyer/KeyerLink.h"
+#include "keyer/KeyerOptions.h"
+#include "keyer/sim/WinKeyerSim.h"
+#include "logging/Contest.h"
+#include "logging/FakeMainView.h"
+#include "logging/LogTable.h"
+#include "serial/ComPort.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+inline std::string bytes(std::initializer_list<int> values)
+{
+    std::string out;
+    for (int v : values)
+        out.push_back(static_cast<char>(v));
+    return out;
+}
+
+// Runs the event loop until the condition holds or the time runs out.
+inline bool waitFor(const std::function<bool()> &done, int ms = 3000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Lets the event loop run for a while, for checks that something did not happen.
+inline void settle(int ms = 150)
+{
+    waitFor([] { return false; }, ms);
+}
+
+// Stands in for the options window; a control set here runs its handler only when
+// its value changes, as the window's controls do.
+class FakeOptionsView : public OptionsView {
+public:
+    KeyerOptions *options = nullptr;
+    bool shown = true;
+    std::string command;
+    bool asci = false;
+    bool edEnabled = true;
+    int edSpeed = 20;
+    int edStep = 1;
+    int upSpeed = 5;
+    int sidetone = 4;
+    bool esm = false;
+    std::string tuneCaption = "TUNE";
+    int loads = 0;
+
+    bool isShown() const override { return shown; }
+    void showWindow() override { shown = true; }
+    std::string commandText() const override { return command; }
+    void setCommandText(const std::string &text) override { command = text; }
+    void focusCommand() override {}
+    bool asciChecked() const override { return asci; }
+    bool edSpeedEnabled() const override { return edEnabled; }
+    void showEdSpeed(int value) override
+    {
+        if (value == edSpeed)
+            return;
+        edSpeed = value;
+        if (options)
+            options->speedChanged(value);
+    }
+    void showUpSpeed(int value) override { upSpeed = value; }
+    void selectSidetone(int position) override { sidetone = position; }
+    void setEsmChecked(bool checked) override
+    {
+        if (checked == esm)
+            return;
+        esm = checked;
+        if (options)
+            options->esmClicked(checked);
+    }
+    void loadOptionsIntoWindow() override { ++loads; }
+    void displayChanged() override {}
+    void enableEdSpeed(bool enabled) override { edEnabled = enabled; }
+    void setEdSpeedStep(int step) override { edStep = step; }
+    void setTuneCaption(const std::string &caption) override { tuneCaption = caption; }
+};
+
+// The keyer side as the program wires it, with the simulator at the far end of the
+// port and the link's fixed pauses recorded instead of slept.
+struct KeyerRig {
+    FixedClock clock;
+    QTemporaryDir dir;
+    std::string folder = dir.path().toStdString() + "/";
+    ContestState st;
+    LogTable table;
+    Contest main{st, table, clock, folder};
+    FakeMainView mainView{main};
+    TComPort port;
+    KeyerLink link{main, port};
+    WinKeyerSim sim;
+    std::vector<int> pauses;
+
+    // False with the reason when the simulator could not start.
+    bool start(std::string *error)
+    {
+        if (!sim.start(error))
+            return false;
+        sim.setTimeScale(0);
+        link.setPause([this](int ms) { pauses.push_back(ms); });
+        ConfigureKeyerPort(port);
+        port.SetPort(sim.slavePath());
+        st.Mode = "CW";
+        st.Speed = 20;
+        st.SpeedUp = 5;
+        st.SpeedMode = 1;
+        st.SpeedStep = 1;
+        return true;
+    }
+
+    bool received(const std::string &expected, int ms = 3000)
+    {
+        return waitFor([&] { return sim.received() == expected; }, ms);
+    }
+};
