@@ -1,6 +1,7 @@
 #include "app/QuitSignals.h"
 #include "keyer/KeyerLink.h"
 #include "keyer/TfMemo.h"
+#include "keyer/TfWK.h"
 #include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
@@ -31,6 +32,7 @@ int main(int argc, char **argv)
     TfMain fMain(contest);
     TComPort comPort;
     KeyerLink link(contest, comPort);
+    TfWK fWK(link, &fMain);
     TfMemo fMemo(link, &fMain);
 
     // However the program is ended, the settings are saved as "Close" saves them.
