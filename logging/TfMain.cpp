@@ -61,7 +61,10 @@ void setTextColor(QWidget *w, const QColor &color)
 
 void setTextIfChanged(QLabel *l, const std::string &text)
 {
-    const QString shown = toScreen(text);
+    // The keyer's echo carries control bytes (its revision and echo-test replies)
+    // that a label would draw as boxes.
+    QString shown = toScreen(text);
+    shown.removeIf([](QChar c) { return c.unicode() < 0x20; });
     if (l->text() != shown)
         l->setText(shown);
 }

@@ -9,16 +9,6 @@
 
 namespace {
 
-// A keyer that records what the contest logic sends.
-class RecordingKeyer : public NoKeyer {
-public:
-    bool open = false;
-    std::vector<std::string> written, messages;
-    bool portOpen() const override { return open; }
-    void writeText(const std::string &bytes) override { written.push_back(bytes); }
-    void sendCwMessage(const std::string &text) override { messages.push_back(text); }
-};
-
 class ContestTest : public ::testing::Test {
 protected:
     TestFolder dir;
@@ -27,11 +17,9 @@ protected:
     FixedClock clock;
     Contest c{st, table, clock, dir.path()};
     FakeMainView view{c};
-    RecordingKeyer keyer;
 
     ContestTest()
     {
-        c.setKeyer(&keyer);
         st.MyCall = "S5ABC";
         st.Mode = "CW";
         st.Band = "80";

@@ -1,5 +1,6 @@
 #include "logging/Contest.h"
 #include "logging/TfMain.h"
+#include "support/FixedClock.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -15,16 +16,6 @@
 
 #include <memory>
 
-namespace {
-
-class TestClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
-
-} // namespace
-
 // The main window driven as an operator does, on the offscreen platform.
 class TfMainTest : public QObject {
     Q_OBJECT
@@ -32,7 +23,7 @@ class TfMainTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<ContestState> st;
     std::unique_ptr<LogTable> table;
-    TestClock clock;
+    FixedClock clock;
     std::unique_ptr<Contest> contest;
     std::unique_ptr<TfMain> w;
 

@@ -3,6 +3,7 @@
 #include "keyer/sim/WinKeyerSim.h"
 #include "logging/Contest.h"
 #include "logging/TfMain.h"
+#include "support/FixedClock.h"
 #include "serial/ComPort.h"
 
 #include <QFile>
@@ -18,12 +19,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-class TestClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
 
 std::string hex(const std::string &bytes)
 {
@@ -47,7 +42,7 @@ class WorkingContestTest : public QObject {
     std::unique_ptr<WinKeyerSim> sim;
     std::unique_ptr<ContestState> st;
     std::unique_ptr<LogTable> table;
-    TestClock clock;
+    FixedClock clock;
     std::unique_ptr<Contest> contest;
     std::unique_ptr<TfMain> w;
     std::unique_ptr<TComPort> port;
