@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/FixedClock.h"
+#include "FixedClock.h"
 
 #include <QTemporaryDir>
 
