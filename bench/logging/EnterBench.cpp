@@ -35,9 +35,9 @@ void waitFor(const std::function<bool()> &done, int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-void press(QWidget *w, int key)
+void press(QWidget *w, int key, const QString &text = QString())
 {
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
     QApplication::sendEvent(w, &down);
 }
 
@@ -91,6 +91,19 @@ int main(int argc, char **argv)
     waitFor([&] { return st.QsoCount == 100000; }, 5000);
     link.OpenKeyerLink();
     waitFor([&] { return st.KeyerOnline; }, 2000);
+
+    // One typed character: the line's change, the split, the duplicate check and the labels.
+    std::vector<double> typing;
+    for (int i = 0; i < 2000; ++i) {
+        w.ECall->setText(i % 2 ? QStringLiteral("S5A0004") : QStringLiteral("S5ZZZZ"));
+        const auto start = std::chrono::steady_clock::now();
+        press(w.ECall, Qt::Key_1, QStringLiteral("1"));
+        typing.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    w.ECall->clear();
+    std::sort(typing.begin(), typing.end());
+    std::printf("A character typed into the entry line, 100,000 QSOs loaded: median %.0f us, 99%% %.0f us\n",
+                typing[typing.size() / 2], typing[typing.size() * 99 / 100]);
 
     std::vector<double> micros;
     for (int i = 0; i < 300; ++i) {
