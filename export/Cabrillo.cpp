@@ -1,5 +1,7 @@
 #include "export/Cabrillo.h"
 
+#include "logging/LogFile.h"
+
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
 #include "logging/ReportField.h"
@@ -149,7 +151,7 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
 
 std::string CabrilloFilePath(const ContestState &state, const std::string &folder)
 {
-    return folder + QFile::encodeName(toScreen(state.MyCall)).toStdString() + ".cbr";
+    return folder + CallFileName(state.MyCall) + ".cbr";
 }
 
 void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder)

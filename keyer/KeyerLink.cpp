@@ -2,6 +2,7 @@
 
 #include "keyer/Macros.h"
 #include "logging/Contest.h"
+#include "logging/ErrorReport.h"
 #include "serial/ComPort.h"
 
 #include <QThread>
@@ -30,7 +31,13 @@ KeyerLink::KeyerLink(Contest &main, TCustomComPort &port)
 {
     TimerReadWK.setSingleShot(true);
     TimerReadWK.setInterval(100);
-    connect(&TimerReadWK, &QTimer::timeout, this, &KeyerLink::TimerReadWKTimer);
+    connect(&TimerReadWK, &QTimer::timeout, this, [this] {
+        try {
+            TimerReadWKTimer();
+        } catch (const std::exception &e) {
+            reportApplicationError(e.what());
+        }
+    });
     port_.OnRxChar = [this](TCustomComPort &, int count) { ComPortRxChar(count); };
     port_.OnError = [this](TCustomComPort &, TComErrors errors) {
         if (errors.contains(ceIO))

@@ -1,5 +1,7 @@
 #include "logging/Contest.h"
 
+#include "logging/LogFile.h"
+
 #include <algorithm>
 
 namespace {
@@ -23,10 +25,7 @@ Contest::Contest(ContestState &state, LogTable &logTable, const Clock &clk, std:
 
 std::string Contest::logPath() const
 {
-    // The call names the file; a "/" (portable calls) must not lead into another folder.
-    std::string name = st.MyCall;
-    std::replace(name.begin(), name.end(), '/', '_');
-    return folder + name + ".log";
+    return folder + CallFileName(st.MyCall) + ".log";
 }
 
 void Contest::showQsoCount()
@@ -91,7 +90,8 @@ void Contest::clockTick()
     const UtcStamp now = clock.utcNow();
     st.ClockSeconds = now.seconds();
     display.LSecond = st.ClockSeconds;
-    if (st.ClockSeconds == "00" || display.LClock.empty()) {
+    // A tick that comes late may skip second 00; the minute must still move on.
+    if (st.ClockSeconds == "00" || display.LClock.empty() || now.hhmm() != display.LClock) {
         refreshTime(now);
         display.LClock = st.LogTime;
     }
@@ -160,12 +160,6 @@ void Contest::exchangeChanged(const std::string &text)
 {
     st.MyYearLic = text;
     display.EExchange = text;
-}
-
-void Contest::exchangeTicksChanged(bool exchange, bool number)
-{
-    st.CbExchange = exchange;
-    st.CbNumber = number;
 }
 
 void Contest::showShapes()

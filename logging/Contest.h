@@ -51,7 +51,6 @@ public:
     void modeSelected(int index);
     void myCallChanged(const std::string &text);
     void exchangeChanged(const std::string &text);
-    void exchangeTicksChanged(bool exchange, bool number);
     void openSetup();   // the "Setup" menu
     void closeSetup();  // "Izhod"
     void modeBoxClicked();

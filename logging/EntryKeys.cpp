@@ -170,10 +170,8 @@ void EntryKeys::enter()
         st.EnterLength = static_cast<int>(c_.view().entryText().size());
 
         // Run, finishing: the exchange is in, log it (the commit sends the thanks).
-        if (st.EsmState == 1 && !st.KeyerBusy && st.RunMode && !st.QsoExchange.empty() && lineCanCommit()) {
-            st.EsmState = 2;
-            c_.entry.commit();
-        }
+        if (st.EsmState == 1 && !st.KeyerBusy && st.RunMode && !st.QsoExchange.empty() && lineCanCommit())
+            commitInState(2);
 
         // S/P: the exchange, the QSO, or a request for a repeat.
         if (!st.KeyerBusy && !st.RunMode && st.EnterLength > 0) {
@@ -186,8 +184,7 @@ void EntryKeys::enter()
                 st.SpStep = 1;
             } else if (!st.QsoExchange.empty()) {
                 if (lineCanCommit()) {
-                    st.EsmState = 5;
-                    c_.entry.commit();
+                    commitInState(5);
                     st.SpExchangeDue = true;
                 }
             } else {
@@ -255,6 +252,23 @@ void EntryKeys::enter()
             c_.entry.commit();
     } else if (st.Mode == "SSB") {
         c_.entry.commit();
+    }
+}
+
+// Commits as the last step of an ESM sequence. A QSO that could not be logged
+// leaves the sequence where it was, so the next Enter tries again; one that was
+// logged before a failure ends it.
+void EntryKeys::commitInState(int state)
+{
+    ContestState &st = c_.st;
+    const int before = st.EsmState;
+    const int count = st.QsoCount;
+    st.EsmState = state;
+    try {
+        c_.entry.commit();
+    } catch (...) {
+        st.EsmState = st.QsoCount == count ? before : 0;
+        throw;
     }
 }
 

@@ -29,6 +29,7 @@ private:
     void toggleEsm();
     void startMessage(const char *name);
     bool lineCanCommit() const;
+    void commitInState(int state);
     void showDiagnostics();
 
     Contest &c_;

@@ -13,12 +13,25 @@ std::vector<int> LogCommands::countAndLoad()
     c_.refresh();
     if (!st.HasLog)
         return {};
-    return load(c_.logPath());
+    try {
+        return load(c_.logPath());
+    } catch (...) {
+        // A log the program could not read must never be replaced by what it holds.
+        st.QsoCount = 0;
+        unreadLog_ = c_.logPath();
+        c_.showQsoCount();
+        c_.refresh();
+        throw;
+    }
 }
 
 std::vector<int> LogCommands::load(const std::string &path)
 {
-    LogLoad loaded = LoadLogFile(path);
+    return show(LoadLogFile(path));
+}
+
+std::vector<int> LogCommands::show(LogLoad loaded)
+{
     ContestState &st = c_.st;
     const int count = static_cast<int>(loaded.rows.size());
     // An empty copy leaves the table's rows in place; only the count says they are gone.
@@ -34,6 +47,9 @@ std::vector<int> LogCommands::load(const std::string &path)
 
 void LogCommands::rewrite()
 {
+    if (c_.logPath() == unreadLog_)
+        throw FileError("The log " + unreadLog_ + " could not be read at start, so it is not rewritten. "
+                        "Check the file and start the program again.");
     RewriteLogFile(c_.logPath(), c_.table, c_.st.QsoCount, c_.st.LogDate);
 }
 
@@ -52,11 +68,19 @@ void LogCommands::deleteLastQso()
     ContestState &st = c_.st;
     if (st.QsoCount <= 0)
         return;
+    const QsoRow last = c_.table.row(st.QsoCount - 1);
     c_.table.clearRow(st.QsoCount - 1);
     --st.QsoCount;
+    try {
+        rewrite();
+    } catch (...) {
+        // The file still holds the QSO, so the table keeps it too.
+        ++st.QsoCount;
+        c_.table.setRow(st.QsoCount - 1, last);
+        throw;
+    }
     c_.showQsoCount();
     c_.refresh();
-    rewrite();
     c_.entry.clear();
 }
 
@@ -65,12 +89,15 @@ void LogCommands::saveCopy(const std::string &path) const
     replaceDurably(path, LogFileText(c_.table, c_.st.QsoCount, c_.st.LogDate), std::string());
 }
 
-std::vector<int> LogCommands::openCopy(const std::string &path)
+void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
 {
-    std::vector<int> skipped = load(path);
+    LogLoad loaded = LoadLogFile(path);
+    // A file with lines but no QSO is not a log: importing it would empty the own log.
+    if (loaded.rows.empty() && !loaded.skippedLines.empty())
+        throw FileError("No QSO could be read from " + path + "; nothing was imported.");
+    skipped = show(std::move(loaded));
     // The confirmation promised that the copy replaces the own log: make file and table agree.
     rewrite();
-    return skipped;
 }
 
 void LogCommands::gridCellEdited()
@@ -85,6 +112,6 @@ void LogCommands::gridLeft()
 {
     if (!gridEdited_)
         return;
+    rewrite();  // a failed rewrite is tried again when the grid is left next time
     gridEdited_ = false;
-    rewrite();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logging/LogFile.h"
+
 #include <string>
 #include <vector>
 
@@ -22,7 +24,8 @@ public:
     void deleteLastQso();
     void saveCopy(const std::string &path) const;
     // After the confirmation and the file choice; the own log is rewritten from it at once.
-    std::vector<int> openCopy(const std::string &path);
+    // skipped receives the copy's malformed line numbers even when the rewrite then fails.
+    void openCopy(const std::string &path, std::vector<int> &skipped);
 
     void rewrite();
 
@@ -33,7 +36,10 @@ public:
     bool gridEdited() const { return gridEdited_; }
 
 private:
+    std::vector<int> show(LogLoad loaded);
+
     Contest &c_;
+    std::string unreadLog_;  // the own log, when it could be counted but not read
     bool gridClicked_ = false;
     bool gridEdited_ = false;
 };

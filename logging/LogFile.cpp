@@ -1,6 +1,9 @@
 #include "logging/LogFile.h"
 
 #include "logging/DurableFile.h"
+#include "logging/ScreenText.h"
+
+#include <QFile>
 
 #include <algorithm>
 
@@ -43,6 +46,29 @@ void forEachLine(std::string_view text, Fn fn)
 }
 
 } // namespace
+
+std::string CallFileName(const std::string &call)
+{
+    std::string name = call;
+    std::replace(name.begin(), name.end(), '/', '_');
+    return QFile::encodeName(toScreen(name)).toStdString();
+}
+
+bool FitsQsoLine(int column, const std::string &text)
+{
+    switch (column) {
+    case LogTable::ColTime: {
+        const std::string digits = withoutColons(text);
+        return digits.size() == 4 && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    }
+    case LogTable::ColCall:
+    case LogTable::ColBand:
+    case LogTable::ColMode:
+        return text.find(' ') == std::string::npos;
+    default:
+        return true;
+    }
+}
 
 std::string FormatQsoLine(const QsoRow &row, const std::string &fallbackDate)
 {

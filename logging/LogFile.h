@@ -7,6 +7,14 @@
 #include <string_view>
 #include <vector>
 
+// The file name a call gives, without extension: a "/" (portable calls) becomes
+// "_", so a call never leads a file into another folder.
+std::string CallFileName(const std::string &call);
+
+// Whether a grid cell's text can be written into a log line and read back: the
+// time is four digits (a colon may stand between), call, band and mode hold no blank.
+bool FitsQsoLine(int column, const std::string &text);
+
 // One line of the log file: date, hhmm, call, exchange, band, mode, single blanks
 // between. The serial number is the line's position, so it is not written.
 std::string FormatQsoLine(const QsoRow &row, const std::string &fallbackDate);

@@ -1,5 +1,6 @@
 #include "logging/QsoTableModel.h"
 
+#include "logging/LogFile.h"
 #include "logging/ScreenText.h"
 
 QsoTableModel::QsoTableModel(LogTable &table, QObject *parent) : QAbstractTableModel(parent), table_(table)
@@ -36,6 +37,9 @@ bool QsoTableModel::setData(const QModelIndex &index, const QVariant &value, int
     std::string text = fromScreen(value.toString().toUpper());
     if (text == table_.cell(index.row(), index.column()))
         return true;
+    // An edit the log line could not carry would misread or drop the QSO at the next start.
+    if (!FitsQsoLine(index.column(), text))
+        return false;
     table_.setCell(index.row(), index.column(), std::move(text));
     if (onEdited_)
         onEdited_();

@@ -230,6 +230,7 @@ void TfMain::buildWindow()
     TimerStart.setInterval(100);
     connect(&TimerStart, &QTimer::timeout, this, &TfMain::TimerStartTimer);
     TimerTime.setInterval(1000);
+    TimerTime.setTimerType(Qt::PreciseTimer);
     connect(&TimerTime, &QTimer::timeout, this, &TfMain::TimerTimeTimer);
 }
 
@@ -284,9 +285,8 @@ void TfMain::buildSetupPanel(QWidget *parent)
     cbNumber = new QCheckBox(QStringLiteral("Number"), Pdata);
     cbNumber->setObjectName(QStringLiteral("cbNumber"));
     cbNumber->setGeometry(88, 108, 76, 20);
-    const auto ticks = [this] { c_.exchangeTicksChanged(cbExchange->isChecked(), cbNumber->isChecked()); };
-    connect(cbExchange, &QCheckBox::toggled, this, ticks);
-    connect(cbNumber, &QCheckBox::toggled, this, ticks);
+    connect(cbExchange, &QCheckBox::toggled, this, [this](bool checked) { c_.st.CbExchange = checked; });
+    connect(cbNumber, &QCheckBox::toggled, this, [this](bool checked) { c_.st.CbNumber = checked; });
 
     caption(QStringLiteral("Date"), 131);
     EDate = new QLineEdit(Pdata);
@@ -705,9 +705,9 @@ void TfMain::OdpriLog1Click()
     if (name.isEmpty())
         return;
     std::vector<int> skipped;
-    guarded(this, [&] { skipped = c_.log.openCopy(name.toStdString()); });
+    guarded(this, [&] { c_.log.openCopy(name.toStdString(), skipped); });
     if (!skipped.empty())
-        reportSkippedLines(skipped, name.toStdString());
+        reportSkippedImport(skipped, name.toStdString());
 }
 
 void TfMain::SetupMenuClick()
@@ -736,14 +736,29 @@ void TfMain::ByClick()
     box.exec();
 }
 
-void TfMain::reportSkippedLines(const std::vector<int> &lines, const std::string &path)
+namespace {
+QString lineNumbers(const std::vector<int> &lines)
 {
     QStringList numbers;
     for (int n : lines)
         numbers << QString::number(n);
+    return numbers.join(QStringLiteral(", "));
+}
+} // namespace
+
+void TfMain::reportSkippedLines(const std::vector<int> &lines, const std::string &path)
+{
     showError(this, QStringLiteral("These lines of %1 could not be read and are not in the log: %2.\n"
                                    "Correct them with a text editor before you log on. The next change of the "
                                    "log rewrites the file without them; its previous content is then kept as %3.")
-                        .arg(QString::fromStdString(path), numbers.join(QStringLiteral(", ")),
+                        .arg(QString::fromStdString(path), lineNumbers(lines),
+                             QString::fromStdString(c_.logPath() + ".bak")));
+}
+
+void TfMain::reportSkippedImport(const std::vector<int> &lines, const std::string &path)
+{
+    showError(this, QStringLiteral("These lines of %1 could not be read and were not imported: %2.\n"
+                                   "The log held before the import is kept as %3.")
+                        .arg(QString::fromStdString(path), lineNumbers(lines),
                              QString::fromStdString(c_.logPath() + ".bak")));
 }

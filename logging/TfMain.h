@@ -99,6 +99,7 @@ private:
     void TimerTimeTimer();
 
     void reportSkippedLines(const std::vector<int> &lines, const std::string &path);
+    void reportSkippedImport(const std::vector<int> &lines, const std::string &path);
     bool isMenuShortcut(const QKeyEvent *key) const;
 
     Contest &c_;

@@ -1,11 +1,15 @@
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
+#include "logging/QsoTableModel.h"
 #include "logging/ReportField.h"
 
 #include "FakeMainView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -267,14 +271,15 @@ TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
     for (int i = 0; i < 5; ++i)
         copy += "2012-01-01 1200 K" + std::to_string(i) + "X " + std::to_string(i) + " 20 SSB\r\n";
     writeFileBytes(dir.file("copy.log"), copy);
-    c.log.openCopy(dir.file("copy.log"));
+    std::vector<int> skipped;
+    c.log.openCopy(dir.file("copy.log"), skipped);
     EXPECT_EQ(table.rowCount(), 5);
     EXPECT_EQ(st.QsoCount, 5);
     EXPECT_EQ(logFile(), copy);
 
     // An empty copy leaves the rows but counts none.
     writeFileBytes(dir.file("empty.log"), "");
-    c.log.openCopy(dir.file("empty.log"));
+    c.log.openCopy(dir.file("empty.log"), skipped);
     EXPECT_EQ(st.QsoCount, 0);
     EXPECT_EQ(table.rowCount(), 5);
     EXPECT_EQ(logFile(), "");
@@ -326,6 +331,66 @@ TEST_F(ContestTest, BandAndModeSelection)
     c.modeSelected(0);
     EXPECT_EQ(st.Mode, "CW");
     EXPECT_TRUE(c.display.CwControlsVisible);
+}
+
+TEST_F(ContestTest, ALateClockTickStillMovesTheMinute)
+{
+    start();
+    clock.now = {2013, 4, 14, 14, 7, 59};
+    c.clockTick();
+    clock.now = {2013, 4, 14, 14, 8, 1};  // the tick of second 00 came late
+    c.clockTick();
+    EXPECT_EQ(st.LogTime, "14:08");
+    EXPECT_EQ(c.display.LClock, "14:08");
+}
+
+TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)
+{
+    start();
+    log("S5AAA 1");
+    log("S5BBB 2");
+    ASSERT_EQ(::mkdir(dir.file("S5ABC.log.tmp").c_str(), 0755), 0);  // the rewrite cannot write
+    EXPECT_THROW(c.log.deleteLastQso(), FileError);
+    EXPECT_EQ(st.QsoCount, 2);
+    EXPECT_EQ(table.row(1).Call, "S5BBB");
+    EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5BBB 2 80 CW\r\n");
+
+    // A grid edit whose rewrite failed is written when the grid is left the next time.
+    c.log.gridClicked();
+    table.setCell(0, LogTable::ColCall, "S5AAB");
+    c.log.gridCellEdited();
+    EXPECT_THROW(c.log.gridLeft(), FileError);
+    ASSERT_EQ(::rmdir(dir.file("S5ABC.log.tmp").c_str()), 0);
+    c.log.gridLeft();
+    EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAB 1 80 CW\r\n2013-04-14 0712 S5BBB 2 80 CW\r\n");
+}
+
+TEST_F(ContestTest, ImportOfAFileWithoutQsosChangesNothing)
+{
+    start();
+    log("S5AAA 1");
+    writeFileBytes(dir.file("notes.log"), "shopping list\r\neggs\r\n");
+    std::vector<int> skipped;
+    EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
+    EXPECT_EQ(st.QsoCount, 1);
+    EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAA 1 80 CW\r\n");
+}
+
+TEST_F(ContestTest, GridRefusesEditsTheLogLineCannotCarry)
+{
+    start();
+    log("S5AAA 1");
+    QsoTableModel model(table);
+    const auto set = [&](int col, const char *text) { return model.setData(model.index(0, col), text, Qt::EditRole); };
+    EXPECT_FALSE(set(LogTable::ColCall, "S5 AAA"));
+    EXPECT_FALSE(set(LogTable::ColBand, "8 0"));
+    EXPECT_FALSE(set(LogTable::ColTime, "7:12"));
+    EXPECT_TRUE(set(LogTable::ColTime, "07:13"));
+    EXPECT_TRUE(set(LogTable::ColExchange, "19 87"));
+    EXPECT_TRUE(set(LogTable::ColCall, "s5aab"));
+    EXPECT_EQ(table.row(0).Call, "S5AAB");
+    c.log.rewrite();
+    EXPECT_EQ(logFile(), "2013-04-14 0713 S5AAB 19 87 80 CW\r\n");
 }
 
 TEST(ReportField, PadsCallAndReportToSeventeen)

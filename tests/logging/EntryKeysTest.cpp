@@ -1,9 +1,12 @@
 #include "logging/Contest.h"
+#include "logging/DurableFile.h"
 
 #include "FakeMainView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -297,6 +300,25 @@ TEST_F(EntryKeysTest, SearchAndPounceWithEsm)
     c.keys.enter();
     EXPECT_EQ(keyer.messages.back(), "RUN4");
     EXPECT_EQ(st.SpStep, 0);
+}
+
+TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
+{
+    st.EnterSendMsg = true;
+    view.type("S5XYZ");
+    c.keys.enter();
+    idleAfterCall();
+    idle();
+    view.type("1987");
+    c.myCallChanged("S5FAIL");
+    ASSERT_EQ(::mkdir(c.logPath().c_str(), 0755), 0);  // a folder where the log should be
+    EXPECT_THROW(c.keys.enter(), FileError);
+    EXPECT_EQ(st.EsmState, 1);
+    EXPECT_EQ(st.QsoCount, 0);
+    c.myCallChanged("S5ABC");
+    c.keys.enter();
+    EXPECT_EQ(st.QsoCount, 1);
+    EXPECT_EQ(keyer.messages.back(), "RUN3");
 }
 
 TEST_F(EntryKeysTest, EsmNeverLogsFromAShortLine)
