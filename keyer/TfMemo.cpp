@@ -12,16 +12,9 @@
 
 namespace {
 
-// Delphi colour numbers are 00BBGGRR, as the settings write colours.
+// Colour numbers are 00BBGGRR, as the settings write colours.
 const char *const kYellow = "$00AFFFFF";  // 11534335, as the matching message boxes of the options window
 const char *const kBlue = "$00FFEEAA";    // 16772778, own call and other call
-
-void setTextColor(QWidget *w, const QColor &color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, color);
-    w->setPalette(pal);
-}
 
 } // namespace
 

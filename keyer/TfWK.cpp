@@ -107,27 +107,6 @@ void paintBase(QLineEdit *box, const QColor &color)
     box->setPalette(pal);
 }
 
-void setTextIfChanged(QLabel *l, const std::string &text)
-{
-    const QString shown = toScreen(text);
-    if (l->text() != shown)
-        l->setText(shown);
-}
-
-// The keys of the command box in the codes the options logic knows them by.
-int keyCode(const QKeyEvent *key)
-{
-    switch (key->key()) {
-    case Qt::Key_PageUp: return EntryKeys::PageUp;
-    case Qt::Key_PageDown: return EntryKeys::PageDown;
-    case Qt::Key_T: return EntryKeys::KeyT;
-    default:
-        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12)
-            return EntryKeys::F1 + (key->key() - Qt::Key_F1);
-        return 0;
-    }
-}
-
 } // namespace
 
 TfWK::TfWK(KeyerLink &link, QWidget *parent) : QWidget(parent), link_(link), options_(link)
@@ -578,7 +557,7 @@ bool TfWK::ECommandKeyDown(QKeyEvent *key)
         run([this] { options_.commandEscape(); });
         return true;
     }
-    const int code = keyCode(key);
+    const int code = entryKeyCode(key);
     if (code == 0)
         return false;
     const auto mods = key->modifiers();

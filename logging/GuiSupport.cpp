@@ -1,8 +1,11 @@
 #include "logging/GuiSupport.h"
 
 #include "logging/EntryKeys.h"
+#include "logging/ScreenText.h"
 
 #include <QFontInfo>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPalette>
@@ -95,4 +98,33 @@ QValidator::State EntryLineValidator::validate(QString &input, int &) const
     }
     input = input.toUpper();
     return Acceptable;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::Text, color);
+    widget->setPalette(pal);
+}
+
+void setTextIfChanged(QLabel *label, const std::string &text)
+{
+    QString shown = toScreen(text);
+    shown.removeIf([](QChar c) { return c.unicode() < 0x20; });
+    if (label->text() != shown)
+        label->setText(shown);
+}
+
+int entryKeyCode(const QKeyEvent *key)
+{
+    switch (key->key()) {
+    case Qt::Key_PageUp: return EntryKeys::PageUp;
+    case Qt::Key_PageDown: return EntryKeys::PageDown;
+    case Qt::Key_T: return EntryKeys::KeyT;
+    default:
+        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12)
+            return EntryKeys::F1 + (key->key() - Qt::Key_F1);
+        return 0;
+    }
 }

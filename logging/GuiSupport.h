@@ -21,6 +21,20 @@ void paintBackground(QWidget *widget, const std::string &colorText);
 QFont sansFont(int pixelSize, bool bold = false);
 QFont monoFont(int pixelSize, bool bold = false);
 
+class QKeyEvent;
+class QLabel;
+
+// Text colour of a label or edit box.
+void setTextColor(QWidget *widget, const QColor &color);
+
+// Shows 8-bit text in a label, leaving out control bytes (the keyer's echo carries
+// its revision and echo-test replies) that a label would draw as boxes.
+void setTextIfChanged(QLabel *label, const std::string &text);
+
+// The entry line's and command box's keys in the codes the keyer logic knows them by
+// (Page Up, Page Down, T, F1..F12); 0 for any other key.
+int entryKeyCode(const QKeyEvent *key);
+
 // Runs an operator's action; a failure is shown in an error box instead of ending the program.
 void guarded(QWidget *parent, const std::function<void()> &action);
 void showError(QWidget *parent, const QString &message);

@@ -51,24 +51,6 @@ QLabel *label(QWidget *parent, const QString &name, const QRect &geometry, const
     return l;
 }
 
-void setTextColor(QWidget *w, const QColor &color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::Text, color);
-    w->setPalette(pal);
-}
-
-void setTextIfChanged(QLabel *l, const std::string &text)
-{
-    // The keyer's echo carries control bytes (its revision and echo-test replies)
-    // that a label would draw as boxes.
-    QString shown = toScreen(text);
-    shown.removeIf([](QChar c) { return c.unicode() < 0x20; });
-    if (l->text() != shown)
-        l->setText(shown);
-}
-
 QString fileFilter()
 {
     return QStringLiteral("Text files (*.log)");
@@ -535,30 +517,12 @@ bool TfMain::isMenuShortcut(const QKeyEvent *key) const
     return false;
 }
 
-namespace {
-
-// The entry line's keys in the codes the contest logic knows them by.
-int keyCode(const QKeyEvent *key)
-{
-    switch (key->key()) {
-    case Qt::Key_PageUp: return EntryKeys::PageUp;
-    case Qt::Key_PageDown: return EntryKeys::PageDown;
-    case Qt::Key_T: return EntryKeys::KeyT;
-    default:
-        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12)
-            return EntryKeys::F1 + (key->key() - Qt::Key_F1);
-        return 0;
-    }
-}
-
-} // namespace
-
 // Returns true when the key was handled and must not reach the line's own editing.
 bool TfMain::ECallKeyDown(QKeyEvent *key)
 {
     const auto mods = key->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
-    const int code = keyCode(key);
+    const int code = entryKeyCode(key);
     if (code != 0 || ctrl) {
         bool consumed = false;
         guarded(this, [&] {
