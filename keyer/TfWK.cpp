@@ -489,8 +489,6 @@ void TfWK::timingChange(KeyerOptions::TimingField field, QLineEdit *box, const Q
         box->setText(toScreen(*shown));
 }
 
-// ---- buttons ----
-
 void TfWK::BSetupComClick()
 {
     run([this] { RunSetupDialog(link_.port()); });
@@ -549,8 +547,6 @@ void TfWK::EdSpeedChange(int value)
     run([this, value] { options_.speedChanged(value); });
 }
 
-// ---- command box ----
-
 bool TfWK::ECommandKeyDown(QKeyEvent *key)
 {
     if (key->key() == Qt::Key_Escape) {
@@ -575,8 +571,6 @@ bool TfWK::eventFilter(QObject *watched, QEvent *event)
         return ECommandKeyDown(static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
 }
-
-// ---- the views ----
 
 bool TfWK::isShown() const
 {

@@ -317,8 +317,6 @@ void TfMain::buildMenu()
         a->setShortcutContext(Qt::WindowShortcut);
 }
 
-// ---- start-up and close ----
-
 void TfMain::FormCreate()
 {
     LoadSettings();
@@ -327,7 +325,6 @@ void TfMain::FormCreate()
     setWindowTitle(toScreen(c_.display.Caption));
     cbExchange->setChecked(c_.st.CbExchange);
     cbNumber->setChecked(c_.st.CbNumber);
-    EMyCall->setText(toScreen(c_.st.MyCall));
     displayChanged();
 }
 
@@ -397,8 +394,6 @@ void TfMain::ExitMenuClick()
 {
     close();
 }
-
-// ---- MainView ----
 
 std::string TfMain::entryText() const
 {
@@ -487,6 +482,8 @@ void TfMain::displayChanged()
     paintBackground(ShapeExchange, d.ShapeExchangeColor);
     if (EDate->text() != toScreen(d.EDate))
         EDate->setText(toScreen(d.EDate));
+    if (EMyCall->text() != toScreen(d.EMyCall))
+        EMyCall->setText(toScreen(d.EMyCall));
     if (EExchange->text() != toScreen(d.EExchange))
         EExchange->setText(toScreen(d.EExchange));
     if (d.EModeIndex >= 0 && EMode->currentIndex() != d.EModeIndex)
@@ -500,8 +497,6 @@ void TfMain::displayChanged()
         setTextIfChanged(sp[i], d.Lsptx[static_cast<size_t>(i)]);
     }
 }
-
-// ---- entry line ----
 
 void TfMain::ECallChange(const QString &text)
 {
@@ -569,8 +564,6 @@ bool TfMain::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// ---- setup panel ----
-
 void TfMain::EBandSelect(int index)
 {
     c_.bandSelected(index);
@@ -606,8 +599,6 @@ void TfMain::BModeClick()
     guarded(this, [this] { c_.modeBoxClicked(); });
 }
 
-// ---- grid ----
-
 void TfMain::LogClick()
 {
     c_.log.gridClicked();
@@ -617,8 +608,6 @@ void TfMain::LogExit()
 {
     guarded(this, [this] { c_.log.gridLeft(); });
 }
-
-// ---- menus ----
 
 void TfMain::ClearMenuClick()
 {
