@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 . "$root/scripts/setup.sh"
 ensure_packages "${required_packages[@]}"
-build_quillfeather
+build_quillfeather quillfeather quillfeather-wksim
 home=${QUILLFEATHER_HOME:-$HOME/Quillfeather}
 mkdir -p "$home"
 install -m 755 "$root/build/quillfeather" "$home/"

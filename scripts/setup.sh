@@ -25,10 +25,15 @@ ensure_packages() {
     fi
 }
 
+# build_quillfeather [target...]: every target when none is named.
 build_quillfeather() {
     local build="$root/build"
     if [ ! -f "$build/CMakeCache.txt" ]; then
         cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
     fi
-    cmake --build "$build" --parallel "$(nproc)"
+    if [ $# -gt 0 ]; then
+        cmake --build "$build" --parallel "$(nproc)" --target "$@"
+    else
+        cmake --build "$build" --parallel "$(nproc)"
+    fi
 }
