@@ -107,48 +107,17 @@ TEST_F(EntryKeysTest, FunctionKeysSendTheSetOfTheWorkingStyle)
     EXPECT_EQ(c.display.LMemo, "");
 }
 
-TEST_F(EntryKeysTest, F12TogglesEnterSendsMessage)
+TEST_F(EntryKeysTest, SpeedKeysWithoutALinkOrPort)
 {
-    key(EntryKeys::F12);
-    EXPECT_TRUE(st.EnterSendMsg);
-    EXPECT_TRUE(c.display.LESMVisible);
-    EXPECT_TRUE(keyer.esmBox);
-    EXPECT_TRUE(keyer.memoEsm);
-    key(EntryKeys::F12);
-    EXPECT_FALSE(st.EnterSendMsg);
-    EXPECT_FALSE(c.display.LESMVisible);
-    EXPECT_FALSE(keyer.memoEsm);
-}
-
-TEST_F(EntryKeysTest, SpeedKeysTestTheLimitBeforeTheStep)
-{
-    st.SpeedStep = 2;
-    st.Speed = 49;
-    key(EntryKeys::PageUp);
-    EXPECT_EQ(st.Speed, 51);
-    EXPECT_EQ(keyer.written, std::string("\x02\x33", 2));
-    EXPECT_EQ(c.display.LSpeed, "51");
-    key(EntryKeys::PageUp);
-    EXPECT_EQ(st.Speed, 51);
-    st.Speed = 50;
-    key(EntryKeys::PageUp);
-    EXPECT_EQ(st.Speed, 50);
-    st.Speed = 11;
-    key(EntryKeys::PageDown);
-    EXPECT_EQ(st.Speed, 9);
-    key(EntryKeys::PageDown);
-    EXPECT_EQ(st.Speed, 9);
-
     // Without the link the speed keys do nothing; with the port closed nothing is sent.
     st.ComConnected = false;
-    st.Speed = 20;
     key(EntryKeys::PageUp);
     EXPECT_EQ(st.Speed, 20);
     st.ComConnected = true;
     keyer.open = false;
-    keyer.written.clear();
     key(EntryKeys::PageUp);
-    EXPECT_EQ(st.Speed, 22);
+    EXPECT_EQ(st.Speed, 21);
+    EXPECT_EQ(c.display.LSpeed, "21");
     EXPECT_EQ(keyer.written, "");
 }
 
@@ -183,123 +152,6 @@ TEST_F(EntryKeysTest, CtrlTTunesAndEscStopsSendingButNotTheTune)
     keyer.written.clear();
     EXPECT_TRUE(key(EntryKeys::KeyT, true));
     EXPECT_EQ(keyer.written, "");
-}
-
-TEST_F(EntryKeysTest, PhoneListDisablesTheKeysAndEnterLogsEveryTime)
-{
-    c.modeSelected(1);
-    for (int k : {int(EntryKeys::F1), int(EntryKeys::F10), int(EntryKeys::F11), int(EntryKeys::F12),
-                  int(EntryKeys::PageUp), int(EntryKeys::PageDown)})
-        EXPECT_FALSE(key(k));
-    EXPECT_FALSE(key(EntryKeys::KeyT, true));
-    EXPECT_TRUE(keyer.messages.empty());
-    EXPECT_TRUE(st.RunMode);
-    EXPECT_FALSE(st.TuneOn);
-    view.type("S5PH");
-    c.keys.enter();
-    view.type("S5PH2 59");
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 2);
-}
-
-TEST_F(EntryKeysTest, RunWithEsm)
-{
-    st.EnterSendMsg = true;
-    // Enter on an empty line calls CQ.
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages, std::vector<std::string>{"RUN1"});
-    EXPECT_TRUE(st.KeyerBusy);
-    idle();
-
-    // A two-character call sends nothing.
-    view.type("S5");
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages.size(), 1u);
-    EXPECT_FALSE(st.KeyerBusy);
-
-    // The call goes out as typed; characters typed meanwhile follow it.
-    view.type("A");
-    c.keys.enter();
-    EXPECT_EQ(keyer.written, "S5A");
-    EXPECT_EQ(st.LastKey, "F5");
-    EXPECT_TRUE(st.CallStreaming);
-    EXPECT_EQ(c.display.BModeColor, Colors::ColorRed);
-    view.type("BC");
-    EXPECT_EQ(keyer.written, "S5ABC");
-    idleAfterCall();
-    EXPECT_EQ(view.entry, "S5ABC ");
-
-    // Enter without the exchange repeats it and stays in the sequence.
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages.back(), "599 #");
-    EXPECT_EQ(st.EsmState, 1);
-    idle();
-
-    // Enter with the exchange logs the QSO and thanks the station.
-    view.type("1987");
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 1);
-    EXPECT_EQ(table.row(0).Call, "S5ABC");
-    EXPECT_EQ(table.row(0).Exchange, "1987");
-    EXPECT_EQ(keyer.messages.back(), "RUN3");
-    EXPECT_EQ(st.LastKey, "F3");
-    EXPECT_EQ(st.EsmState, 0);
-    EXPECT_EQ(c.display.Lcwtx[0], "0");
-    idle();
-
-    // Changing the call after it went out starts over.
-    view.type("S5XY");
-    st.CallStreaming = false;
-    c.keys.enter();
-    idleAfterCall();
-    EXPECT_EQ(st.EsmState, 1);
-    view.setEntryText("S5XZ ");
-    EXPECT_EQ(st.EsmState, 0);
-    c.keys.enter();
-    EXPECT_EQ(keyer.written.substr(keyer.written.size() - 5), "S5XZ ");
-}
-
-TEST_F(EntryKeysTest, SearchAndPounceWithEsm)
-{
-    st.EnterSendMsg = true;
-    st.RunMode = false;
-    // Enter on an empty line sends the own call and arms the exchange.
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages, std::vector<std::string>{"RUN4"});
-    EXPECT_TRUE(st.SpExchangeDue);
-    EXPECT_EQ(st.SpStep, 0);
-    EXPECT_EQ(view.entry, "");
-    idle();
-
-    // With the other station's call: the exchange, cut numbers applied.
-    view.type("S5XYZ");
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages.back(), "5NN #");
-    EXPECT_EQ(st.LastKey, "F2");
-    EXPECT_EQ(st.SpStep, 1);
-    idle();
-
-    // With the received exchange: logged, and the exchange is armed again.
-    view.type(" 1987");
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 1);
-    EXPECT_TRUE(st.SpExchangeDue);
-    EXPECT_EQ(c.display.Lsptx[0], "1");
-
-    // A call without exchange while not armed asks for a repeat.
-    st.SpExchangeDue = false;
-    view.type("S5QQ");
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages.back(), "AGN N");
-    EXPECT_EQ(st.SpStep, 3);
-    idle();
-
-    // Esc restarts: Enter on the emptied line sends the own call again.
-    c.keys.escape();
-    view.setEntryText("");
-    c.keys.enter();
-    EXPECT_EQ(keyer.messages.back(), "RUN4");
-    EXPECT_EQ(st.SpStep, 0);
 }
 
 TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
