@@ -33,7 +33,6 @@ public:
     void gridClicked() { gridClicked_ = true; }
     void gridCellEdited();
     void gridLeft();
-    bool gridEdited() const { return gridEdited_; }
 
 private:
     std::vector<int> show(LogLoad loaded);
