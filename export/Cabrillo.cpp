@@ -6,7 +6,7 @@
 #include "logging/LogTable.h"
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
-#include "settings/FileWrite.h"
+#include "logging/FileWrite.h"
 
 #include <QFile>
 

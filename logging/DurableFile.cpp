@@ -1,5 +1,7 @@
 #include "logging/DurableFile.h"
 
+#include "logging/FileWrite.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -126,35 +128,20 @@ void appendDurably(const std::string &path, const std::string &bytes)
 
 void replaceDurably(const std::string &path, const std::string &bytes, const std::string &backupPath)
 {
-    const std::string temp = path + ".tmp";
-    {
-        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (fd.get() < 0)
-            fail("Cannot create", temp, errno);
-        try {
-            writeAll(fd.get(), bytes, temp);
-            if (::fsync(fd.get()) != 0)
-                fail("Cannot write", temp, errno);
-            closeChecked(fd, temp);
-        } catch (...) {
-            ::unlink(temp.c_str());
-            throw;
-        }
+    if (!backupPath.empty() && fileExists(path)) {
+        ::unlink(backupPath.c_str());
+        // A hard link keeps the old content without copying it; not every
+        // file system has them.
+        if (::link(path.c_str(), backupPath.c_str()) != 0)
+            copyFile(path, backupPath);
     }
-    try {
-        if (!backupPath.empty() && fileExists(path)) {
-            ::unlink(backupPath.c_str());
-            // A hard link keeps the old content without copying it; not every
-            // file system has them.
-            if (::link(path.c_str(), backupPath.c_str()) != 0)
-                copyFile(path, backupPath);
-        }
-        if (::rename(temp.c_str(), path.c_str()) != 0)
-            fail("Cannot replace", path, errno);
-    } catch (...) {
-        ::unlink(temp.c_str());
-        throw;
-    }
+    FileReplaceOptions options;
+    options.syncToDisk = true;
+    const FileWriteResult result = ReplaceFileWhole(path, bytes, options);
+    if (!result)
+        throw FileError((result.outcome == FileWriteResult::CreateFailed ? "Cannot create a file beside "
+                                                                         : "Cannot write ")
+                        + path + ": " + result.reason);
     syncFolder(path);
 }
 

@@ -1,7 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "logging/ScreenText.h"
-#include "settings/FileWrite.h"
+#include "logging/FileWrite.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "settings/FileWrite.h"
+#include "logging/FileWrite.h"
 
 #include <algorithm>
 #include <cerrno>
