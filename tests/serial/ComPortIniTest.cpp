@@ -13,28 +13,6 @@ TStoredProps allGroups()
     return {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers};
 }
 
-void keyerSettings(TComPort &port)
-{
-    port.SetPort("COM7");
-    port.SetBaudRate(br1200);
-    port.FlowControl().SetControlDTR(dtrEnable);
-    port.FlowControl().SetFlowControl(fcSoftware);
-}
-
-// Counts the line settings that actually reach the open device.
-class CountingPort : public TComPort {
-public:
-    int applied = 0;
-
-protected:
-    void ApplyLineSettings() override
-    {
-        if (CanApply())
-            ++applied;
-        TComPort::ApplyLineSettings();
-    }
-};
-
 } // namespace
 
 TEST(ComPortIni, KeyerPortWritesExactlyTheBasicKeys)

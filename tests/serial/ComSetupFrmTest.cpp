@@ -15,28 +15,6 @@
 
 namespace {
 
-// Counts the line settings that actually reach the open device.
-class CountingPort : public TComPort {
-public:
-    int applied = 0;
-
-protected:
-    void ApplyLineSettings() override
-    {
-        if (CanApply())
-            ++applied;
-        TComPort::ApplyLineSettings();
-    }
-};
-
-void keyerSettings(TCustomComPort &port, const std::string &name)
-{
-    port.SetPort(name);
-    port.SetBaudRate(br1200);
-    port.FlowControl().SetControlDTR(dtrEnable);
-    port.FlowControl().SetFlowControl(fcSoftware);
-}
-
 // Acts on the setup dialog once it is shown modally; the action ends it.
 void whenDialogShows(std::function<void(TComSetupFrm &)> action)
 {

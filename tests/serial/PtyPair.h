@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/ComPort.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -100,4 +102,27 @@ inline void runEventsFor(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Counts the line settings that actually reach the open device.
+class CountingPort : public TComPort {
+public:
+    int applied = 0;
+
+protected:
+    void ApplyLineSettings() override
+    {
+        if (CanApply())
+            ++applied;
+        TComPort::ApplyLineSettings();
+    }
+};
+
+// The keyer's line settings on the given port name.
+inline void keyerSettings(TCustomComPort &port, const std::string &name = "COM7")
+{
+    port.SetPort(name);
+    port.SetBaudRate(br1200);
+    port.FlowControl().SetControlDTR(dtrEnable);
+    port.FlowControl().SetFlowControl(fcSoftware);
 }
