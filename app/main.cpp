@@ -1,14 +1,14 @@
 #include "app/QuitSignals.h"
 #include "keyer/KeyerLink.h"
-#include "keyer/TfMemo.h"
-#include "keyer/TfWK.h"
+#include "ui/MessagePanel.h"
+#include "ui/KeyerWindow.h"
 #include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
-#include "logging/GuiSupport.h"
+#include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
-#include "logging/TfMain.h"
-#include "serial/ComPort.h"
+#include "ui/MainWindow.h"
+#include "serial/SerialPort.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -29,11 +29,11 @@ int main(int argc, char **argv)
 
     // The windows in their order: the main window (it loads the settings), the keyer
     // options window with the keyer's port, the message panel.
-    TfMain fMain(contest);
-    TComPort comPort;
+    MainWindow fMain(contest);
+    SerialPort comPort;
     KeyerLink link(contest, comPort);
-    TfWK fWK(link, &fMain);
-    TfMemo fMemo(link, &fMain);
+    KeyerWindow fWK(link, &fMain);
+    MessagePanel fMemo(link, &fMain);
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

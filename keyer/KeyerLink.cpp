@@ -3,11 +3,11 @@
 #include "keyer/Macros.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
-#include "serial/ComPort.h"
+#include "serial/SerialPort.h"
 
 #include <QThread>
 
-void ConfigureKeyerPort(TCustomComPort &port)
+void ConfigureKeyerPort(SerialPort &port)
 {
     port.SetName("ComPort");
     // USB keyers appear as the first USB serial device; the operator picks another in "Setup Com".
@@ -16,7 +16,7 @@ void ConfigureKeyerPort(TCustomComPort &port)
     port.SetDataBits(dbEight);
     port.SetStopBits(sbOneStopBit);
     port.Parity().SetBits(prNone);
-    TComFlowControl &flow = port.FlowControl();
+    SerialFlowControl &flow = port.FlowControl();
     flow.SetControlDTR(dtrEnable);
     flow.SetControlRTS(rtsDisable);
     flow.SetOutCTSFlow(false);
@@ -26,7 +26,7 @@ void ConfigureKeyerPort(TCustomComPort &port)
     port.SetStoredProps(TStoredProps{spBasic});
 }
 
-KeyerLink::KeyerLink(Contest &main, TCustomComPort &port)
+KeyerLink::KeyerLink(Contest &main, SerialPort &port)
     : main_(main), port_(port), pause_([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
 {
     TimerReadWK.setSingleShot(true);
@@ -38,8 +38,8 @@ KeyerLink::KeyerLink(Contest &main, TCustomComPort &port)
             reportApplicationError(e.what());
         }
     });
-    port_.OnRxChar = [this](TCustomComPort &, int count) { ComPortRxChar(count); };
-    port_.OnError = [this](TCustomComPort &, TComErrors errors) {
+    port_.OnRxChar = [this](SerialPort &, int count) { ComPortRxChar(count); };
+    port_.OnError = [this](SerialPort &, LineErrors errors) {
         if (errors.contains(ceIO))
             deviceGone();
     };
@@ -71,9 +71,9 @@ void KeyerLink::OpenKeyerLink()
     ContestState &st = main_.st;
     try {
         port_.SetConnected(true);
-    } catch (const EComPort &e) {
+    } catch (const SerialPortError &e) {
         // Nothing else changes, but the operator who pressed "Open Com" learns why.
-        display.LInfo1 = ComPortErrorText(e);
+        display.LInfo1 = SerialPortErrorText(e);
         refresh();
         return;
     }

@@ -11,7 +11,7 @@
 #include <functional>
 
 class Contest;
-class TCustomComPort;
+class SerialPort;
 
 // The run-time values behind the keyer's mode and sidetone registers; none is stored.
 struct KeyerRegisters {
@@ -22,7 +22,7 @@ struct KeyerRegisters {
 
 // The keyer's port as the keyer needs it: 1200 baud, 8 data bits, no parity, one
 // stop bit, DTR on, RTS off, XON/XOFF both ways, /dev/ttyUSB0 until the operator picks another.
-void ConfigureKeyerPort(TCustomComPort &port);
+void ConfigureKeyerPort(SerialPort &port);
 
 // The link to the WinKeyer: host mode on and off, the keyer's status bytes, and
 // the one way stored messages reach the keyer. It is the keyer side the main
@@ -30,7 +30,7 @@ void ConfigureKeyerPort(TCustomComPort &port);
 class KeyerLink : public QObject, public KeyerActions {
     Q_OBJECT
 public:
-    KeyerLink(Contest &main, TCustomComPort &port);
+    KeyerLink(Contest &main, SerialPort &port);
     ~KeyerLink() override;
 
     void setWindow(WkView *window) { wk_ = window; }
@@ -38,7 +38,7 @@ public:
     // The fixed pauses the keyer needs between frames; tests may shorten them.
     void setPause(std::function<void(int ms)> pause) { pause_ = std::move(pause); }
 
-    TCustomComPort &port() { return port_; }
+    SerialPort &port() { return port_; }
     Contest &main() { return main_; }
     WkView *window() { return wk_; }
     MemoView *memo() { return memo_; }
@@ -80,7 +80,7 @@ private:
     bool wkShown() const { return wk_ && wk_->isShown(); }
 
     Contest &main_;
-    TCustomComPort &port_;
+    SerialPort &port_;
     WkView *wk_ = nullptr;
     MemoView *memo_ = nullptr;
     std::function<void(int)> pause_;

@@ -5,7 +5,7 @@
 #include "logging/Contest.h"
 #include "logging/EntryKeys.h"
 #include "logging/ErrorReport.h"
-#include "serial/ComPort.h"
+#include "serial/SerialPort.h"
 
 #include <limits>
 
@@ -70,13 +70,13 @@ void KeyerOptions::focusCommand()
 
 KeyerWindowPosition KeyerOptions::windowCreated()
 {
-    TCustomComPort &port = link_.port();
+    SerialPort &port = link_.port();
     ConfigureKeyerPort(port);
     try {
         port.LoadSettingsFromIni(KeyerWindowFile(main().folder));
-    } catch (const EComPort &e) {
+    } catch (const SerialPortError &e) {
         // The keyer's own line settings stay; the operator learns the file was not read.
-        reportApplicationError(ComPortErrorText(e));
+        reportApplicationError(SerialPortErrorText(e));
     }
     KeyerWindowPosition position;
     LoadKeyerWindowPosition(position, main().folder);

@@ -3,11 +3,11 @@
 // on the GUI thread, (b) a message button pressed until the keyer reads the message's
 // first byte. Both targets are 2 ms at the median.
 #include "keyer/KeyerLink.h"
-#include "keyer/TfWK.h"
+#include "ui/KeyerWindow.h"
 #include "keyer/sim/WinKeyerSim.h"
 #include "logging/Contest.h"
 #include "logging/LogTable.h"
-#include "serial/ComPort.h"
+#include "serial/SerialPort.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -32,12 +32,12 @@ public:
 };
 
 // The options window that notes when its indicators were last painted.
-class TimedWK : public TfWK {
+class TimedWK : public KeyerWindow {
 public:
-    TimedWK(KeyerLink &link) : TfWK(link), link_(link) {}
+    TimedWK(KeyerLink &link) : KeyerWindow(link), link_(link) {}
     void displayChanged() override
     {
-        TfWK::displayChanged();
+        KeyerWindow::displayChanged();
         if (link_.display.ShapePTTColor != shownPtt) {
             shownPtt = link_.display.ShapePTTColor;
             shownAt = SteadyClock::now();
@@ -87,7 +87,7 @@ int main(int argc, char **argv)
     st.SpeedMode = 1;
     st.SerialEcho = true;
     st.F[0] = "E";
-    TComPort port;
+    SerialPort port;
     KeyerLink link(contest, port);
     link.setPause([](int) {});
     WinKeyerSim sim;

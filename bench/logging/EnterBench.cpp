@@ -5,8 +5,8 @@
 #include "keyer/sim/WinKeyerSim.h"
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
-#include "logging/TfMain.h"
-#include "serial/ComPort.h"
+#include "ui/MainWindow.h"
+#include "serial/SerialPort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,8 +81,8 @@ int main(int argc, char **argv)
     LogTable table;
     BenchClock clock;
     Contest contest(st, table, clock, folder);
-    TfMain w(contest);
-    TComPort port;
+    MainWindow w(contest);
+    SerialPort port;
     KeyerLink link(contest, port);
     ConfigureKeyerPort(port);
     port.SetPort(sim.slavePath());

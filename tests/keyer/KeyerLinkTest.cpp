@@ -53,7 +53,7 @@ TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
     openPlainPort();
     int batches = 0;
     auto decode = rig.port.OnRxChar;
-    rig.port.OnRxChar = [&](TCustomComPort &port, int count) {
+    rig.port.OnRxChar = [&](SerialPort &port, int count) {
         ++batches;
         decode(port, count);
     };

@@ -6,7 +6,7 @@
 #include "logging/Contest.h"
 #include "logging/FakeMainView.h"
 #include "logging/LogTable.h"
-#include "serial/ComPort.h"
+#include "serial/SerialPort.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -103,7 +103,7 @@ struct KeyerRig {
     LogTable table;
     Contest main{st, table, clock, folder};
     FakeMainView mainView{main};
-    TComPort port;
+    SerialPort port;
     KeyerLink link{main, port};
     WinKeyerSim sim;
     std::vector<int> pauses;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/ComPort.h"
+#include "serial/SerialPort.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -105,7 +105,7 @@ inline void runEventsFor(int ms)
 }
 
 // Counts the line settings that actually reach the open device.
-class CountingPort : public TComPort {
+class CountingPort : public SerialPort {
 public:
     int applied = 0;
 
@@ -114,12 +114,12 @@ protected:
     {
         if (CanApply())
             ++applied;
-        TComPort::ApplyLineSettings();
+        SerialPort::ApplyLineSettings();
     }
 };
 
 // The keyer's line settings on the given port name.
-inline void keyerSettings(TCustomComPort &port, const std::string &name = "COM7")
+inline void keyerSettings(SerialPort &port, const std::string &name = "COM7")
 {
     port.SetPort(name);
     port.SetBaudRate(br1200);

@@ -1,0 +1,591 @@
+#include "PtyPair.h"
+
+#include "logging/ErrorReport.h"
+#include "serial/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <time.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A port on a pseudo-terminal, with flow control off so every byte value passes.
+struct PortOnPty {
+    PtyPair pty;
+    SerialPort port;
+    PortOnPty()
+    {
+        port.SetPort(pty.slavePath);
+        port.FlowControl().SetFlowControl(fcNone);
+    }
+};
+
+std::string allByteValues()
+{
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(i);
+    return bytes;
+}
+
+double processCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// Catches what reaches the application's error report during a test.
+struct ErrorReportCatcher {
+    std::vector<std::string> messages;
+    ErrorReportCatcher()
+    {
+        setApplicationErrorHandler([this](const std::string &m) { messages.push_back(m); });
+    }
+    ~ErrorReportCatcher() { setApplicationErrorHandler(nullptr); }
+};
+
+} // namespace
+
+TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
+{
+    SerialPort port;
+    try {
+        port.WriteText("x");
+        FAIL() << "no failure";
+    } catch (const SerialPortError &e) {
+        EXPECT_STREQ(e.what(), "Port Not Open");
+        EXPECT_EQ(e.WinError, -1);
+        EXPECT_EQ(e.Code, 24);
+    }
+    std::string text = "stale";
+    try {
+        port.ReadText(text, 5);
+        FAIL() << "no failure";
+    } catch (const SerialPortError &e) {
+        EXPECT_STREQ(e.what(), "Port Not Open");
+        EXPECT_EQ(e.WinError, -1);
+    }
+    EXPECT_TRUE(text.empty());
+    // Nothing to send and nothing asked for are not failures, open or not.
+    EXPECT_EQ(port.WriteText(""), 0);
+    text = "stale";
+    EXPECT_EQ(port.ReadText(text, 0), 0);
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(ComPortOpen, MissingPortFailsWithCodeOneAndTheSystemError)
+{
+    SerialPort port;
+    port.SetPort("/dev/quillfeather-no-such-port");
+    int beforeOpen = 0, afterOpen = 0;
+    port.OnBeforeOpen = [&](SerialPort &) { ++beforeOpen; };
+    port.OnAfterOpen = [&](SerialPort &) { ++afterOpen; };
+    try {
+        port.SetConnected(true);
+        FAIL() << "no failure";
+    } catch (const SerialPortError &e) {
+        EXPECT_EQ(e.Code, 1);
+        EXPECT_EQ(e.WinError, 2);
+        EXPECT_STREQ(e.what(), "Unable to open com port (Error: 2)");
+    }
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(beforeOpen, 1);
+    EXPECT_EQ(afterOpen, 0);
+
+    // A bare name is looked for under /dev/.
+    port.SetPort("quillfeather-no-such-port");
+    EXPECT_EQ(port.DevicePath(), "/dev/quillfeather-no-such-port");
+    EXPECT_THROW(port.Open(), SerialPortError);
+}
+
+TEST(ComPortOpen, OnExceptionTakesTheReportInsteadOfRaising)
+{
+    SerialPort port;
+    port.SetPort("/dev/quillfeather-no-such-port");
+    std::vector<std::tuple<SerialFailure, std::string, int64_t, std::string>> reports;
+    port.OnException = [&](SerialPort &, SerialFailure which, const std::string &message, int64_t winError,
+                           const std::string &winMessage) { reports.emplace_back(which, message, winError, winMessage); };
+    EXPECT_NO_THROW(port.Open());
+    EXPECT_FALSE(port.Connected());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(std::get<0>(reports[0]), CE_OpenFailed);
+    EXPECT_EQ(std::get<1>(reports[0]), "Unable to open com port");
+    EXPECT_EQ(std::get<2>(reports[0]), 2);
+    EXPECT_FALSE(std::get<3>(reports[0]).empty());
+
+    EXPECT_EQ(port.WriteText("x"), 0);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(std::get<0>(reports[1]), CEPortNotOpen);
+    EXPECT_EQ(std::get<2>(reports[1]), 0);
+    EXPECT_TRUE(std::get<3>(reports[1]).empty());
+}
+
+TEST(ComPortOpen, OperatorTextNamesTheDialoutGroupForAPermissionFailure)
+{
+    const SerialPortError denied(1, EACCES);
+    EXPECT_STREQ(denied.what(), "Unable to open com port (Error: 13)");
+    const std::string text = SerialPortErrorText(denied);
+    EXPECT_EQ(text.rfind("Unable to open com port (Error: 13)", 0), 0u);
+    EXPECT_NE(text.find("dialout"), std::string::npos);
+    EXPECT_EQ(SerialPortErrorText(SerialPortError(1, ENOENT)), "Unable to open com port (Error: 2)");
+}
+
+TEST(ComPortOpen, OpenAndCloseRaiseTheirEventsOnceInOrder)
+{
+    PortOnPty p;
+    std::vector<std::string> seen;
+    auto note = [&](const std::string &what) { return [&seen, what](SerialPort &) { seen.push_back(what); }; };
+    auto signal = [&](const std::string &what) {
+        return [&seen, what](SerialPort &, bool on) { seen.push_back(what + (on ? "+" : "-")); };
+    };
+    p.port.OnBeforeOpen = note("BeforeOpen");
+    p.port.OnAfterOpen = note("AfterOpen");
+    p.port.OnBeforeClose = note("BeforeClose");
+    p.port.OnAfterClose = note("AfterClose");
+    p.port.OnCTSChange = signal("CTS");
+    p.port.OnDSRChange = signal("DSR");
+    p.port.OnRLSDChange = signal("RLSD");
+
+    p.port.SetConnected(true);
+    EXPECT_TRUE(p.port.Connected());
+    p.port.SetConnected(true);
+    // A pseudo-terminal has no modem lines: they read as off, without failing.
+    EXPECT_EQ(seen, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "CTS-", "DSR-", "RLSD-"}));
+    seen.clear();
+    p.port.SetConnected(false);
+    p.port.SetConnected(false);
+    EXPECT_FALSE(p.port.Connected());
+    EXPECT_EQ(seen, (std::vector<std::string>{"CTS-", "DSR-", "RLSD-", "BeforeClose", "AfterClose"}));
+}
+
+TEST(ComPortOpen, SecondOpenOfAHeldPortFailsEvenForRoot)
+{
+    PtyPair pty;
+    SerialPort first, second;
+    first.SetPort(pty.slavePath);
+    second.SetPort(pty.slavePath);
+    first.Open();
+    try {
+        second.Open();
+        FAIL() << "second open succeeded";
+    } catch (const SerialPortError &e) {
+        EXPECT_EQ(e.Code, 1);
+        EXPECT_EQ(e.WinError, EBUSY);
+    }
+    EXPECT_FALSE(second.Connected());
+    first.Close();
+    EXPECT_NO_THROW(second.Open());
+    EXPECT_TRUE(second.Connected());
+}
+
+TEST(ComPortOpen, NonTerminalIsRefused)
+{
+    SerialPort port;
+    port.SetPort("/dev/null");
+    try {
+        port.Open();
+        FAIL() << "opened /dev/null";
+    } catch (const SerialPortError &e) {
+        EXPECT_EQ(e.Code, 1);
+        EXPECT_EQ(e.WinError, ENOTTY);
+    }
+    EXPECT_FALSE(port.Connected());
+}
+
+TEST(ComPortTransfer, EveryByteValueGoesOutUnchanged)
+{
+    PortOnPty p;
+    p.port.Open();
+    const std::string bytes = allByteValues() + "\r\n\n\r";
+    EXPECT_EQ(p.port.WriteText(bytes), static_cast<int>(bytes.size()));
+    EXPECT_EQ(p.pty.receive(bytes.size()), bytes);
+}
+
+TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheGuiThread)
+{
+    PortOnPty p;
+    const auto guiThread = std::this_thread::get_id();
+    std::string received;
+    std::vector<int> counts;
+    bool offThread = false;
+    bool shortRead = false;
+    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+        offThread |= std::this_thread::get_id() != guiThread;
+        counts.push_back(count);
+        std::string chunk;
+        shortRead |= sender.ReadText(chunk, count) != count;
+        received += chunk;
+    };
+    p.port.Open();
+    const std::string bytes = allByteValues();
+    p.pty.send(bytes);
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= bytes.size(); }));
+    runEventsFor(50);
+    EXPECT_EQ(received, bytes);
+    EXPECT_FALSE(offThread);
+    EXPECT_FALSE(shortRead) << "ReadText got fewer bytes than the count given";
+    for (int c : counts)
+        EXPECT_GT(c, 0);
+}
+
+TEST(ComPortTransfer, UnreadBytesAreReportedAgainOnlyWhenMoreArrive)
+{
+    PortOnPty p;
+    std::vector<int> counts;
+    p.port.OnRxChar = [&](SerialPort &, int count) { counts.push_back(count); };  // reads nothing
+    p.port.Open();
+    p.pty.send("abc");
+    ASSERT_TRUE(waitUntil([&] { return !counts.empty(); }));
+    runEventsFor(100);
+    EXPECT_EQ(counts, std::vector<int>{3});
+    p.pty.send("de");
+    ASSERT_TRUE(waitUntil([&] { return counts.size() == 2; }));
+    EXPECT_EQ(counts[1], 5);
+    std::string text;
+    EXPECT_EQ(p.port.ReadText(text, 100), 5);
+    EXPECT_EQ(text, "abcde");
+}
+
+TEST(ComPortTransfer, OnRxBufGetsTheBytesWhenOnRxCharIsNotTriggered)
+{
+    PortOnPty p;
+    p.port.SetTriggersOnRxChar(false);
+    int rxChar = 0;
+    std::string buffered;
+    p.port.OnRxChar = [&](SerialPort &, int) { ++rxChar; };
+    p.port.OnRxBuf = [&](SerialPort &, const std::string &buffer, int count) {
+        EXPECT_EQ(static_cast<int>(buffer.size()), count);
+        buffered += buffer;
+    };
+    p.port.Open();
+    p.pty.send("K1EL");
+    ASSERT_TRUE(waitUntil([&] { return buffered.size() >= 4; }));
+    EXPECT_EQ(buffered, "K1EL");
+    EXPECT_EQ(rxChar, 0);
+    EXPECT_EQ(p.port.InputQueueCount(), 0);
+}
+
+TEST(ComPortTransfer, NoEventsMeansNoEventThread)
+{
+    PortOnPty p;
+    p.port.SetEvents({});
+    int rxChar = 0;
+    p.port.OnRxChar = [&](SerialPort &, int) { ++rxChar; };
+    p.port.Open();
+    p.pty.send("xyz");
+    runEventsFor(150);
+    EXPECT_EQ(rxChar, 0);
+    EXPECT_EQ(p.port.InputQueueCount(), 3);
+    std::string text;
+    EXPECT_EQ(p.port.ReadText(text, 10), 3);
+    EXPECT_EQ(text, "xyz");
+    EXPECT_EQ(p.port.ReadText(text, 10), 0);  // a read never waits
+}
+
+TEST(ComPortTransfer, WriteGivesUpAfterTheWriteTimeoutWhenTheFarEndHoldsXoff)
+{
+    PortOnPty p;
+    p.port.FlowControl().SetFlowControl(fcSoftware);
+    p.port.Timeouts().SetWriteTotalConstant(300);
+    p.port.Timeouts().SetWriteTotalMultiplier(0);
+    p.port.Open();
+    p.pty.send("\x13");  // XOFF: the far end's buffer is full
+    runEventsFor(50);
+    const std::string big(1 << 20, 'E');
+    const auto start = std::chrono::steady_clock::now();
+    const int written = p.port.WriteText(big);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(written, static_cast<int>(big.size()));
+    EXPECT_GE(took, std::chrono::milliseconds(250));
+    EXPECT_LT(took, std::chrono::milliseconds(3000));
+}
+
+TEST(ComPortSync, ThreadSyncWindowSyncAndNoneRunHandlersWhereTheyShould)
+{
+    const auto guiThread = std::this_thread::get_id();
+    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
+        PortOnPty p;
+        p.port.SetSyncMethod(method);
+        std::atomic<int> onGui{0}, offGui{0};
+        std::atomic<int> bytes{0};
+        p.port.OnRxChar = [&](SerialPort &sender, int count) {
+            (std::this_thread::get_id() == guiThread ? onGui : offGui)++;
+            std::string text;
+            bytes += sender.ReadText(text, count);
+        };
+        p.port.Open();
+        p.pty.send("CQ TEST");
+        ASSERT_TRUE(waitUntil([&] { return bytes == 7; })) << "method " << method;
+        p.port.Close();
+        if (method == smNone) {
+            EXPECT_EQ(onGui, 0);
+            EXPECT_GT(offGui, 0);
+        } else {
+            EXPECT_GT(onGui, 0);
+            EXPECT_EQ(offGui, 0) << "method " << method;
+        }
+    }
+}
+
+TEST(ComPortSync, SyncMethodCannotChangeWhileOpen)
+{
+    PortOnPty p;
+    p.port.Open();
+    try {
+        p.port.SetSyncMethod(smNone);
+        FAIL() << "no failure";
+    } catch (const SerialPortError &e) {
+        EXPECT_EQ(e.Code, 14);
+        EXPECT_STREQ(e.what(), "Cannot set property while connected");
+    }
+    EXPECT_EQ(p.port.SyncMethod(), smThreadSync);
+    EXPECT_NO_THROW(p.port.SetSyncMethod(smThreadSync));  // the value held: nothing to do
+    p.port.Close();
+    p.port.SetSyncMethod(smNone);
+    EXPECT_EQ(p.port.SyncMethod(), smNone);
+}
+
+TEST(ComPortSync, ClosingWhileABatchWaitsForTheGuiThreadCompletesTheBatch)
+{
+    std::vector<std::string> seen;
+    PortOnPty p;
+    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+        std::string text;
+        sender.ReadText(text, count);
+        seen.push_back("rx:" + text);
+    };
+    p.port.OnAfterClose = [&](SerialPort &) { seen.push_back("closed"); };
+    p.port.Open();
+    p.pty.send("599");
+    // The GUI thread is busy (no events handled) while the event thread asks for a hand-off.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    p.port.Close();
+    EXPECT_EQ(seen, (std::vector<std::string>{"rx:599", "closed"}));
+    // The port opens again and delivers as before.
+    seen.clear();
+    p.port.Open();
+    p.pty.send("TU");
+    ASSERT_TRUE(waitUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen[0], "rx:TU");
+}
+
+TEST(ComPortSync, AHandlerThatClosesThePortDoesNotHang)
+{
+    int rx = 0;
+    PortOnPty p;
+    p.port.OnRxChar = [&](SerialPort &sender, int) {
+        ++rx;
+        sender.SetConnected(false);
+    };
+    p.port.Open();
+    p.pty.send("5");
+    ASSERT_TRUE(waitUntil([&] { return !p.port.Connected(); }));
+    EXPECT_EQ(rx, 1);
+    p.port.Open();
+    p.pty.send("NN");
+    ASSERT_TRUE(waitUntil([&] { return rx == 2; }));
+}
+
+TEST(ComPortSync, AnExceptionFromAHandlerIsReportedAndDeliveryGoesOn)
+{
+    ErrorReportCatcher reports;
+    std::string received;
+    PortOnPty p;
+    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+        std::string text;
+        sender.ReadText(text, count);
+        received += text;
+        if (text.find('!') != std::string::npos)
+            throw std::runtime_error("handler failed");
+    };
+    p.port.Open();
+    p.pty.send("!");
+    ASSERT_TRUE(waitUntil([&] { return !reports.messages.empty(); }));
+    EXPECT_EQ(reports.messages[0], "handler failed");
+    p.pty.send("OK");
+    ASSERT_TRUE(waitUntil([&] { return received == "!OK"; }));
+}
+
+TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
+{
+    ErrorReportCatcher reports;
+    auto pty = std::make_unique<PtyPair>();
+    SerialPort port;
+    port.SetPort(pty->slavePath);
+    const auto guiThread = std::this_thread::get_id();
+    std::vector<LineErrors> errors;
+    bool offThread = false;
+    port.OnError = [&](SerialPort &, LineErrors e) {
+        offThread |= std::this_thread::get_id() != guiThread;
+        errors.push_back(e);
+    };
+    port.Open();
+    pty.reset();  // the far end goes away (both its descriptors)
+    ASSERT_TRUE(waitUntil([&] { return !errors.empty(); }));
+    EXPECT_TRUE(errors[0].contains(ceIO));
+    EXPECT_FALSE(offThread);
+
+    const double before = processCpuSeconds();
+    runEventsFor(1000);
+    const double used = processCpuSeconds() - before;
+    EXPECT_LT(used, 0.1) << "the event thread spins on the dead port";
+    EXPECT_EQ(errors.size(), 1u);
+
+    EXPECT_THROW(port.WriteText("x"), SerialPortError);
+    EXPECT_NO_THROW(port.Close());
+    EXPECT_FALSE(port.Connected());
+    EXPECT_TRUE(reports.messages.empty());
+
+    PtyPair fresh;
+    port.SetPort(fresh.slavePath);
+    port.Open();
+    EXPECT_EQ(port.WriteText("AGN"), 3);
+    EXPECT_EQ(fresh.receive(3), "AGN");
+}
+
+TEST(ComPortLostDevice, KeyerLinkStyleCloseFromTheErrorHandler)
+{
+    auto pty = std::make_unique<PtyPair>();
+    SerialPort port;
+    port.SetPort(pty->slavePath);
+    int errors = 0;
+    port.OnError = [&](SerialPort &sender, LineErrors e) {
+        if (e.contains(ceIO)) {
+            ++errors;
+            sender.SetConnected(false);
+        }
+    };
+    port.Open();
+    pty.reset();
+    ASSERT_TRUE(waitUntil([&] { return !port.Connected(); }));
+    runEventsFor(100);
+    EXPECT_EQ(errors, 1);
+}
+
+TEST(ComPortSettings, PortChangeWhileOpenReopensAtOnce)
+{
+    std::vector<std::string> seen;  // outlives the port, whose destruction closes it
+    PtyPair a, b;
+    SerialPort port;
+    port.SetPort(a.slavePath);
+    port.FlowControl().SetFlowControl(fcNone);
+    port.OnAfterClose = [&](SerialPort &) { seen.push_back("closed"); };
+    port.OnAfterOpen = [&](SerialPort &s) { seen.push_back("opened " + s.Port()); };
+    port.Open();
+    seen.clear();
+    port.BeginUpdate();
+    port.SetPort(b.slavePath);  // at once, even inside a batch
+    EXPECT_EQ(seen, (std::vector<std::string>{"closed", "opened " + b.slavePath}));
+    port.EndUpdate();
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.WriteText("B"), 1);
+    EXPECT_EQ(b.receive(1), "B");
+    // The old port is free again.
+    SerialPort other;
+    other.SetPort(a.slavePath);
+    EXPECT_NO_THROW(other.Open());
+}
+
+TEST(ComPortSettings, KeyerLineSettingsReachTheDevice)
+{
+    PtyPair pty;
+    SerialPort port;
+    keyerSettings(port, pty.slavePath);
+    port.Open();
+    const AppliedLineSettings applied = port.AppliedLine();
+    ASSERT_TRUE(applied.Valid);
+    EXPECT_EQ(applied.Requested, port.BuildDcb());
+    EXPECT_EQ(applied.DeviceBaudRate, 1200u);
+    EXPECT_EQ(applied.DeviceByteSize, 8);
+    EXPECT_FALSE(applied.DeviceTwoStopBits);
+    EXPECT_FALSE(applied.DeviceParityEnable);
+    EXPECT_TRUE(applied.DeviceXonXoffOut);
+    EXPECT_TRUE(applied.DeviceXonXoffIn);
+    EXPECT_TRUE(applied.DeviceRaw);
+}
+
+TEST(ComPortSettings, RatesWithoutAStandardCodeReachTheDevice)
+{
+    PortOnPty p;
+    p.port.SetBaudRate(brCustom);
+    p.port.SetCustomBaudRate(250000);
+    p.port.Open();
+    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 250000u);
+    p.port.SetBaudRate(br14400);
+    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 14400u);
+    p.port.SetBaudRate(br115200);
+    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 115200u);
+    p.port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
+    EXPECT_TRUE(p.port.AppliedLine().DeviceTwoStopBits);
+    p.port.SetDataBits(dbSeven);
+    p.port.Parity().SetBits(prEven);
+    // A pseudo-terminal always runs 8 bits without parity; the request is what can be seen.
+    EXPECT_EQ(p.port.AppliedLine().Requested.ByteSize, 7);
+    EXPECT_EQ(p.port.AppliedLine().Requested.Parity, 2);
+}
+
+TEST(ComPortSettings, ARateTheDriverRefusesFailsWithCodeSeven)
+{
+    PortOnPty p;
+    p.port.SetBaudRate(brCustom);
+    p.port.SetCustomBaudRate(0);
+    try {
+        p.port.Open();
+        FAIL() << "no failure";
+    } catch (const SerialPortError &e) {
+        EXPECT_EQ(e.Code, 7);
+    }
+    EXPECT_FALSE(p.port.Connected());
+    // The port was released again.
+    p.port.SetCustomBaudRate(250000);
+    EXPECT_NO_THROW(p.port.Open());
+}
+
+TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
+{
+    PortOnPty p;
+    p.port.Open();
+    const int base = p.port.AppliedLine().ApplyCount;
+    p.port.SetBaudRate(br2400);
+    EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
+    p.port.SetBaudRate(br2400);  // the value held: nothing
+    EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
+    p.port.BeginUpdate();
+    p.port.SetBaudRate(br4800);
+    p.port.SetDataBits(dbSeven);
+    p.port.FlowControl().SetFlowControl(fcHardware);
+    p.port.BeginUpdate();
+    p.port.EndUpdate();
+    EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
+    p.port.EndUpdate();
+    EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 2);
+    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 4800u);
+    EXPECT_EQ(p.port.UpdateCount(), 0);
+    p.port.EndUpdate();  // at 0: nothing
+    EXPECT_EQ(p.port.UpdateCount(), 0);
+}
+
+TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
+{
+    ErrorReportCatcher reports;
+    PortOnPty p;
+    p.port.BeginLoading();
+    p.port.SetConnected(true);
+    EXPECT_FALSE(p.port.Connected());
+    p.port.Loaded();
+    EXPECT_TRUE(p.port.Connected());
+
+    SerialPort missing;
+    missing.SetPort("/dev/quillfeather-no-such-port");
+    missing.BeginLoading();
+    missing.SetConnected(true);
+    EXPECT_NO_THROW(missing.Loaded());
+    EXPECT_FALSE(missing.Connected());
+    ASSERT_EQ(reports.messages.size(), 1u);
+    EXPECT_EQ(reports.messages[0], "Unable to open com port (Error: 2)");
+}

@@ -1,0 +1,75 @@
+#include "ui/Launch.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+// Catches what would go to the desktop's browser or viewer.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+class LaunchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addressesAndDocumentsGoToTheDefaultHandler()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QVERIFY(OpenContestRules());
+        QVERIFY(OpenLogReception());
+        QVERIFY(OpenWithDefaultHandler(QStringLiteral("/opt/quillfeather/rules file.pdf")));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened.size(), 3);
+        QCOMPARE(catcher.opened[0], QUrl(QString::fromLatin1(ContestRulesAddress)));
+        QCOMPARE(catcher.opened[1], QUrl(QString::fromLatin1(LogReceptionAddress)));
+        QCOMPARE(catcher.opened[2], QUrl::fromLocalFile(QStringLiteral("/opt/quillfeather/rules file.pdf")));
+    }
+
+    void tidewatchStartsFromThePathOrNotAtAll()
+    {
+        const QByteArray savedPath = qgetenv("PATH");
+        QTemporaryDir empty, withClock;
+        qputenv("PATH", empty.path().toLocal8Bit());
+        QVERIFY(!StartTidewatch());
+
+        const QString marker = withClock.filePath(QStringLiteral("started"));
+        QFile script(withClock.filePath(QStringLiteral("Tidewatch")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$#\" > '%1'\n").arg(marker).toLocal8Bit());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", (empty.path() + QLatin1Char(':') + withClock.path()).toLocal8Bit());
+        const bool started = StartTidewatch();
+        qputenv("PATH", savedPath);
+        QVERIFY(started);
+        QTRY_VERIFY(QFile::exists(marker) && QFile(marker).size() > 0);
+        QFile out(marker);
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("0\n"));  // nothing is passed to it
+    }
+
+    void aboutBoxNamesTheProgramAndNoPerson()
+    {
+        QCOMPARE(AboutCaption(), QStringLiteral("Quillfeather"));
+        const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.value(0), QStringLiteral("Programiral:"));
+        QCOMPARE(lines.value(1), QStringLiteral("Quillfeather developers"));
+        QVERIFY(lines.contains(QStringLiteral("Program Ver.:  1.01")));
+        QVERIFY(!AboutText().contains(QLatin1Char('@')));
+        QVERIFY(!AboutText().contains(QStringLiteral("mob.")));
+    }
+};
+
+QTEST_MAIN(LaunchTest)
+#include "LaunchTest.moc"

@@ -1,0 +1,210 @@
+#include "logging/Contest.h"
+#include "ui/MainWindow.h"
+#include "support/FixedClock.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// The main window driven as an operator does, on the offscreen platform.
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ContestState> st;
+    std::unique_ptr<LogTable> table;
+    FixedClock clock;
+    std::unique_ptr<Contest> contest;
+    std::unique_ptr<MainWindow> w;
+
+    QString logText() const
+    {
+        QFile f(dir->filePath(QStringLiteral("S5ABC.log")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QStringLiteral("<missing>");
+    }
+    void typeAndEnter(const QString &text)
+    {
+        QTest::keyClicks(w->ECall, text);
+        QTest::keyClick(w->ECall, Qt::Key_Return);
+    }
+    // Presses a button of the message box that the next action opens.
+    void answerNextBox(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, [button] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(button)->click();
+        });
+    }
+    QString cell(int row, int col) const { return w->Log->model()->index(row, col).data().toString(); }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        st = std::make_unique<ContestState>();
+        st->MyCall = "S5ABC";
+        st->Mode = "CW";
+        st->Band = "80";
+        table = std::make_unique<LogTable>();
+        contest = std::make_unique<Contest>(*st, *table, clock, dir->path().toStdString() + "/");
+        w = std::make_unique<MainWindow>(*contest);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTRY_VERIFY(w->ECall->hasFocus());
+    }
+    void cleanup()
+    {
+        w.reset();
+        contest.reset();
+        if (QTest::currentTestFailed())
+            dir->setAutoRemove(false);
+    }
+
+    void logsAQsoFromTheEntryLine()
+    {
+        QTest::keyClicks(w->ECall, QStringLiteral("s5xyz 1987"));
+        QCOMPARE(w->ECall->text(), QStringLiteral("S5XYZ 1987"));
+        QCOMPARE(w->LInfo->text(), QStringLiteral("S5XYZ"));
+        QCOMPARE(w->LInfo1->text(), QStringLiteral("1987"));
+        QTest::keyClick(w->ECall, Qt::Key_Return);
+        QCOMPARE(w->LQSO->text(), QStringLiteral("S5ABC QSO: 1"));
+        QCOMPARE(w->ECall->text(), QString());
+        QCOMPARE(w->LInfo->text(), QString());
+        QCOMPARE(cell(0, 0), QStringLiteral("0712"));
+        QCOMPARE(cell(0, 1), QStringLiteral("S5XYZ"));
+        QCOMPARE(cell(0, 2), QStringLiteral("1987"));
+        QCOMPARE(cell(0, 3), QStringLiteral("1"));
+        QCOMPARE(cell(0, 4), QStringLiteral("80"));
+        QCOMPARE(cell(0, 5), QStringLiteral("CW"));
+        QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 1987 80 CW\r\n"));
+
+        QTest::keyClicks(w->ECall, QStringLiteral("S5XYZ"));
+        QCOMPARE(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"));
+        QTest::keyClicks(w->ECall, QStringLiteral(" 2"));
+        QTest::keyClick(w->ECall, Qt::Key_Return);
+        QCOMPARE(w->LDouble->text(), QString());
+        QCOMPARE(w->LQSO->text(), QStringLiteral("S5ABC QSO: 2"));
+    }
+
+    void entryLineTakesOnlyCallCharacters()
+    {
+        QTest::keyClicks(w->ECall, QStringLiteral("s5a,b-c?/p"));
+        QCOMPARE(w->ECall->text(), QStringLiteral("S5ABC/P"));
+    }
+
+    void cwWithoutExchangeLogsNothing()
+    {
+        typeAndEnter(QStringLiteral("S5XYZ"));
+        QCOMPARE(st->QsoCount, 0);
+        QCOMPARE(w->ECall->text(), QStringLiteral("S5XYZ"));
+    }
+
+    void menuShortcutsWorkFromTheEntryLine()
+    {
+        typeAndEnter(QStringLiteral("S5AAA 1"));
+        typeAndEnter(QStringLiteral("S5BBB 2"));
+        QTest::keyClicks(w->ECall, QStringLiteral("S5CCC"));
+        QTest::keyClick(w->ECall, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(st->QsoCount, 1);
+        QCOMPARE(w->ECall->text(), QString());  // the entry is cleared with the QSO
+        QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5AAA 1 80 CW\r\n"));
+
+        QTest::keyClick(w->ECall, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(w->Pdata->isVisible());
+        QVERIFY(!w->ECall->isVisible());
+        QTRY_VERIFY(w->EMyCall->hasFocus());
+        QCOMPARE(w->EMyCall->cursorPosition(), w->EMyCall->text().size());
+
+        // Choosing the mode and band as the operator does.
+        w->EMode->setFocus();
+        w->EMode->showPopup();
+        QTest::keyClick(w->EMode->view(), Qt::Key_Down);
+        QTest::keyClick(w->EMode->view(), Qt::Key_Return);
+        QCOMPARE(st->Mode, std::string("SSB"));
+        QVERIFY(!w->EWinkeyer->isVisible());
+        QTest::mouseClick(w->BCancel, Qt::LeftButton);
+        QVERIFY(!w->Pdata->isVisible());
+        QVERIFY(w->ECall->isVisible());
+
+        // Phone logs at every Enter.
+        typeAndEnter(QStringLiteral("S5PH"));
+        QCOMPARE(st->QsoCount, 2);
+    }
+
+    void editedGridCellRewritesTheLogOnLeaving()
+    {
+        typeAndEnter(QStringLiteral("S5ABC 1"));
+        const QModelIndex callCell = w->Log->model()->index(0, 1);
+        const QPoint at = w->Log->visualRect(callCell).center();
+        QTest::mouseClick(w->Log->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(w->Log->viewport(), Qt::LeftButton, {}, at);
+        QWidget *editor = w->Log->indexWidget(callCell);
+        if (!editor)
+            editor = QApplication::focusWidget();
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        QVERIFY(line);
+        line->selectAll();
+        QTest::keyClicks(line, QStringLiteral("s5abd"));
+        QCOMPARE(line->text(), QStringLiteral("S5ABD"));
+        QTest::mouseClick(w->ECall, Qt::LeftButton);
+        QTRY_COMPARE(logText(), QStringLiteral("2013-04-14 0712 S5ABD 1 80 CW\r\n"));
+        QCOMPARE(cell(0, 1), QStringLiteral("S5ABD"));
+        QTest::keyClicks(w->ECall, QStringLiteral("S5ABD"));
+        QCOMPARE(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"));
+    }
+
+    void saveCbrWithNumbersAfterTheConfirmation()
+    {
+        w->cbNumber->setChecked(true);
+        st->MyYearLic = "95";
+        typeAndEnter(QStringLiteral("S5AAA 7"));
+        typeAndEnter(QStringLiteral("S5BBB 42"));
+        typeAndEnter(QStringLiteral("S5CCC 123"));
+        // Cancel exports nothing; OK exports.
+        answerNextBox(QMessageBox::Cancel);
+        w->SaveCBRMenu->trigger();
+        QVERIFY(!QFile::exists(dir->filePath(QStringLiteral("S5ABC.cbr"))));
+        answerNextBox(QMessageBox::Ok);
+        w->SaveCBRMenu->trigger();
+        QFile f(dir->filePath(QStringLiteral("S5ABC.cbr")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(f.readAll()),
+                 QStringLiteral("START-OF-LOG: 2.0\r\nCREATED-BY: Quillfeather 1.01\r\nCALLSIGN: S5ABC\r\n"
+                                "CONTEST: \r\nCATEGORY: \r\nOPERATORS: S5ABC\r\nNAME: \r\nADDRESS: \r\n"
+                                "ADDRESS: \r\nEMAIL: \r\n"
+                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 001      S5AAA        599 007\r\n"
+                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 002      S5BBB        599 042\r\n"
+                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 003      S5CCC        599 123\r\n"
+                                "END-OF-LOG:\r\n"));
+    }
+
+    void closeSavesTheSettings()
+    {
+        w->ExitMenu->trigger();
+        QFile f(dir->filePath(QStringLiteral("Quillfeatherini.ini")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(f.readAll());
+        QVERIFY(text.startsWith(QStringLiteral("[GENERAL]\r\nMyCall=S5ABC\r\n")));
+        QVERIFY(text.contains(QStringLiteral("MainLeft=")));
+    }
+
+    void titleBarHasNoCloseButton()
+    {
+        QVERIFY(!(w->windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(w->windowFlags() & Qt::WindowMinimizeButtonHint));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,264 @@
+#include "serial/PtyPair.h"
+
+#include "ui/PortSetupDialog.h"
+#include "serial/ListComPorts.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Acts on the setup dialog once it is shown modally; the action ends it.
+void whenDialogShows(std::function<void(PortSetupDialog &)> action)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+        auto *dialog = qobject_cast<PortSetupDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(*dialog);
+        if (dialog->isVisible())  // a failed check left it open
+            dialog->reject();
+    });
+    poll->start();
+}
+
+// Chooses an item as the operator does: by keyboard on the focused list.
+void choose(PortComboBox *combo, const QString &text)
+{
+    const int target = combo->findText(text);
+    QVERIFY2(target >= 0, qPrintable("no item " + text));
+    combo->setFocus();
+    const int steps = target - combo->currentIndex();
+    if (combo->currentIndex() < 0) {
+        QTest::keyClick(combo, Qt::Key_Home);
+        for (int i = 0; i < target; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+    } else {
+        for (int i = 0; i < std::abs(steps); ++i)
+            QTest::keyClick(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+    }
+    QCOMPARE(combo->currentText(), text);
+}
+
+// The next widget the Tab key reaches (labels and the group box take no focus).
+QWidget *nextTabStop(QWidget *w)
+{
+    do
+        w = w->nextInFocusChain();
+    while (!((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()));
+    return w;
+}
+
+QString ptyName(const PtyPair &pty)
+{
+    return QString::fromStdString(pty.slavePath);
+}
+
+} // namespace
+
+class PortSetupDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<PtyPair> a, b;
+
+private slots:
+    void init()
+    {
+        a = std::make_unique<PtyPair>();
+        b = std::make_unique<PtyPair>();
+        const std::string pa = a->slavePath, pb = b->slavePath;
+        SetComPortLister([pa, pb](std::vector<std::string> &list) { list = {pb, pa, "/dev/ttyQF9"}; });
+    }
+
+    void cleanup()
+    {
+        SetComPortLister(nullptr);
+        a.reset();
+        b.reset();
+    }
+
+    void opensWithThePortsValuesSelectedAndItsLayout()
+    {
+        SerialPort port;
+        keyerSettings(port, a->slavePath);
+        bool checked = false;
+        whenDialogShows([&](PortSetupDialog &d) {
+            QCOMPARE(d.windowTitle(), QString("Setup"));
+            QCOMPARE(d.size(), QSize(231, 216));
+            QCOMPARE(d.minimumSize(), d.maximumSize());
+            QCOMPARE(d.GroupBox1->title(), QString(" Settings "));
+            QCOMPARE(d.Button1->text(), QString("OK"));
+            QVERIFY(d.Button1->isDefault());
+            QCOMPARE(d.Button1->geometry(), QRect(70, 184, 75, 25));
+            QCOMPARE(d.Button2->text(), QString("Cancel"));
+            QCOMPARE(d.Combo1->geometry(), QRect(80, 16, 129, 21));
+            QCOMPARE(d.Combo6->geometry(), QRect(80, 136, 129, 21));
+            QCOMPARE(d.Label6->text(), QString("Flow control"));
+            QCOMPARE(d.Combo1->currentText(), ptyName(*a));
+            QCOMPARE(d.Combo1->count(), 3);
+            QCOMPARE(d.Combo2->currentText(), QString("1200"));
+            QCOMPARE(d.Combo2->count(), 16);
+            QCOMPARE(d.Combo3->currentText(), QString("8"));
+            QCOMPARE(d.Combo4->currentText(), QString("1"));
+            QCOMPARE(d.Combo5->currentText(), QString("None"));
+            QCOMPARE(d.Combo6->currentText(), QString("Software"));
+            // Tab order: the six lists from the top, then OK and Cancel.
+            QWidget *order[] = {d.Combo1, d.Combo2, d.Combo3, d.Combo4, d.Combo5, d.Combo6, d.Button1, d.Button2};
+            for (int i = 0; i + 1 < 8; ++i)
+                QCOMPARE(nextTabStop(order[i]), order[i + 1]);
+            checked = true;
+            d.Button2->click();
+        });
+        RunSetupDialog(port);
+        QVERIFY(checked);
+    }
+
+    void cancelChangesNothingAfterSelections()
+    {
+        SerialPort port;
+        keyerSettings(port, a->slavePath);
+        const SerialDcb before = port.BuildDcb();
+        whenDialogShows([&](PortSetupDialog &d) {
+            choose(d.Combo1, ptyName(*b));
+            choose(d.Combo2, "9600");
+            choose(d.Combo6, "Hardware");
+            d.Button2->click();
+        });
+        RunSetupDialog(port);
+        QCOMPARE(port.Port(), a->slavePath);
+        QVERIFY(port.BuildDcb() == before);
+    }
+
+    void okAppliesAllSixInOneBatch()
+    {
+        CountingPort port;
+        keyerSettings(port, a->slavePath);
+        port.Open();
+        port.applied = 0;
+        whenDialogShows([&](PortSetupDialog &d) {
+            choose(d.Combo1, ptyName(*b));
+            choose(d.Combo2, "9600");
+            choose(d.Combo3, "7");
+            choose(d.Combo4, "2");
+            choose(d.Combo5, "Even");
+            choose(d.Combo6, "None");
+            QCOMPARE(port.BaudRate(), br1200);  // nothing applied before OK
+            d.Button1->click();
+        });
+        RunSetupDialog(port);
+        QCOMPARE(port.Port(), b->slavePath);
+        QVERIFY(port.Connected());
+        QCOMPARE(port.BaudRate(), br9600);
+        QCOMPARE(port.DataBits(), dbSeven);
+        QCOMPARE(port.StopBits(), sbTwoStopBits);
+        QCOMPARE(port.Parity().Bits(), prEven);
+        QCOMPARE(port.FlowControl().FlowControl(), fcNone);
+        QCOMPARE(port.FlowControl().ControlDTR(), dtrEnable);
+        QCOMPARE(port.applied, 1);
+        QCOMPARE(port.AppliedLine().DeviceBaudRate, 9600u);
+        QCOMPARE(port.UpdateCount(), 0);
+    }
+
+    void okWithoutChangesSendsEverythingOnceMore()
+    {
+        CountingPort port;
+        keyerSettings(port, a->slavePath);
+        port.Open();
+        port.applied = 0;
+        const SerialDcb before = port.BuildDcb();
+        whenDialogShows([](PortSetupDialog &d) { d.Button1->click(); });
+        RunSetupDialog(port);
+        QVERIFY(port.BuildDcb() == before);
+        QCOMPARE(port.Port(), a->slavePath);
+        QCOMPARE(port.applied, 1);
+    }
+
+    void customRateShowsCustomAndSurvivesOk()
+    {
+        SerialPort port;
+        port.SetPort(a->slavePath);
+        port.SetBaudRate(brCustom);
+        port.SetCustomBaudRate(250000);
+        whenDialogShows([](PortSetupDialog &d) {
+            QCOMPARE(d.Combo2->currentText(), QString("Custom"));
+            d.Button1->click();
+        });
+        RunSetupDialog(port);
+        QCOMPARE(port.BaudRate(), brCustom);
+        QCOMPARE(port.CustomBaudRate(), 250000);
+    }
+
+    void unpluggedPortKeepsItsNameOnOk()
+    {
+        SerialPort port;
+        keyerSettings(port, "/dev/ttyUSB7");
+        whenDialogShows([](PortSetupDialog &d) {
+            QCOMPARE(d.Combo1->currentIndex(), -1);
+            QVERIFY(d.Combo1->Text().empty());
+            d.Button1->click();
+        });
+        RunSetupDialog(port);
+        QCOMPARE(port.Port(), std::string("/dev/ttyUSB7"));
+    }
+
+    void aFailureToApplyReachesTheCallerAfterTheBatch()
+    {
+        SerialPort port;
+        keyerSettings(port, a->slavePath);
+        port.Open();
+        whenDialogShows([](PortSetupDialog &d) {
+            choose(d.Combo1, "/dev/ttyQF9");  // listed, but nothing is there
+            choose(d.Combo2, "4800");
+            d.Button1->click();
+        });
+        bool failed = false;
+        try {
+            RunSetupDialog(port);
+        } catch (const SerialPortError &e) {
+            failed = true;
+            QCOMPARE(e.Code, 1);
+        }
+        QVERIFY(failed);
+        QCOMPARE(port.UpdateCount(), 0);
+        QVERIFY(!port.Connected());
+        QCOMPARE(port.BaudRate(), br1200);  // applying stopped at the port
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void comboForgetsAPortThatGoesAway()
+    {
+        PortComboBox combo;
+        combo.SetComProperty(cpParity);
+        QCOMPARE(combo.currentText(), QString("None"));
+        {
+            SerialPort port;
+            port.Parity().SetBits(prMark);
+            combo.SetComPort(&port);
+            QCOMPARE(combo.currentText(), QString("Mark"));
+            combo.SetAutoApply(true);
+            choose(&combo, "Odd");
+            QCOMPARE(port.Parity().Bits(), prOdd);
+        }
+        QVERIFY(combo.ComPort() == nullptr);
+        QCOMPARE(combo.currentIndex(), 0);
+        combo.SetText("Space");
+        QCOMPARE(combo.Text(), std::string("Space"));
+        combo.SetText("Nonsense");
+        QCOMPARE(combo.Text(), std::string("Space"));
+    }
+};
+
+QTEST_MAIN(PortSetupDialogTest)
+#include "PortSetupDialogTest.moc"

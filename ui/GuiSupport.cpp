@@ -1,0 +1,130 @@
+#include "ui/GuiSupport.h"
+
+#include "logging/EntryKeys.h"
+#include "logging/ScreenText.h"
+
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QFontMetricsF>
+#include <QMessageBox>
+#include <QPalette>
+#include <QWidget>
+
+QColor colorFromText(const std::string &text)
+{
+    const QString hex = QString::fromStdString(text).remove(QLatin1Char('$'));
+    bool ok = false;
+    const uint value = hex.toUInt(&ok, 16);
+    if (!ok)
+        return QColor(Qt::white);
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+void paintBackground(QWidget *widget, const std::string &colorText)
+{
+    QPalette pal = widget->palette();
+    const QColor color = colorFromText(colorText);
+    if (pal.color(QPalette::Base) == color && pal.color(QPalette::Window) == color)
+        return;
+    pal.setColor(QPalette::Base, color);
+    pal.setColor(QPalette::Window, color);
+    widget->setAutoFillBackground(true);
+    widget->setPalette(pal);
+}
+
+QFont sansFont(int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QFont monoFont(int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    // The grid's columns were measured in Consolas, narrower than its stand-ins:
+    // keep the characters as wide as Consolas would draw them (0.55 of the size).
+    if (QFontInfo(f).family() != QLatin1String("Consolas")) {
+        const qreal width = QFontMetricsF(f).horizontalAdvance(QLatin1Char('0'));
+        if (width > 0.55 * pixelSize)
+            f.setPixelSize(qRound(pixelSize * 0.55 * pixelSize / width));
+    }
+    return f;
+}
+
+void showError(QWidget *parent, const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void guarded(QWidget *parent, const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const std::exception &e) {
+        showError(parent, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool confirm(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QValidator::State UpperCaseValidator::validate(QString &input, int &) const
+{
+    input = input.toUpper();
+    return Acceptable;
+}
+
+QValidator::State EntryLineValidator::validate(QString &input, int &) const
+{
+    for (QChar ch : input) {
+        if (ch.unicode() >= 0x80 || !EntryKeys::acceptedChar(static_cast<char>(ch.unicode())))
+            return Invalid;
+        if (ch.unicode() < 32)
+            return Invalid;
+    }
+    input = input.toUpper();
+    return Acceptable;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::Text, color);
+    widget->setPalette(pal);
+}
+
+void setTextIfChanged(QLabel *label, const std::string &text)
+{
+    QString shown = toScreen(text);
+    shown.removeIf([](QChar c) { return c.unicode() < 0x20; });
+    if (label->text() != shown)
+        label->setText(shown);
+}
+
+int entryKeyCode(const QKeyEvent *key)
+{
+    switch (key->key()) {
+    case Qt::Key_PageUp: return EntryKeys::PageUp;
+    case Qt::Key_PageDown: return EntryKeys::PageDown;
+    case Qt::Key_T: return EntryKeys::KeyT;
+    default:
+        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12)
+            return EntryKeys::F1 + (key->key() - Qt::Key_F1);
+        return 0;
+    }
+}

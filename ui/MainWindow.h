@@ -1,0 +1,109 @@
+#pragma once
+
+#include "logging/Contest.h"
+#include "logging/MainView.h"
+#include "logging/QsoTableModel.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+// The operator's working surface: header, log grid, entry line and status labels.
+// Decisions are the Contest's; this window passes the operator's actions to it
+// and shows what it decided.
+class MainWindow : public QMainWindow, public MainView {
+    Q_OBJECT
+public:
+    explicit MainWindow(Contest &contest, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Contest &core() { return c_; }
+
+    // MainView
+    std::string entryText() const override;
+    void setEntryText(const std::string &text) override;
+    void caretToEnd() override;
+    void focusEntry() override;
+    bool entryVisible() const override;
+    void focusMyCall() override;
+    bool setupVisible() const override;
+    void showSetup(bool shown) override;
+    void showGridRow(int row) override;
+    void displayChanged() override;
+
+    // Controls, named as the operator's manual names them; tests reach them too.
+    QLabel *LCall, *LTest, *LClock, *LSecond, *LSpeed, *LSpeed1, *LSpeedPaddle, *LQSO, *LMemo, *LRun;
+    QLabel *LInfo, *LInfo1, *LESM, *LTransmit, *LDouble;
+    QLabel *Lcwtx, *LcwtxB, *LcwtxBB, *Lsptx, *LsptxB, *LsptxBB;
+    QLineEdit *ECall, *BMode, *EMyCall, *EExchange, *EWinkeyer, *EDate;
+    QComboBox *EMode, *EBand;
+    QCheckBox *cbExchange, *cbNumber;
+    QPushButton *BCancel;
+    QFrame *ShapeCall, *ShapeExchange, *Pdata, *PWork, *Panel2;
+    QTableView *Log;
+    QAction *ClearMenu, *DeleteLastQSO, *Log1, *SaveCBRMenu, *OdpriLog1, *ExitMenu, *SetupMenu;
+    QAction *ManMenu, *SendLogMenu, *UraTidewatch1, *By;
+    QTimer TimerStart, TimerTime;
+
+    void ExitMenuClick();
+    // Saves the settings as "Close" does; for every other way the program ends.
+    void FormClose();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    void buildMenu();
+    void buildSetupPanel(QWidget *parent);
+    void FormCreate();
+    void FormShow();
+    void LoadSettings();
+    void SaveSettings();
+
+    void ECallChange(const QString &text);
+    bool ECallKeyDown(QKeyEvent *key);
+    bool ECallKeyPress(QKeyEvent *key);
+    void EBandSelect(int index);
+    void EModeSelect(int index);
+    void EMyCallChange(const QString &text);
+    void EExchangeChange(const QString &text);
+    void EWinkeyerClick();
+    void BCancelClick();
+    void BModeClick();
+    void LogClick();
+    void LogExit();
+
+    void ClearMenuClick();
+    void DeleteLastQSOClick();
+    void Log1Click();
+    void SaveCBRMenuClick();
+    void OdpriLog1Click();
+    void SetupMenuClick();
+    void ManMenuClick();
+    void SendLogMenuClick();
+    void UraTidewatch1Click();
+    void ByClick();
+
+    void TimerStartTimer();
+    void TimerTimeTimer();
+
+    void reportSkippedLines(const std::vector<int> &lines, const std::string &path);
+    void reportSkippedImport(const std::vector<int> &lines, const std::string &path);
+    bool isMenuShortcut(const QKeyEvent *key) const;
+
+    Contest &c_;
+    QsoTableModel model_;
+    bool shown_ = false;
+    bool closing_ = false;
+};
