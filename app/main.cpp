@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/QuitSignals.h"
 #include "keyer/KeyerLink.h"
 #include "ui/MessagePanel.h"
@@ -9,19 +10,50 @@
 #include "logging/LogTable.h"
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
+#include "settings/ProgramFolder.h"
 
 #include <QApplication>
 #include <QSessionManager>
 
+#include <cstdio>
+#include <vector>
+
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    // The program's own options are read before the toolkit starts, so that --help and
+    // --version answer without a display.
+    const CommandLine options = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "quillfeather: %s\n%s", options.error.c_str(), UsageText().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("quillfeather %s\n", QUILLFEATHER_VERSION);
+        return 0;
+    }
+    std::vector<std::string> toolkitArgs = options.rest;
+    std::vector<char *> toolkitArgv;
+    for (std::string &a : toolkitArgs)
+        toolkitArgv.push_back(a.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = int(toolkitArgs.size());
+
+    QApplication app(toolkitArgc, toolkitArgv.data());
     setApplicationErrorHandler([](const std::string &message) {
         showError(QApplication::activeWindow(), QString::fromLocal8Bit(message.c_str()));
     });
 
-    // The program keeps its log and settings beside its executable.
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    const std::string folder = ChooseProgramFolder(
+        ReadFolderFacts(QCoreApplication::applicationDirPath().toStdString(), options.folder));
+    if (const std::string failure = EnsureFolder(folder); !failure.empty()) {
+        showError(nullptr, QString::fromLocal8Bit(failure.c_str()) +
+                               QStringLiteral("\nSet QUILLFEATHER_HOME or start with --folder DIR."));
+        return 1;
+    }
     ContestState state;
     LogTable table;
     SystemClock clock;

@@ -2,6 +2,8 @@
 # Sourced, not run; expects $root to be the source folder.
 
 required_packages=(cmake g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+# The package tests build and check the Debian package as a distribution would.
+test_packages=(dpkg-dev file lintian desktop-file-utils appstream)
 
 missing_packages() {
     local p

@@ -1,0 +1,80 @@
+#include "app/CommandLine.h"
+#include "settings/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+struct FolderCase {
+    const char *name;
+    FolderFacts facts;
+    std::string expected;
+};
+
+FolderFacts facts(std::string exe, bool writable, bool layout, std::optional<std::string> option = {},
+                  std::optional<std::string> home = {})
+{
+    FolderFacts f;
+    f.executableFolder = std::move(exe);
+    f.installBinFolder = "/usr/local/bin";
+    f.executableFolderWritable = writable;
+    f.installedLayout = layout;
+    f.folderOption = std::move(option);
+    f.homeVariable = std::move(home);
+    f.userHome = "/home/op";
+    return f;
+}
+
+} // namespace
+
+TEST(ProgramFolder, PortableCopiesKeepTheirFolderInstalledOnesUseTheHome)
+{
+    const FolderCase cases[] = {
+        {"portable copy as run.sh makes it", facts("/home/op/Quillfeather", true, false), "/home/op/Quillfeather/"},
+        {"portable copy ignores the variable", facts("/home/op/qf", true, false, {}, "/srv/qf"), "/home/op/qf/"},
+        // Root can write into /usr/bin: the layout decides, not the permission.
+        {"installed, writable as root", facts("/usr/bin", true, true), "/home/op/Quillfeather/"},
+        {"installed into the configured prefix", facts("/usr/local/bin", true, false), "/home/op/Quillfeather/"},
+        {"unwritable folder", facts("/opt/qf", false, false), "/home/op/Quillfeather/"},
+        {"installed with QUILLFEATHER_HOME", facts("/usr/bin", true, true, {}, "/srv/contest"), "/srv/contest/"},
+        {"--folder wins everywhere", facts("/usr/bin", false, true, "/data/qf/", "/srv/x"), "/data/qf/"},
+    };
+    for (const FolderCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ChooseProgramFolder(c.facts), c.expected);
+    }
+}
+
+TEST(ProgramFolder, ReadsTheInstalledLayoutFromTheFileSystem)
+{
+    const auto root = std::filesystem::temp_directory_path() / "qf-layout-test";
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "usr/bin");
+    std::filesystem::create_directories(root / "usr/share/metainfo");
+    EXPECT_FALSE(ReadFolderFacts((root / "usr/bin").string(), {}).installedLayout);
+    { std::ofstream((root / "usr/share/metainfo/org.quillfeather.Quillfeather.metainfo.xml").string()); }
+    EXPECT_TRUE(ReadFolderFacts((root / "usr/bin").string(), {}).installedLayout);
+
+    EXPECT_EQ(EnsureFolder((root / "home/a/b").string()), "");
+    EXPECT_TRUE(std::filesystem::is_directory(root / "home/a/b"));
+    EXPECT_NE(EnsureFolder((root / "usr/share/metainfo/org.quillfeather.Quillfeather.metainfo.xml/x").string()), "");
+    std::filesystem::remove_all(root);
+}
+
+TEST(CommandLine, ProgramOptionsAreTakenAndTheToolkitsArePassedOn)
+{
+    const CommandLine a = ParseCommandLine({"qf", "-platform", "offscreen", "--folder", "/x", "--version"});
+    EXPECT_TRUE(a.version);
+    EXPECT_FALSE(a.help);
+    EXPECT_EQ(a.folder, std::optional<std::string>("/x"));
+    EXPECT_EQ(a.rest, (std::vector<std::string>{"qf", "-platform", "offscreen"}));
+    EXPECT_TRUE(a.error.empty());
+
+    EXPECT_EQ(ParseCommandLine({"qf", "--folder=/y"}).folder, std::optional<std::string>("/y"));
+    EXPECT_TRUE(ParseCommandLine({"qf", "-h"}).help);
+    for (const auto &bad : {std::vector<std::string>{"qf", "--folder"}, {"qf", "--folder", ""}, {"qf", "--folder="}})
+        EXPECT_FALSE(ParseCommandLine(bad).error.empty());
+}
