@@ -166,8 +166,8 @@ std::vector<LogFinding> CheckLog(const ContestState &state, const LogTable &log)
                 const std::string &beforeDate = before.Date.empty() ? state.LogDate : before.Date;
                 findings.push_back({backwards ? LogFinding::TimeBackwards : LogFinding::LongGap, i,
                                     qsoName(i, qso) + ": " + shownTime(date, qso.Time)
-                                        + (backwards ? " is before " : ", more than a day after ")
-                                        + qsoName(previous, before) + " at " + shownTime(beforeDate, before.Time)});
+                                        + (backwards ? ", before QSO " : ", over a day after QSO ")
+                                        + std::to_string(previous + 1) + " at " + shownTime(beforeDate, before.Time)});
             }
             previous = i;
             previousMinute = *minute;

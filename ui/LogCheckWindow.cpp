@@ -44,7 +44,7 @@ LogCheckWindow::LogCheckWindow(const ContestState &state, const LogTable &log, s
     setObjectName(QStringLiteral("fCheck"));
     setWindowTitle(QStringLiteral("Check Log"));
     setFont(sansFont(12));
-    resize(560, 360);
+    resize(640, 360);
 
     LCheckResult = new QLabel(this);
     LCheckResult->setObjectName(QStringLiteral("LCheckResult"));

@@ -393,8 +393,11 @@ void MainWindow::SaveAdifMenuClick()
 
 void MainWindow::CheckLogMenuClick()
 {
-    if (!fCheck)
+    if (!fCheck) {
         fCheck = new LogCheckWindow(c_.st, c_.table, [this](int row) { selectCheckedRow(row); }, this);
+        // Beside the log, so the rows it names can be seen while the list is open.
+        fCheck->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
     fCheck->check();
     fCheck->show();
     fCheck->raise();
