@@ -154,7 +154,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
     info.rowsLosingCharacters.clear();
 
     std::string out;
-    out.reserve(160 + static_cast<size_t>(count) * 200);
+    out.reserve(160 + static_cast<size_t>(count) * 240);  // a record is about 200 bytes
     out += "Quillfeather log, ADIF 3.1.4\r\n";
     appendField(out, "ADIF_VER", "3.1.4", "\r\n");
     appendField(out, "PROGRAMID", "Quillfeather", "\r\n");
