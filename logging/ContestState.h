@@ -28,6 +28,7 @@ struct ContestState {
     int EModeIndex = -1;      // mode list: 0 "CW", 1 "PH", -1 nothing selected
     bool CbExchange = false;  // setup panel "Exchange"
     bool CbNumber = false;    // setup panel "Number"
+    std::string ContestId;    // the contest's name for the logbook services; set in the settings file
     int MainTop = 104;
     int MainLeft = 206;
 

@@ -25,6 +25,7 @@ void visitMainSettings(S &s, Visitor &&v)
     v.text("GENERAL", "EBand", s.Band);
     v.flag("GENERAL", "cbExchange", s.CbExchange);
     v.flag("GENERAL", "cbNumber", s.CbNumber);
+    v.text("GENERAL", "ContestId", s.ContestId);
 
     v.integer("VIEW", "MainTop", s.MainTop);
     v.integer("VIEW", "MainLeft", s.MainLeft);

@@ -3,7 +3,9 @@
 #include "logging/DurableFile.h"
 #include "ui/GuiSupport.h"
 #include "logging/ScreenText.h"
+#include "export/Adif.h"
 #include "export/Cabrillo.h"
+#include "ui/LogCheckWindow.h"
 #include "ui/Launch.h"
 #include "settings/MainSettings.h"
 
@@ -375,6 +377,42 @@ void MainWindow::SaveCBRMenuClick()
     } catch (const std::exception &e) {
         showError(this, toScreen(e.what()));
     }
+}
+
+void MainWindow::SaveAdifMenuClick()
+{
+    try {
+        const AdifExport done = ExportAdif(c_.st, c_.table, c_.folder, c_.clock.utcNow());
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Save ADIF"),
+                        toScreen(AdifReport(done, c_.table)), QMessageBox::Ok, this);
+        box.exec();
+    } catch (const std::exception &e) {
+        showError(this, toScreen(e.what()));
+    }
+}
+
+void MainWindow::CheckLogMenuClick()
+{
+    if (!fCheck) {
+        fCheck = new LogCheckWindow(c_.st, c_.table, [this](int row) { selectCheckedRow(row); }, this);
+        // Beside the log, so the rows it names can be seen while the list is open.
+        fCheck->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    fCheck->check();
+    fCheck->show();
+    fCheck->raise();
+    fCheck->activateWindow();
+}
+
+void MainWindow::selectCheckedRow(int row)
+{
+    // The log may have changed since the check; a row it no longer has is not shown.
+    if (row < 0 || row >= c_.st.QsoCount || row >= c_.table.rowCount())
+        return;
+    const QModelIndex index = model_.index(row, LogTable::ColCall);
+    Log->setCurrentIndex(index);
+    Log->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Log->scrollTo(index);
 }
 
 void MainWindow::OdpriLog1Click()

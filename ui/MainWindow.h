@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class LogCheckWindow;
 
 // The operator's working surface: header, log grid, entry line and status labels.
 // Decisions are the Contest's; this window passes the operator's actions to it
@@ -51,6 +52,8 @@ public:
     QTableView *Log;
     QAction *ClearMenu, *DeleteLastQSO, *Log1, *SaveCBRMenu, *OdpriLog1, *ExitMenu, *SetupMenu;
     QAction *ManMenu, *SendLogMenu, *UraTidewatch1, *By;
+    QAction *SaveAdifMenu, *CheckLogMenu;
+    LogCheckWindow *fCheck = nullptr;  // made at the first "Check Log"
     QTimer TimerStart, TimerTime;
 
     void ExitMenuClick();
@@ -88,6 +91,9 @@ private:
     void DeleteLastQSOClick();
     void Log1Click();
     void SaveCBRMenuClick();
+    void SaveAdifMenuClick();
+    void CheckLogMenuClick();
+    void selectCheckedRow(int row);
     void OdpriLog1Click();
     void SetupMenuClick();
     void ManMenuClick();

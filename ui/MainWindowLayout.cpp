@@ -281,6 +281,8 @@ void MainWindow::buildMenu()
     DeleteLastQSO->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
     Log1 = file->addAction(QStringLiteral("Save Log"), this, &MainWindow::Log1Click);
     SaveCBRMenu = file->addAction(QStringLiteral("Save CBR"), this, &MainWindow::SaveCBRMenuClick);
+    SaveAdifMenu = file->addAction(QStringLiteral("Save ADIF"), this, &MainWindow::SaveAdifMenuClick);
+    CheckLogMenu = file->addAction(QStringLiteral("Check Log"), this, &MainWindow::CheckLogMenuClick);
     OdpriLog1 = file->addAction(QStringLiteral("Open File"), this, &MainWindow::OdpriLog1Click);
     ExitMenu = file->addAction(QStringLiteral("Close"), this, &MainWindow::ExitMenuClick);
 

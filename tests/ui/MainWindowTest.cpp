@@ -1,4 +1,5 @@
 #include "logging/Contest.h"
+#include "ui/LogCheckWindow.h"
 #include "ui/MainWindow.h"
 #include "support/FixedClock.h"
 
@@ -9,6 +10,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -187,6 +191,36 @@ private slots:
                                 "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 002      S5BBB        599 042\r\n"
                                 "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 003      S5CCC        599 123\r\n"
                                 "END-OF-LOG:\r\n"));
+    }
+
+    void saveAdifAndCheckLogFollowSaveCbr()
+    {
+        QStringList captions;
+        for (QAction *a : w->menuBar()->actions().constFirst()->menu()->actions())
+            captions << a->text();
+        QCOMPARE(captions, QStringList({"Delete File", "Delete Last QSO", "Save Log", "Save CBR", "Save ADIF",
+                                        "Check Log", "Open File", "Close"}));
+        typeAndEnter(QStringLiteral("S5AAA 1"));
+        typeAndEnter(QStringLiteral("S5BBB 2"));
+        typeAndEnter(QStringLiteral("S5AAA 3"));
+        answerNextBox(QMessageBox::Ok);  // no question first: the box says what was written
+        w->SaveAdifMenu->trigger();
+        QVERIFY(QFile::exists(dir->filePath(QStringLiteral("S5ABC.adi"))));
+
+        w->CheckLogMenu->trigger();
+        QListView *list = w->fCheck->LFindings;
+        QCOMPARE(list->model()->rowCount(), 1);
+        QVERIFY(list->model()->index(0, 0).data().toString().startsWith("QSO 3 (S5AAA): duplicate of QSO 1"));
+        const QPoint line = list->visualRect(list->model()->index(0, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);  // a double click begins with a click
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+        QCOMPARE(w->Log->currentIndex().row(), 2);
+        QVERIFY(w->Log->selectionModel()->isRowSelected(2, {}));
+
+        w->DeleteLastQSO->trigger();
+        w->fCheck->BCheckAgain->click();
+        QCOMPARE(list->model()->rowCount(), 0);
+        QVERIFY(w->fCheck->LCheckResult->text().startsWith("The log is clean"));
     }
 
     void closeSavesTheSettings()

@@ -1,0 +1,252 @@
+#include "export/Adif.h"
+
+#include "logging/ContestState.h"
+#include "logging/FileWrite.h"
+#include "logging/LogFile.h"
+#include "logging/LogTable.h"
+#include "logging/ScreenText.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+namespace {
+
+const char *adifBandOf(const std::string &band)
+{
+    if (band == "160") return "160m";
+    if (band == "80") return "80m";
+    if (band == "40") return "40m";
+    if (band == "20") return "20m";
+    if (band == "15") return "15m";
+    if (band == "10") return "10m";
+    return nullptr;
+}
+
+const char *reportOf(const std::string &mode)
+{
+    if (mode == "CW") return "599";
+    if (mode == "SSB") return "59";
+    return nullptr;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+int number(std::string_view digits)
+{
+    int value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// ADI strings are printable ASCII; anything else would be read as some other letter
+// by each service, so it is left out. Returns whether something was.
+bool keepAscii(std::string_view text, std::string &out)
+{
+    out.clear();
+    for (char c : text)
+        if (c >= 0x20 && c <= 0x7E)
+            out += c;
+    return out.size() != text.size();
+}
+
+// Data-specifiers count bytes, which for ASCII are the characters.
+void appendField(std::string &out, std::string_view name, std::string_view value, std::string_view after = " ")
+{
+    if (value.empty())
+        return;
+    out += '<';
+    out += name;
+    out += ':';
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value.size()).ptr;
+    out.append(digits, end);
+    out += '>';
+    out += value;
+    out += after;
+}
+
+// "yyyy-mm-dd" to "YYYYMMDD" in out; false when the cell holds no date.
+bool adifDate(std::string_view date, std::string &out)
+{
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-')
+        return false;
+    out.assign(date.substr(0, 4)).append(date.substr(5, 2)).append(date.substr(8, 2));
+    if (!allDigits(out))
+        return false;
+    const int month = number(date.substr(5, 2));
+    const int day = number(date.substr(8, 2));
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+// "hh:mm" or "hhmm" to "HHMM" in out; false when the cell holds no time of day.
+bool adifTime(std::string_view time, std::string &out)
+{
+    out.clear();
+    for (char c : time)
+        if (c != ':')
+            out += c;
+    return out.size() == 4 && allDigits(out) && number(out.substr(0, 2)) < 24 && number(out.substr(2, 2)) < 60;
+}
+
+std::string twoDigits(int value)
+{
+    return std::string(1, char('0' + value / 10 % 10)) + char('0' + value % 10);
+}
+
+std::string timestamp(const UtcStamp &t)
+{
+    return std::to_string(t.year) + twoDigits(t.month) + twoDigits(t.day) + ' ' + twoDigits(t.hour)
+           + twoDigits(t.minute) + twoDigits(t.second);
+}
+
+[[noreturn]] void refuseRow(int index, const char *cell, const std::string &text, const char *expected)
+{
+    throw AdifError("Row " + std::to_string(index + 1) + ", " + cell + " cell: \"" + text + "\" is not " + expected
+                    + ". Correct it in the log; nothing was exported.");
+}
+
+std::string messagePath(const std::string &path)
+{
+    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+} // namespace
+
+std::string AdifFilePath(const ContestState &state, const std::string &folder)
+{
+    return folder + CallFileName(state.MyCall) + ".adi";
+}
+
+std::string AdifText(const ContestState &state, const LogTable &log, const UtcStamp &created, AdifExport &info)
+{
+    const bool byNumber = state.CbNumber && !state.CbExchange;
+    const bool byExchange = state.CbExchange && !state.CbNumber;
+    info.sentExchangeLeftOut = !byNumber && !byExchange;
+
+    std::string myCall, myExchange, contestId;
+    info.ownFieldsLosingCharacters = keepAscii(state.MyCall, myCall);
+    if (byExchange)
+        info.ownFieldsLosingCharacters |= keepAscii(trimmed(state.MyYearLic), myExchange);
+    info.ownFieldsLosingCharacters |= keepAscii(trimmed(state.ContestId), contestId);
+
+    const int count = std::clamp(state.QsoCount, 0, log.rowCount());
+    info.qsos = count;
+    info.rowsLosingCharacters.clear();
+
+    std::string out;
+    out.reserve(160 + static_cast<size_t>(count) * 240);  // a record is about 200 bytes
+    out += "Quillfeather log, ADIF 3.1.4\r\n";
+    appendField(out, "ADIF_VER", "3.1.4", "\r\n");
+    appendField(out, "PROGRAMID", "Quillfeather", "\r\n");
+    appendField(out, "PROGRAMVERSION", "1.01", "\r\n");
+    appendField(out, "CREATED_TIMESTAMP", timestamp(created), "\r\n");
+    out += "<EOH>\r\n";
+
+    std::string call, exchange, date, time;
+    for (int i = 0; i < count; ++i) {
+        const QsoRow &row = log.row(i);
+        bool lost = keepAscii(row.Call, call);
+        if (call.empty() || call.find(' ') != std::string::npos)
+            refuseRow(i, "call", row.Call, "a call sign");
+        const std::string &qsoDate = row.Date.empty() ? state.LogDate : row.Date;
+        if (!adifDate(qsoDate, date))
+            refuseRow(i, "date", qsoDate, "a date yyyy-mm-dd");
+        if (!adifTime(row.Time, time))
+            refuseRow(i, "time", row.Time, "a time of day hh:mm");
+        const char *band = adifBandOf(row.Band);
+        if (!band)
+            refuseRow(i, "band", row.Band, "160, 80, 40, 20, 15 or 10");
+        const char *report = reportOf(row.Mode);
+        if (!report)
+            refuseRow(i, "mode", row.Mode, "CW or SSB");
+        lost |= keepAscii(trimmed(row.Exchange), exchange);
+        if (lost)
+            info.rowsLosingCharacters.push_back(i);
+
+        appendField(out, "CALL", call);
+        appendField(out, "QSO_DATE", date);
+        appendField(out, "TIME_ON", time);
+        appendField(out, "BAND", band);
+        appendField(out, "MODE", row.Mode);
+        appendField(out, "RST_SENT", report);
+        appendField(out, "RST_RCVD", report);
+        if (byNumber)
+            appendField(out, "STX", std::to_string(i + 1));
+        else
+            appendField(out, "STX_STRING", myExchange);
+        appendField(out, "SRX_STRING", exchange);
+        if (allDigits(exchange)) {
+            // An Integer field: the number without the leading zeros the operator may have copied.
+            const size_t first = std::min(exchange.find_first_not_of('0'), exchange.size() - 1);
+            appendField(out, "SRX", std::string_view(exchange).substr(first));
+        }
+        appendField(out, "STATION_CALLSIGN", myCall);
+        appendField(out, "CONTEST_ID", contestId);
+        out += "<EOR>\r\n";
+    }
+    return out;
+}
+
+AdifExport ExportAdif(const ContestState &state, const LogTable &log, const std::string &folder,
+                      const UtcStamp &created)
+{
+    AdifExport info;
+    const std::string bytes = AdifText(state, log, created, info);
+    info.path = AdifFilePath(state, folder);
+
+    FileReplaceOptions options;
+    options.syncToDisk = true;  // the operator uploads this file; it must be on the disk
+    options.createAttempts = 2;  // a virus checker or viewer holding the folder often lets go at once
+    const FileWriteResult result = ReplaceFileWhole(info.path, bytes, options);
+    if (result.outcome == FileWriteResult::CreateFailed)
+        throw AdifError("Cannot create file \"" + messagePath(info.path) + "\". " + result.reason
+                        + ". Nothing was exported.");
+    if (result.outcome == FileWriteResult::WriteFailed)
+        throw AdifError("Cannot write file \"" + messagePath(info.path) + "\". " + result.reason
+                        + ". Nothing was exported; an earlier export stays as it was.");
+    return info;
+}
+
+std::string AdifReport(const AdifExport &result, const LogTable &log)
+{
+    std::string text = "Wrote " + std::to_string(result.qsos) + (result.qsos == 1 ? " QSO" : " QSOs") + " to \""
+                       + messagePath(result.path) + "\".";
+    const auto &rows = result.rowsLosingCharacters;
+    if (!rows.empty() || result.ownFieldsLosingCharacters) {
+        text += "\n\nADIF takes ASCII only; characters outside it were left out of ";
+        if (result.ownFieldsLosingCharacters)
+            text += rows.empty() ? "the own call, exchange or contest name" : "the own call, exchange or contest name and ";
+        const size_t shown = std::min<size_t>(rows.size(), 10);
+        for (size_t k = 0; k < shown; ++k) {
+            text += k == 0 ? "QSO " : ", QSO ";
+            text += std::to_string(rows[k] + 1) + " (" + log.row(rows[k]).Call + ")";
+        }
+        if (rows.size() > shown)
+            text += " and " + std::to_string(rows.size() - shown) + " more";
+        text += ". Correct them in the log and save again if the services must have them.";
+    }
+    if (result.sentExchangeLeftOut)
+        text += "\n\nThe sent exchange is not in the file: tick exactly one of \"Exchange\" and \"Number\" in the "
+                "setup panel (Setup, Ctrl+S) and save again to add it.";
+    return text;
+}
