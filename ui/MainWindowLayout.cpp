@@ -95,10 +95,16 @@ void MainWindow::buildWindow()
         pal.setColor(QPalette::Base, kCream);
         Log->setPalette(pal);
     }
-    const int widths[] = {80, 157, 55, 58, 58, 62};
-    for (int col = 0; col < 6; ++col)
-        Log->setColumnWidth(col, widths[col]);
-    connect(Log, &QTableView::pressed, this, [this] { LogClick(); });
+    // A reset of the model (a log loaded or imported) gives the columns default
+    // widths again; the operator keeps the ones the grid was made with.
+    const auto setColumnWidths = [this] {
+        const int widths[] = {80, 157, 55, 58, 58, 62};
+        for (int col = 0; col < 6; ++col)
+            Log->setColumnWidth(col, widths[col]);
+    };
+    setColumnWidths();
+    connect(&model_, &QAbstractItemModel::modelReset, this, setColumnWidths);
+    Log->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     model_.setOnEdited([this] { c_.log.gridCellEdited(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         const auto inGrid = [this](QWidget *w) { return w && (w == Log || Log->isAncestorOf(w)); };

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -197,6 +198,38 @@ private slots:
         const QString text = QString::fromLatin1(f.readAll());
         QVERIFY(text.startsWith(QStringLiteral("[GENERAL]\r\nMyCall=S5ABC\r\n")));
         QVERIFY(text.contains(QStringLiteral("MainLeft=")));
+    }
+
+    void gridEditAfterFocusWithoutACellClickIsSaved()
+    {
+        typeAndEnter(QStringLiteral("S5AAA 1"));
+        // Below the only row: the grid takes the focus but no cell is clicked.
+        QTest::mouseClick(w->Log->viewport(), Qt::LeftButton, {}, QPoint(100, 200));
+        QTRY_VERIFY(w->Log->hasFocus());
+        QTest::keyClick(w->Log, Qt::Key_0);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("815"));
+        QTest::mouseClick(w->ECall, Qt::LeftButton);
+        QTRY_COMPARE(logText(), QStringLiteral("2013-04-14 0815 S5AAA 1 80 CW\r\n"));
+    }
+
+    void windowKeepsItsSizeAndTheGridItsColumns()
+    {
+        w.reset();
+        QFile f(dir->filePath(QStringLiteral("S5ABC.log")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0713 S5BBB 2 80 CW\r\n");
+        f.close();
+        w = std::make_unique<MainWindow>(*contest);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(cell(1, 1), QStringLiteral("S5BBB"));
+        const int widths[] = {80, 157, 55, 58, 58, 62};
+        for (int col = 0; col < 6; ++col)
+            QCOMPARE(w->Log->columnWidth(col), widths[col]);
+        QVERIFY(w->Log->horizontalHeader()->isHidden());
+        QCOMPARE(w->centralWidget()->size(), QSize(498, 498));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        QCOMPARE(w->size(), w->minimumSize());
     }
 
     void titleBarHasNoCloseButton()

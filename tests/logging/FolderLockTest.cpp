@@ -1,0 +1,61 @@
+#include "logging/FolderLock.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Another program, as far as the lock can tell: a process of its own with its own opening.
+bool claimedByAnotherProcess(const std::string &folder)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        FolderLock lock;
+        ::_exit(lock.claim(folder) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST(FolderLock, OneProgramPerFolderForItsWholeLife)
+{
+    TestFolder dir;
+    {
+        FolderLock first;
+        ASSERT_TRUE(first.claim(dir.path()));
+        EXPECT_FALSE(claimedByAnotherProcess(dir.path()));
+    }
+    EXPECT_TRUE(claimedByAnotherProcess(dir.path()));
+}
+
+TEST(FolderLock, ASecondProgramSaysSoAndTouchesNoFile)
+{
+    TestFolder dir;
+    const QString program = QString::fromStdString(dir.file("quillfeather"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLFEATHER_PROGRAM), program));
+    FolderLock first;
+    ASSERT_TRUE(first.claim(dir.path()));
+    const QStringList before = QDir(QString::fromStdString(dir.path())).entryList(QDir::Files);
+
+    QProcess second;
+    second.setReadChannel(QProcess::StandardError);
+    second.start(program, {});
+    // Generous: the program only has to start and find the folder taken.
+    ASSERT_TRUE(second.waitForReadyRead(60000));
+    EXPECT_TRUE(second.readAllStandardError().contains("already"));
+    second.kill();
+    second.waitForFinished();
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files), before);
+    EXPECT_EQ(readFileBytes(dir.file(FolderLock::FileName)), "");
+}
