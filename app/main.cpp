@@ -5,6 +5,7 @@
 #include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
+#include "logging/FolderLock.h"
 #include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
 #include "ui/MainWindow.h"
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QSessionManager>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
@@ -22,6 +25,19 @@ int main(int argc, char **argv)
 
     // The program keeps its log and settings beside its executable.
     const std::string folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+
+    // One program per folder, for the program's whole life; a second one touches nothing.
+    FolderLock folderLock;
+    if (!folderLock.claim(folder)) {
+        const QString message = QStringLiteral("Quillfeather is already running with its log in %1.\n"
+                                               "Two programs on one folder would write over each other's QSOs. "
+                                               "Go on logging in the program that is already open, or close it "
+                                               "and start this one again.")
+                                    .arg(QCoreApplication::applicationDirPath());
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        showError(nullptr, message);
+        return 1;
+    }
     ContestState state;
     LogTable table;
     SystemClock clock;

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -39,6 +40,8 @@ MainWindow::MainWindow(Contest &contest, QWidget *parent) : QMainWindow(parent),
     setFont(sansFont(11));
     buildWindow();
     buildMenu();
+    // A fixed single border: the client area and the menu bar, no more, no less.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     c_.setView(this);
     FormCreate();
 }
