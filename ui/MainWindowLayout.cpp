@@ -95,15 +95,10 @@ void MainWindow::buildWindow()
         pal.setColor(QPalette::Base, kCream);
         Log->setPalette(pal);
     }
-    // A reset of the model (a log loaded or imported) gives the columns default
-    // widths again; the operator keeps the ones the grid was made with.
-    const auto setColumnWidths = [this] {
-        const int widths[] = {80, 157, 55, 58, 58, 62};
-        for (int col = 0; col < 6; ++col)
-            Log->setColumnWidth(col, widths[col]);
-    };
-    setColumnWidths();
-    connect(&model_, &QAbstractItemModel::modelReset, this, setColumnWidths);
+    const int widths[] = {80, 157, 55, 58, 58, 62};
+    for (int col = 0; col < 6; ++col)
+        Log->setColumnWidth(col, widths[col]);
+    // The columns keep the widths the log was laid out for.
     Log->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     model_.setOnEdited([this] { c_.log.gridCellEdited(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {

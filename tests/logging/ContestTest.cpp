@@ -1,12 +1,16 @@
+#include "export/Cabrillo.h"
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
 #include "logging/QsoTableModel.h"
 #include "logging/ReportField.h"
+#include "logging/ScreenText.h"
 
 #include "FakeMainView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +45,27 @@ protected:
         c.keys.enter();
     }
     std::string logFile() { return readFileBytes(dir.file(st.MyCall + ".log")); }
+    static std::string qso(const std::string &call, const std::string &exchange)
+    {
+        return "2013-04-14 0712 " + call + " " + exchange + " 80 CW\r\n";
+    }
+    // Count, table and grid show what the file holds; rows after the count are empty.
+    void expectAgreement(const QsoTableModel &grid, const char *after)
+    {
+        SCOPED_TRACE(after);
+        const LogLoad file = LoadLogFile(c.logPath());
+        ASSERT_EQ(static_cast<int>(file.rows.size()), st.QsoCount);
+        EXPECT_EQ(c.display.LQSO, st.MyCall + " QSO: " + std::to_string(st.QsoCount));
+        ASSERT_EQ(grid.rowCount(), table.rowCount());
+        const auto shown = [](QsoRow row) {
+            std::erase(row.Time, ':');
+            return row.Time + '|' + row.Call + '|' + row.Exchange + '|' + row.Number + '|' + row.Band + '|' + row.Mode;
+        };
+        for (int i = 0; i < table.rowCount(); ++i) {
+            EXPECT_EQ(shown(table.row(i)), shown(i < st.QsoCount ? file.rows[static_cast<size_t>(i)] : QsoRow{}));
+            EXPECT_EQ(grid.index(i, LogTable::ColCall).data().toString(), toScreen(table.row(i).Call));
+        }
+    }
 };
 
 } // namespace
@@ -407,4 +432,92 @@ TEST(ReportField, PadsCallAndReportToSeventeen)
     EXPECT_EQ(ReportField("S5", "CW"), "           599 ");
     EXPECT_EQ(ReportField("S5ABCDEFGHIJKL", "CW"), " 599 ");
     EXPECT_EQ(ReportField("S5ABC", "RTTY"), "");
+}
+
+TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
+{
+    QsoTableModel grid(table);
+    grid.setOnEdited([this] { c.log.gridCellEdited(); });
+    start();
+    for (const char *line : {"S5AAA 1", "S5BBB 2", "S5CCC 3"})
+        log(line);
+    expectAgreement(grid, "commits");
+    c.log.deleteLastQso();
+    expectAgreement(grid, "Delete Last QSO");
+    std::vector<int> skipped;
+    writeFileBytes(dir.file("three.log"), qso("K1A", "1") + qso("K1B", "2") + qso("K1C", "3"));
+    c.log.openCopy(dir.file("three.log"), skipped);
+    expectAgreement(grid, "Open File");
+    writeFileBytes(dir.file("empty.log"), "");
+    c.log.openCopy(dir.file("empty.log"), skipped);
+    expectAgreement(grid, "Open File of an empty file");
+    view.type("K1A");
+    EXPECT_FALSE(c.display.LDouble);
+    writeFileBytes(dir.file("notes.log"), "shopping list\r\n");
+    EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
+    expectAgreement(grid, "Open File refused");
+    log("S5DDD 4");
+    grid.setData(grid.index(0, LogTable::ColExchange), QStringLiteral("44"), Qt::EditRole);
+    c.log.gridLeft();  // the grid got the focus without a click on a cell
+    expectAgreement(grid, "grid edit");
+    c.log.deleteFile();
+    expectAgreement(grid, "Delete File");
+}
+
+TEST_F(ContestTest, OwnCallChangeLoadsThatCallsLogBeforeAnythingIsWritten)
+{
+    QsoTableModel grid(table);
+    const std::string abc = qso("S5AAA", "1") + qso("S5BBB", "2");
+    writeFileBytes(dir.file("S5ABC.log"), abc);
+    writeFileBytes(dir.file("S5XYZ.log"), qso("DL1X", "7"));
+    start();
+    c.openSetup();
+    c.myCallChanged("S5XYZ");
+    c.closeSetup();
+    expectAgreement(grid, "closing the setup on a call with a log");
+    log("S5NEW 5");
+    c.log.deleteLastQso();
+    EXPECT_EQ(readFileBytes(dir.file("S5XYZ.log")), qso("DL1X", "7"));
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log")), abc);
+
+    c.openSetup();  // a write while the panel is still open
+    c.myCallChanged("S5ABC");
+    c.log.deleteLastQso();
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log")), qso("S5AAA", "1"));
+    EXPECT_EQ(readFileBytes(dir.file("S5XYZ.log")), qso("DL1X", "7"));
+    c.myCallChanged("S5NONE");
+    c.closeSetup();
+    expectAgreement(grid, "a call without a log");
+}
+
+TEST_F(ContestTest, ControlCharactersNeverReachAFile)
+{
+    QsoTableModel grid(table);
+    start();
+    log("S5AAA 1");
+    st.CbExchange = true;
+    for (const std::string bad : {"\r", "\n", "\r\n", "\t", "\x01", "\x1b", "\x7f"}) {
+        SCOPED_TRACE(testing::PrintToString(bad));
+        for (int col : {LogTable::ColCall, LogTable::ColExchange, LogTable::ColBand, LogTable::ColMode}) {
+            const std::string was = table.cell(0, col);
+            grid.setData(grid.index(0, col), toScreen(was.substr(0, 1) + bad + was.substr(1)), Qt::EditRole);
+            EXPECT_EQ(table.cell(0, col), was);
+        }
+        c.myCallChanged("S5" + bad + "ABC");
+        EXPECT_EQ(c.display.EMyCall, "S5ABC");
+        c.exchangeChanged("19" + bad + "87");
+        EXPECT_EQ(st.MyYearLic, "1987");
+        table.setCell(0, LogTable::ColExchange, "1" + bad);  // as an older log may hold it
+        ExportCabrillo(st, table, c.folder);
+        const std::string cbr = readFileBytes(CabrilloFilePath(st, c.folder));
+        EXPECT_EQ(std::count_if(cbr.begin(), cbr.end(), [](char ch) { return (ch >= 0 && ch < 0x20) || ch == 0x7f; }),
+                  2 * std::count(cbr.begin(), cbr.end(), '\n'));
+        EXPECT_EQ(std::count(cbr.begin(), cbr.end(), '\n'), 12);
+        table.setCell(0, LogTable::ColExchange, "1");
+    }
+    st.MyCall = "S5\tXYZ";  // settings edited by hand
+    st.MyYearLic = "19\r87";
+    c.formCreate();
+    EXPECT_EQ(st.MyCall, "S5XYZ");
+    EXPECT_EQ(st.MyYearLic, "1987");
 }
