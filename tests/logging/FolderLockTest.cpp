@@ -6,37 +6,27 @@
 #include <QFile>
 #include <QProcess>
 
-#include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
-
-namespace {
-
-// Another program, as far as the lock can tell: a process of its own with its own opening.
-bool claimedByAnotherProcess(const std::string &folder)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        FolderLock lock;
-        ::_exit(lock.claim(folder) ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-} // namespace
 
 TEST(FolderLock, OneProgramPerFolderForItsWholeLife)
 {
     TestFolder dir;
+    // Another program, as far as the lock can tell: a process with an opening of its own.
+    const auto claimedElsewhere = [&] {
+        const pid_t pid = ::fork();
+        if (pid == 0)
+            ::_exit(FolderLock().claim(dir.path()) ? 0 : 1);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
     {
         FolderLock first;
         ASSERT_TRUE(first.claim(dir.path()));
-        EXPECT_FALSE(claimedByAnotherProcess(dir.path()));
+        EXPECT_FALSE(claimedElsewhere());
     }
-    EXPECT_TRUE(claimedByAnotherProcess(dir.path()));
+    EXPECT_TRUE(claimedElsewhere());
 }
 
 TEST(FolderLock, ASecondProgramSaysSoAndTouchesNoFile)
@@ -51,8 +41,7 @@ TEST(FolderLock, ASecondProgramSaysSoAndTouchesNoFile)
     QProcess second;
     second.setReadChannel(QProcess::StandardError);
     second.start(program, {});
-    // Generous: the program only has to start and find the folder taken.
-    QByteArray said;
+    QByteArray said;  // generous wait: the program only has to start and find the folder taken
     while (!said.contains("already") && second.waitForReadyRead(60000))
         said += second.readAllStandardError();
     EXPECT_TRUE(said.contains("already running")) << said.constData();
