@@ -6,6 +6,7 @@
 #include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ErrorReport.h"
+#include "logging/FolderLock.h"
 #include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
 #include "ui/MainWindow.h"
@@ -52,6 +53,19 @@ int main(int argc, char **argv)
     if (const std::string failure = EnsureFolder(folder); !failure.empty()) {
         showError(nullptr, QString::fromLocal8Bit(failure.c_str()) +
                                QStringLiteral("\nSet QUILLFEATHER_HOME or start with --folder DIR."));
+        return 1;
+    }
+
+    // One program per folder, for the program's whole life; a second one touches nothing.
+    FolderLock folderLock;
+    if (!folderLock.claim(folder)) {
+        const QString message = QStringLiteral("Quillfeather is already running with its log in %1.\n"
+                                               "Two programs on one folder would write over each other's QSOs. "
+                                               "Go on logging in the program that is already open, or close it "
+                                               "and start this one again.")
+                                    .arg(QString::fromLocal8Bit(folder.c_str()));
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        showError(nullptr, message);
         return 1;
     }
     ContestState state;

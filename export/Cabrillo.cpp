@@ -4,6 +4,7 @@
 
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
+#include "logging/PlainText.h"
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
 #include "logging/FileWrite.h"
@@ -88,10 +89,12 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
     out.reserve(256 + static_cast<size_t>(count) * 96);
     out += "START-OF-LOG: 2.0\r\n"
            "CREATED-BY: Quillfeather 1.01\r\n";
-    out += "CALLSIGN: " + state.MyCall + "\r\n";
+    // A control character taken as it stands (a cell's stray CR) would break a line or forge one.
+    const std::string myCall = withoutControlChars(state.MyCall);
+    out += "CALLSIGN: " + myCall + "\r\n";
     out += "CONTEST: \r\n"
            "CATEGORY: \r\n";
-    out += "OPERATORS: " + state.MyCall + "\r\n";
+    out += "OPERATORS: " + myCall + "\r\n";
     out += "NAME: \r\n"
            "ADDRESS: \r\n"
            "ADDRESS: \r\n"
@@ -113,31 +116,33 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
         out += ' ';
         out += mode;
         out += ' ';
-        out += row.Date.empty() ? state.LogDate : row.Date;
+        out += withoutControlChars(row.Date.empty() ? state.LogDate : row.Date);
         out += ' ';
         for (char c : row.Time)
-            if (c != ':')
+            if (c != ':' && !isControlChar(c))
                 out += c;
         out += ' ';
-        out += state.MyCall;
-        out += ReportField(state.MyCall, row.Mode);
+        out += myCall;
+        out += ReportField(myCall, row.Mode);
         if (byExchange) {
-            out += state.MyYearLic;
+            out += withoutControlChars(state.MyYearLic);
         } else {
             const std::string sent = std::to_string(i + 1);
             appendPadded(out, i + 1, sent);
         }
         out += "      ";
-        out += row.Call;
-        out += ReportField(row.Call, row.Mode);
+        const std::string call = withoutControlChars(row.Call);
+        const std::string exchange = withoutControlChars(row.Exchange);
+        out += call;
+        out += ReportField(call, row.Mode);
         if (byExchange) {
-            out += row.Exchange;
+            out += exchange;
         } else {
-            const auto value = receivedNumber(row.Exchange);
+            const auto value = receivedNumber(exchange);
             if (!value)
-                throw CabrilloError("'" + row.Exchange + "' is not a valid integer value");
+                throw CabrilloError("'" + exchange + "' is not a valid integer value");
             // Blanks before the digits would split the Cabrillo field in two.
-            std::string_view digits = row.Exchange;
+            std::string_view digits = exchange;
             digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
             appendPadded(out, *value, digits);
         }

@@ -1,6 +1,7 @@
 #include "logging/Contest.h"
 
 #include "logging/LogFile.h"
+#include "logging/PlainText.h"
 
 #include <algorithm>
 
@@ -36,6 +37,9 @@ void Contest::showQsoCount()
 void Contest::formCreate()
 {
     display.Caption = "Quillfeather 1.01";
+    // Hand-edited settings may bring tabs or line breaks; own call and exchange reach files.
+    st.MyCall = withoutControlChars(st.MyCall);
+    st.MyYearLic = withoutControlChars(st.MyYearLic);
     if (st.MyCall.empty())
         st.MyCall = "S5";
     std::replace(st.MyCall.begin(), st.MyCall.end(), '/', '_');
@@ -150,16 +154,17 @@ void Contest::showMode()
 
 void Contest::myCallChanged(const std::string &text)
 {
-    st.MyCall = text;
-    display.EMyCall = text;
-    display.LCall = text;
+    st.MyCall = withoutControlChars(text);
+    display.EMyCall = st.MyCall;
+    display.LCall = st.MyCall;
     refresh();
 }
 
 void Contest::exchangeChanged(const std::string &text)
 {
-    st.MyYearLic = text;
-    display.EExchange = text;
+    st.MyYearLic = withoutControlChars(text);
+    display.EExchange = st.MyYearLic;
+    refresh();
 }
 
 void Contest::showShapes()
@@ -181,13 +186,14 @@ void Contest::openSetup()
     view().focusMyCall();
 }
 
-void Contest::closeSetup()
+std::vector<int> Contest::closeSetup()
 {
     showShapes();
     refresh();
     view().showSetup(false);
     view().focusEntry();
     st.EsmState = 0;
+    return log.followOwnCall();
 }
 
 void Contest::modeBoxClicked()

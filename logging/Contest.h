@@ -52,7 +52,8 @@ public:
     void myCallChanged(const std::string &text);
     void exchangeChanged(const std::string &text);
     void openSetup();   // the "Setup" menu
-    void closeSetup();  // "Izhod"
+    // "Izhod"; the log of a changed own call is loaded. Returns its malformed lines skipped.
+    std::vector<int> closeSetup();
     void modeBoxClicked();
     void showRunMode();  // LRun from RunMode
     void setEnterSendMsg(bool on);  // ESM and its label

@@ -6,40 +6,59 @@
 
 std::vector<int> LogCommands::countAndLoad()
 {
+    return loadOwnLog(true);
+}
+
+std::vector<int> LogCommands::loadOwnLog(bool clearEntry)
+{
     ContestState &st = c_.st;
-    st.QsoCount = CountLogFile(c_.logPath());
-    st.HasLog = st.QsoCount >= 1;
-    c_.showQsoCount();
-    c_.refresh();
-    if (!st.HasLog)
-        return {};
+    const std::string path = c_.logPath();
+    tableLog_ = path;
     try {
-        return load(c_.logPath());
+        st.QsoCount = CountLogFile(path);
+        st.HasLog = st.QsoCount >= 1;
+        std::vector<int> skipped = show(st.HasLog ? LoadLogFile(path) : LogLoad{}, clearEntry);
+        if (unreadLog_ == path)
+            unreadLog_.clear();
+        return skipped;
     } catch (...) {
-        // A log the program could not read must never be replaced by what it holds.
+        // A log the program could not read must never be replaced by what it holds,
+        // nor stand in the table for another call's log.
         st.QsoCount = 0;
-        unreadLog_ = c_.logPath();
+        unreadLog_ = path;
+        c_.table.replaceAll({});
         c_.showQsoCount();
         c_.refresh();
         throw;
     }
 }
 
-std::vector<int> LogCommands::load(const std::string &path)
+std::vector<int> LogCommands::followOwnCall()
 {
-    return show(LoadLogFile(path));
+    if (tableLog_.empty() || tableLog_ == c_.logPath())
+        return {};
+    if (gridEdited_) {
+        rewriteTo(tableLog_);
+        gridEdited_ = false;
+    }
+    // The entry line may hold the QSO about to be logged under the new call.
+    return loadOwnLog(false);
 }
 
-std::vector<int> LogCommands::show(LogLoad loaded)
+std::vector<int> LogCommands::load(const std::string &path)
+{
+    return show(LoadLogFile(path), true);
+}
+
+std::vector<int> LogCommands::show(LogLoad loaded, bool clearEntry)
 {
     ContestState &st = c_.st;
     const int count = static_cast<int>(loaded.rows.size());
-    // An empty copy leaves the table's rows in place; only the count says they are gone.
-    if (count > 0)
-        c_.table.replaceAll(std::move(loaded.rows));
+    c_.table.replaceAll(std::move(loaded.rows));
     st.QsoCount = count;
     c_.view().showGridRow(count > 0 ? count - 1 : 0);
-    c_.entry.clear();
+    if (clearEntry)
+        c_.entry.clear();
     c_.showQsoCount();
     c_.refresh();
     return std::move(loaded.skippedLines);
@@ -47,14 +66,21 @@ std::vector<int> LogCommands::show(LogLoad loaded)
 
 void LogCommands::rewrite()
 {
-    if (c_.logPath() == unreadLog_)
-        throw FileError("The log " + unreadLog_ + " could not be read at start, so it is not rewritten. "
+    followOwnCall();
+    rewriteTo(c_.logPath());
+}
+
+void LogCommands::rewriteTo(const std::string &path)
+{
+    if (path == unreadLog_)
+        throw FileError("The log " + unreadLog_ + " could not be read, so it is not rewritten. "
                         "Check the file and start the program again.");
-    RewriteLogFile(c_.logPath(), c_.table, c_.st.QsoCount, c_.st.LogDate);
+    RewriteLogFile(path, c_.table, c_.st.QsoCount, c_.st.LogDate);
 }
 
 void LogCommands::deleteFile()
 {
+    followOwnCall();
     // The emptied log is still kept as .bak: two confirmations are easily clicked through.
     replaceDurably(c_.logPath(), std::string(), c_.logPath() + ".bak");
     c_.table.replaceAll({});
@@ -65,6 +91,7 @@ void LogCommands::deleteFile()
 
 void LogCommands::deleteLastQso()
 {
+    followOwnCall();
     ContestState &st = c_.st;
     if (st.QsoCount <= 0)
         return;
@@ -84,34 +111,30 @@ void LogCommands::deleteLastQso()
     c_.entry.clear();
 }
 
-void LogCommands::saveCopy(const std::string &path) const
+void LogCommands::saveCopy(const std::string &path)
 {
+    followOwnCall();
     replaceDurably(path, LogFileText(c_.table, c_.st.QsoCount, c_.st.LogDate), std::string());
 }
 
 void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
 {
+    followOwnCall();
     LogLoad loaded = LoadLogFile(path);
     // A file with lines but no QSO is not a log: importing it would empty the own log.
     if (loaded.rows.empty() && !loaded.skippedLines.empty())
         throw FileError("No QSO could be read from " + path + "; nothing was imported.");
-    skipped = show(std::move(loaded));
+    skipped = show(std::move(loaded), true);
     // The confirmation promised that the copy replaces the own log: make file and table agree.
     rewrite();
-}
-
-void LogCommands::gridCellEdited()
-{
-    if (gridClicked_) {
-        gridClicked_ = false;
-        gridEdited_ = true;
-    }
 }
 
 void LogCommands::gridLeft()
 {
     if (!gridEdited_)
         return;
-    rewrite();  // a failed rewrite is tried again when the grid is left next time
+    // The edit belongs to the log the table was loaded from; a failed rewrite is tried
+    // again when the grid is left next time.
+    rewriteTo(tableLog_.empty() ? c_.logPath() : tableLog_);
     gridEdited_ = false;
 }

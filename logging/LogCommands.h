@@ -17,28 +17,35 @@ public:
     // Returns the line numbers of malformed lines that were skipped.
     std::vector<int> countAndLoad();
 
+    // The table mirrors the log it is written to: when the own call has changed since
+    // the table was loaded, an edit still pending goes to the old call's log and the
+    // new call's log is loaded (empty when there is none). Returns its skipped lines.
+    std::vector<int> followOwnCall();
+
     // Fills the table from a log file; returns the skipped line numbers.
     std::vector<int> load(const std::string &path);
 
     void deleteFile();      // after both confirmations
     void deleteLastQso();
-    void saveCopy(const std::string &path) const;
+    void saveCopy(const std::string &path);
     // After the confirmation and the file choice; the own log is rewritten from it at once.
     // skipped receives the copy's malformed line numbers even when the rewrite then fails.
     void openCopy(const std::string &path, std::vector<int> &skipped);
 
     void rewrite();
 
-    // Grid editing: a click, an edited cell, leaving the grid.
-    void gridClicked() { gridClicked_ = true; }
-    void gridCellEdited();
+    // Grid editing: an edited cell, leaving the grid. Every change is written, however
+    // the grid got the focus.
+    void gridCellEdited() { gridEdited_ = true; }
     void gridLeft();
 
 private:
-    std::vector<int> show(LogLoad loaded);
+    std::vector<int> loadOwnLog(bool clearEntry);
+    std::vector<int> show(LogLoad loaded, bool clearEntry);
+    void rewriteTo(const std::string &path);
 
     Contest &c_;
+    std::string tableLog_;   // the log the table was loaded from and is written to
     std::string unreadLog_;  // the own log, when it could be counted but not read
-    bool gridClicked_ = false;
     bool gridEdited_ = false;
 };

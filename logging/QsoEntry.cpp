@@ -55,6 +55,8 @@ bool QsoEntry::isDupe() const
 
 void QsoEntry::commit()
 {
+    // A QSO goes to the own call's log only when the table holds that log.
+    c_.log.followOwnCall();
     ContestState &st = c_.st;
     MainDisplay &d = c_.display;
 

@@ -1,6 +1,7 @@
 #include "logging/QsoTableModel.h"
 
 #include "logging/LogFile.h"
+#include "logging/PlainText.h"
 #include "logging/ScreenText.h"
 
 QsoTableModel::QsoTableModel(LogTable &table, QObject *parent) : QAbstractTableModel(parent), table_(table)
@@ -34,7 +35,8 @@ bool QsoTableModel::setData(const QModelIndex &index, const QVariant &value, int
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    std::string text = fromScreen(value.toString().toUpper());
+    // A pasted line break or tab would break the log line apart at the next start.
+    std::string text = withoutControlChars(fromScreen(value.toString().toUpper()));
     if (text == table_.cell(index.row(), index.column()))
         return true;
     // An edit the log line could not carry would misread or drop the QSO at the next start.

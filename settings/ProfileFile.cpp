@@ -1,9 +1,6 @@
 #include "settings/ProfileFile.h"
 
-#include "logging/ScreenText.h"
 #include "logging/FileWrite.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <cstdint>
@@ -134,10 +131,6 @@ std::string oneLine(std::string text)
     return text;
 }
 
-std::string messagePath(const std::string &path)
-{
-    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
-}
 
 } // namespace
 
@@ -240,7 +233,7 @@ void ProfileFile::writeString(const std::string &section, const std::string &key
 {
     const auto edit = [&](const std::string &current) { return withKey(current, section, key, value); };
     if (!RewriteFile(path_, edit))
-        throw ProfileWriteError("Unable to write to " + messagePath(path_));
+        throw ProfileWriteError("Unable to write to " + path_);
 }
 
 int ProfileFile::readInteger(const std::string &section, const std::string &key, int defaultValue) const

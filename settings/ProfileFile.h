@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-// Raised when a key cannot be written. The message is "Unable to write to <path>",
-// 8-bit text like every program text (show it with toScreen).
+// Raised when a key cannot be written. The message is "Unable to write to <path>", the
+// path in the system's own file name bytes, so a folder of any letters shows as it is.
 class ProfileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -45,5 +45,8 @@ QString AboutText()
                           "CW  - Avgust 2019.\r\n"
                           "\r\n"
                           "Program Ver.:  1.01\r\n"
-                          "Zadnje spremembe 16.08.2019 ");
+                          "Zadnje spremembe 16.08.2019 \r\n"
+                          "\r\n"
+                          "\r\n"
+                          "Informacije, predlogi, pomoč preko emaila:");
 }

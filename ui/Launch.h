@@ -21,6 +21,7 @@ bool OpenLogReception();
 // it. False, and nothing visible, when there is no such program or it does not start.
 bool StartTidewatch();
 
-// The About box: caption and text (lines joined by carriage return and line feed).
+// The About box: caption and text (lines joined by carriage return and line feed). The
+// author's e-mail address and telephone number that closed it are left out.
 QString AboutCaption();
 QString AboutText();

@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -41,6 +42,8 @@ MainWindow::MainWindow(Contest &contest, QWidget *parent) : QMainWindow(parent),
     setFont(sansFont(11));
     buildWindow();
     buildMenu();
+    // A fixed single border: the client area and the menu bar, no more, no less.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     c_.setView(this);
     FormCreate();
 }
@@ -324,17 +327,30 @@ void MainWindow::EWinkeyerClick()
 
 void MainWindow::BCancelClick()
 {
-    c_.closeSetup();
+    std::vector<int> skipped;
+    guarded(this, [&] { skipped = c_.closeSetup(); });
+    if (!skipped.empty())
+        reportSkippedLines(skipped, c_.logPath());
+}
+
+// Before a command on the log: the table holds the own call's log, even while the
+// setup panel with a changed call is still open. False when that log cannot be read.
+bool MainWindow::followOwnCall()
+{
+    std::vector<int> skipped;
+    bool ok = false;
+    guarded(this, [&] {
+        skipped = c_.log.followOwnCall();
+        ok = true;
+    });
+    if (!skipped.empty())
+        reportSkippedLines(skipped, c_.logPath());
+    return ok;
 }
 
 void MainWindow::BModeClick()
 {
     guarded(this, [this] { c_.modeBoxClicked(); });
-}
-
-void MainWindow::LogClick()
-{
-    c_.log.gridClicked();
 }
 
 void MainWindow::LogExit()
@@ -344,6 +360,8 @@ void MainWindow::LogExit()
 
 void MainWindow::ClearMenuClick()
 {
+    if (!followOwnCall())
+        return;
     if (!confirm(this, QStringLiteral("Si prepričan da želiš brisati podatke?\n\rBrisanje - OK !\n\r"
                                       "Če podatke nisi shranil ne briši - CANCEL !")))
         return;
@@ -356,6 +374,8 @@ void MainWindow::ClearMenuClick()
 
 void MainWindow::DeleteLastQSOClick()
 {
+    if (!followOwnCall())
+        return;
     guarded(this, [this] { c_.log.deleteLastQso(); });
 }
 
@@ -363,14 +383,14 @@ void MainWindow::Log1Click()
 {
     const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Log"),
                                                       QString::fromStdString(c_.folder), fileFilter());
-    if (name.isEmpty())
+    if (name.isEmpty() || !followOwnCall())
         return;
     guarded(this, [&] { c_.log.saveCopy(name.toStdString()); });
 }
 
 void MainWindow::SaveCBRMenuClick()
 {
-    if (!confirm(this, CabrilloConfirmationText()))
+    if (!followOwnCall() || !confirm(this, CabrilloConfirmationText()))
         return;
     try {
         ExportCabrillo(c_.st, c_.table, c_.folder);
@@ -417,6 +437,8 @@ void MainWindow::selectCheckedRow(int row)
 
 void MainWindow::OdpriLog1Click()
 {
+    if (!followOwnCall())
+        return;
     if (!confirm(this, QStringLiteral("Uvozil boš dnevnik iz kopije,\n\r"
                                       "uvoženi dnevnik se bo avtomatsko prepisal čez podatke dnevnika ")
                            + toScreen(c_.st.MyCall)

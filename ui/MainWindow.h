@@ -84,7 +84,6 @@ private:
     void EWinkeyerClick();
     void BCancelClick();
     void BModeClick();
-    void LogClick();
     void LogExit();
 
     void ClearMenuClick();
@@ -107,6 +106,7 @@ private:
     void reportSkippedLines(const std::vector<int> &lines, const std::string &path);
     void reportSkippedImport(const std::vector<int> &lines, const std::string &path);
     bool isMenuShortcut(const QKeyEvent *key) const;
+    bool followOwnCall();
 
     Contest &c_;
     QsoTableModel model_;

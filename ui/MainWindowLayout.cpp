@@ -98,7 +98,8 @@ void MainWindow::buildWindow()
     const int widths[] = {80, 157, 55, 58, 58, 62};
     for (int col = 0; col < 6; ++col)
         Log->setColumnWidth(col, widths[col]);
-    connect(Log, &QTableView::pressed, this, [this] { LogClick(); });
+    // The columns keep the widths the log was laid out for.
+    Log->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     model_.setOnEdited([this] { c_.log.gridCellEdited(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         const auto inGrid = [this](QWidget *w) { return w && (w == Log || Log->isAncestorOf(w)); };

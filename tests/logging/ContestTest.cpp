@@ -1,12 +1,16 @@
+#include "export/Cabrillo.h"
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
 #include "logging/QsoTableModel.h"
 #include "logging/ReportField.h"
+#include "logging/ScreenText.h"
 
 #include "FakeMainView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +45,24 @@ protected:
         c.keys.enter();
     }
     std::string logFile() { return readFileBytes(dir.file(st.MyCall + ".log")); }
+    static std::string qso(const std::string &call, const std::string &exchange)
+    {
+        return "2013-04-14 0712 " + call + " " + exchange + " 80 CW\r\n";
+    }
+    // Count, table and grid show what the file holds; rows after the count are empty.
+    void expectAgreement(const QsoTableModel &grid, const char *after)
+    {
+        SCOPED_TRACE(after);
+        const LogLoad file = LoadLogFile(c.logPath());
+        ASSERT_EQ(static_cast<int>(file.rows.size()), st.QsoCount);
+        EXPECT_EQ(c.display.LQSO, st.MyCall + " QSO: " + std::to_string(st.QsoCount));
+        ASSERT_EQ(grid.rowCount(), table.rowCount());
+        for (int i = 0; i < table.rowCount(); ++i) {
+            const QsoRow expected = i < st.QsoCount ? file.rows[static_cast<size_t>(i)] : QsoRow{};
+            for (int col : {LogTable::ColCall, LogTable::ColExchange, LogTable::ColBand, LogTable::ColMode})
+                EXPECT_EQ(grid.index(i, col).data().toString(), toScreen(LogTable::field(expected, col))) << i;
+        }
+    }
 };
 
 } // namespace
@@ -277,11 +299,10 @@ TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
     EXPECT_EQ(st.QsoCount, 5);
     EXPECT_EQ(logFile(), copy);
 
-    // An empty copy leaves the rows but counts none.
     writeFileBytes(dir.file("empty.log"), "");
     c.log.openCopy(dir.file("empty.log"), skipped);
     EXPECT_EQ(st.QsoCount, 0);
-    EXPECT_EQ(table.rowCount(), 5);
+    EXPECT_EQ(table.rowCount(), 1);
     EXPECT_EQ(logFile(), "");
 }
 
@@ -302,11 +323,9 @@ TEST_F(ContestTest, StartLoadsTheLogAndGridEditsRewriteIt)
     EXPECT_EQ(c.display.LQSO, "S5ABC QSO: 2");
 
     // Leaving the grid without a change rewrites nothing.
-    c.log.gridClicked();
     c.log.gridLeft();
     EXPECT_FALSE(fileExists(dir.file("S5ABC.log.bak")));
 
-    c.log.gridClicked();
     table.setCell(0, LogTable::ColCall, "S5ABD");
     c.log.gridCellEdited();
     c.log.gridLeft();
@@ -358,7 +377,6 @@ TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)
     EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5BBB 2 80 CW\r\n");
 
     // A grid edit whose rewrite failed is written when the grid is left the next time.
-    c.log.gridClicked();
     table.setCell(0, LogTable::ColCall, "S5AAB");
     c.log.gridCellEdited();
     {
@@ -411,4 +429,82 @@ TEST(ReportField, PadsCallAndReportToSeventeen)
     EXPECT_EQ(ReportField("S5", "CW"), "           599 ");
     EXPECT_EQ(ReportField("S5ABCDEFGHIJKL", "CW"), " 599 ");
     EXPECT_EQ(ReportField("S5ABC", "RTTY"), "");
+}
+
+TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
+{
+    QsoTableModel grid(table);
+    grid.setOnEdited([this] { c.log.gridCellEdited(); });
+    start();
+    for (const char *line : {"S5AAA 1", "S5BBB 2", "S5CCC 3"})
+        log(line);
+    c.log.deleteLastQso();
+    expectAgreement(grid, "Delete Last QSO");
+    std::vector<int> skipped;
+    writeFileBytes(dir.file("empty.log"), "");
+    c.log.openCopy(dir.file("empty.log"), skipped);
+    expectAgreement(grid, "Open File of an empty file");
+    view.type("S5AAA");
+    EXPECT_FALSE(c.display.LDouble);
+    log("S5DDD 4");
+    grid.setData(grid.index(0, LogTable::ColExchange), QStringLiteral("44"), Qt::EditRole);
+    c.log.gridLeft();  // the grid got the focus without a click on a cell
+    expectAgreement(grid, "grid edit");
+    c.log.deleteFile();
+    expectAgreement(grid, "Delete File");
+}
+
+TEST_F(ContestTest, OwnCallChangeLoadsThatCallsLogBeforeAnythingIsWritten)
+{
+    QsoTableModel grid(table);
+    const std::string abc = qso("S5AAA", "1") + qso("S5BBB", "2");
+    writeFileBytes(dir.file("S5ABC.log"), abc);
+    writeFileBytes(dir.file("S5XYZ.log"), qso("DL1X", "7"));
+    start();
+    c.openSetup();
+    c.myCallChanged("S5XYZ");
+    c.closeSetup();
+    expectAgreement(grid, "closing the setup on a call with a log");
+    log("S5NEW 5");
+    c.log.deleteLastQso();
+    EXPECT_EQ(readFileBytes(dir.file("S5XYZ.log")), qso("DL1X", "7"));
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log")), abc);
+
+    c.openSetup();  // a write while the panel is still open
+    c.myCallChanged("S5ABC");
+    c.log.deleteLastQso();
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log")), qso("S5AAA", "1"));
+    EXPECT_EQ(readFileBytes(dir.file("S5XYZ.log")), qso("DL1X", "7"));
+    c.myCallChanged("S5NONE");
+    c.closeSetup();
+    expectAgreement(grid, "a call without a log");
+}
+
+TEST_F(ContestTest, ControlCharactersNeverReachAFile)
+{
+    QsoTableModel grid(table);
+    start();
+    log("S5AAA 1");
+    st.CbExchange = true;
+    for (const std::string bad : {"\r", "\n", "\t", "\x01", "\x7f"}) {
+        SCOPED_TRACE(testing::PrintToString(bad));
+        for (int col : {LogTable::ColCall, LogTable::ColExchange, LogTable::ColBand, LogTable::ColMode}) {
+            const std::string was = table.cell(0, col);
+            grid.setData(grid.index(0, col), toScreen(was.substr(0, 1) + bad + was.substr(1)), Qt::EditRole);
+            EXPECT_EQ(table.cell(0, col), was);
+        }
+        c.myCallChanged("S5" + bad + "ABC");
+        c.exchangeChanged("19" + bad + "87");
+        EXPECT_EQ(c.display.EMyCall + st.MyYearLic, "S5ABC1987");
+        table.setCell(0, LogTable::ColExchange, "1" + bad);  // as an older log may hold it
+        ExportCabrillo(st, table, c.folder);
+        const std::string cbr = readFileBytes(CabrilloFilePath(st, c.folder));
+        EXPECT_EQ(std::count_if(cbr.begin(), cbr.end(), [](char ch) { return (ch >= 0 && ch < 0x20) || ch == 0x7f; }),
+                  2 * 12);  // CR LF after each of the twelve lines, nothing else
+        table.setCell(0, LogTable::ColExchange, "1");
+    }
+    st.MyCall = "S5\tXYZ";  // settings edited by hand
+    st.MyYearLic = "19\r87";
+    c.formCreate();
+    EXPECT_EQ(st.MyCall + st.MyYearLic, "S5XYZ1987");
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include <filesystem>
 #include <unistd.h>
@@ -193,6 +194,14 @@ TEST(ProfileFile, AFailedWriteSaysSoAndLeavesTheFileWhole)
         FAIL() << "no error";
     } catch (const ProfileWriteError &e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + dir.file("no such folder/a.ini"));
+    }
+    // The window shows the message as the system names files, so any folder name reads right.
+    const std::string lettered = dir.file("Dnevnik čšž Журнал/a.ini");
+    try {
+        ProfileFile(lettered).writeString("GENERAL", "MyCall", "S59ABC");
+        FAIL() << "no error";
+    } catch (const ProfileWriteError &e) {
+        EXPECT_EQ(QString::fromLocal8Bit(e.what()), "Unable to write to " + QFile::decodeName(lettered.c_str()));
     }
 
     // A folder where the file should be cannot be read, so it must not be written over.

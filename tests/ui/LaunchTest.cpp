@@ -65,7 +65,9 @@ private slots:
         const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
         QCOMPARE(lines.value(0), QStringLiteral("Programiral:"));
         QCOMPARE(lines.value(1), QStringLiteral("Quillfeather developers"));
-        QVERIFY(lines.contains(QStringLiteral("Program Ver.:  1.01")));
+        QCOMPARE(lines.mid(5), QStringList({QStringLiteral("Program Ver.:  1.01"),
+                                            QStringLiteral("Zadnje spremembe 16.08.2019 "), QString(), QString(),
+                                            QStringLiteral("Informacije, predlogi, pomoč preko emaila:")}));
         QVERIFY(!AboutText().contains(QLatin1Char('@')));
         QVERIFY(!AboutText().contains(QStringLiteral("mob.")));
     }

@@ -233,10 +233,24 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("MainLeft=")));
     }
 
+    void gridEditAfterFocusWithoutACellClickIsSaved()
+    {
+        typeAndEnter(QStringLiteral("S5AAA 1"));
+        // Below the only row: the grid takes the focus but no cell is clicked.
+        QTest::mouseClick(w->Log->viewport(), Qt::LeftButton, {}, QPoint(100, 200));
+        QTRY_VERIFY(w->Log->hasFocus());
+        QTest::keyClick(w->Log, Qt::Key_0);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("815"));
+        QTest::mouseClick(w->ECall, Qt::LeftButton);
+        QTRY_COMPARE(logText(), QStringLiteral("2013-04-14 0815 S5AAA 1 80 CW\r\n"));
+    }
+
     void titleBarHasNoCloseButton()
     {
         QVERIFY(!(w->windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(!(w->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QCOMPARE(w->centralWidget()->size(), QSize(498, 498));
+        QCOMPARE(w->minimumSize(), w->maximumSize());  // a fixed border
     }
 };
 
