@@ -9,6 +9,8 @@
 #include "logging/LogTable.h"
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
+#include "radio/RadioLink.h"
+#include "ui/RadioSetupDialog.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -34,6 +36,11 @@ int main(int argc, char **argv)
     KeyerLink link(contest, comPort);
     KeyerWindow fWK(link, &fMain);
     MessagePanel fMemo(link, &fMain);
+    // The radio is read on its own thread; its setup dialog opens from the setup panel
+    // and from "CAT" in the band list.
+    RadioLink radio(contest);
+    RadioSetupDialog fCat(radio, &fMain);
+    radio.setSetupOpener([&fCat] { fCat.showDialog(); });
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

@@ -16,9 +16,10 @@ public:
     void commit();
     // Empties the entry line and its parts.
     void clear();
+    // The call part is already logged on the current band and mode.
+    bool isDupe() const;
 
 private:
-    bool isDupe() const;
 
     Contest &c_;
 };
