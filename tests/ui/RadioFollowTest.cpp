@@ -191,6 +191,12 @@ private slots:
         QVERIFY(rigctl(port, "F 21025000\n"));
         QTRY_COMPARE_WITH_TIMEOUT(st->Band, std::string("15"), kWait);
         QCOMPARE(radio->state(), RadioLink::State::Connected);
+        // A call in the entry line is checked again when the radio moves to where it was logged.
+        QTest::keyClicks(w->ECall, QStringLiteral("S51A"));
+        QVERIFY(w->LDouble->text().isEmpty());
+        QVERIFY(rigctl(port, "F 14030000\n"));
+        QVERIFY(rigctl(port, "M CW 500\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"), kWait);
 
         chooseBand(2);
         QCOMPARE(radio->state(), RadioLink::State::Off);
