@@ -27,13 +27,16 @@ std::string whereText(const RadioConfig &c)
     return (isNetwork(c) ? " at " : " on ") + c.port;
 }
 
-std::string errorWords(int err)
+// Hamlib's error in the words of the place it happened.
+std::string errorWords(int err, const RadioConfig &c, bool opening)
 {
     switch (std::abs(err)) {
     case RIG_ETIMEOUT:
         return "no answer in time";
     case RIG_EIO:
-        return "the connection failed";
+        if (isNetwork(c))
+            return opening ? "no connection" : "the connection was closed";
+        return opening ? "the port is missing or in use" : "the port failed; unplugged?";
     case RIG_EPROTO:
         return "an answer that made no sense";
     default: {
@@ -103,20 +106,26 @@ private:
         if (err == RIG_OK)
             err = rig_get_mode(rig_, RIG_VFO_CURR, &mode, &width);
         if (err != RIG_OK) {
-            // A radio busy changing band may miss an answer; a lost connection fails at once.
-            if (++failures_ < 3 && std::abs(err) == RIG_ETIMEOUT)
+            // A radio busy changing band may miss an answer; a lost connection fails at once,
+            // and so does a radio that never answered (switched off, wrong model or baud rate).
+            if (++failures_ < 3 && std::abs(err) == RIG_ETIMEOUT && sent_)
                 return;
-            const std::string text = isNetwork(config_)
-                ? "rigctld" + whereText(config_) + " stopped answering (" + errorWords(err)
-                      + "). Is it still running? Trying again every 3 s."
-                : "The radio" + whereText(config_) + " does not answer (" + errorWords(err)
-                      + "). Check that it is on and that its model and baud rate are right. Trying again every 3 s.";
+            const std::string why = " (" + errorWords(err, config_, false) + ").";
+            const std::string text = isNetwork(config_) && std::abs(err) == RIG_EIO
+                ? "rigctld" + whereText(config_) + " stopped answering" + why
+                      + " Is it still running? Trying again every 3 s."
+                : "The radio" + std::string(isNetwork(config_) ? " behind rigctld" : "") + whereText(config_)
+                      + " does not answer" + why
+                      + " Check that it is on and that its model and baud rate are right. Trying again every 3 s.";
             close();
             retryAt_ = clock_.elapsed() + RadioLink::RetryMs;
             report(RadioLink::State::Failing, text);
             return;
         }
         failures_ = 0;
+        if (!sent_)
+            report(RadioLink::State::Connected,
+                   "Connected to " + RadioModelName(config_.model) + whereText(config_) + ".");
         const QString modeName = QString::fromLatin1(rig_strrmode(mode));
         if (!sent_ || hz != lastHz_ || modeName != lastMode_) {
             sent_ = true;
@@ -148,15 +157,15 @@ private:
             rig_ = nullptr;
             report(RadioLink::State::Failing,
                    isNetwork(config_)
-                       ? "Cannot reach rigctld" + whereText(config_) + " (" + errorWords(err)
+                       ? "Cannot reach rigctld" + whereText(config_) + " (" + errorWords(err, config_, true)
                              + "). Start rigctld, or correct the address in Setup CAT. Trying again every 3 s."
-                       : "Cannot open " + name + whereText(config_) + " (" + errorWords(err)
+                       : "Cannot open " + name + whereText(config_) + " (" + errorWords(err, config_, true)
                              + "). Check that it is plugged in and the port is right. Trying again every 3 s.");
             return false;
         }
         failures_ = 0;
-        sent_ = false;
-        report(RadioLink::State::Connected, "Connected to " + name + whereText(config_) + ".");
+        sent_ = false;  // connected once the radio has answered
+        report(RadioLink::State::Connecting, "Waiting for " + name + whereText(config_) + " to answer ...");
         return true;
     }
 
@@ -207,7 +216,7 @@ RadioLink::~RadioLink()
     thread_->quit();
     // The poller closes the radio as the thread ends. A radio call that never returns
     // must not keep the program from ending: its thread is then left to the process's end.
-    if (thread_->wait(5000))
+    if (thread_->wait(2000))
         delete thread_;
 }
 
