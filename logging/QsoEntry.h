@@ -20,6 +20,5 @@ public:
     bool isDupe() const;
 
 private:
-
     Contest &c_;
 };
