@@ -28,12 +28,4 @@ TEST(RadioBands, HamlibModeGivesCwPhoneOrNothing)
         EXPECT_EQ(ModeForRadioMode(hamlib), mode) << hamlib;
 }
 
-TEST(RadioBands, FrequencyReadsInKilohertzToOneDecimal)
-{
-    EXPECT_EQ(FrequencyText(14'025'000), "14025.0 kHz");
-    EXPECT_EQ(FrequencyText(7'012'460), "7012.5 kHz");
-    EXPECT_EQ(FrequencyText(3'572'449), "3572.4 kHz");
-    EXPECT_EQ(FrequencyText(145'000'000), "145000.0 kHz");
-}
-
 } // namespace
