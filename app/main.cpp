@@ -12,6 +12,8 @@
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
+#include "radio/RadioLink.h"
+#include "ui/RadioSetupDialog.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -80,6 +82,11 @@ int main(int argc, char **argv)
     KeyerLink link(contest, comPort);
     KeyerWindow fWK(link, &fMain);
     MessagePanel fMemo(link, &fMain);
+    // The radio is read on its own thread; its setup dialog opens from the setup panel
+    // and from "CAT" in the band list.
+    RadioLink radio(contest);
+    RadioSetupDialog fCat(radio, &fMain);
+    radio.setSetupOpener([&fCat] { fCat.showDialog(); });
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

@@ -8,6 +8,7 @@
 namespace {
 
 const char *const kBandsByIndex[] = {"160", "80", "40", "20", "15", "10"};
+constexpr int kCatIndex = 6;  // "CAT": the band follows the radio
 
 int bandIndex(const std::string &band)
 {
@@ -72,6 +73,8 @@ std::vector<int> Contest::formShow()
     showMode();
     if (const int b = bandIndex(st.Band); b >= 0)
         display.EBandIndex = b;
+    if (st.CatFollow)
+        display.EBandIndex = kCatIndex;
     refresh();
     std::vector<int> skipped = log.countAndLoad();
     if (st.VisibleMemo)
@@ -87,6 +90,8 @@ void Contest::startTimerTick()
         keyer().pressOpenCom();
     refreshTime(clock.utcNow());
     refresh();
+    if (st.CatFollow)
+        radio().follow(true);
 }
 
 void Contest::clockTick()
@@ -116,11 +121,63 @@ void Contest::bandSelected(int index)
         st.Band = kBandsByIndex[index];
     display.EBandIndex = index;
     display.LTest = st.Band + " m";
+    const bool wasFollowing = st.CatFollow;
+    st.CatFollow = index == kCatIndex;
+    if (!st.CatFollow) {
+        display.LTestFrequency.clear();
+        display.LTestWarning = false;
+    }
     refresh();
     view().focusMyCall();
+    if (st.CatFollow)
+        radio().follow(true);
+    else if (wasFollowing)
+        radio().follow(false);
+    if (st.CatFollow && st.CatModel == 0)
+        radio().showSetup();
+}
+
+void Contest::radioTuned(const std::string &frequency, const std::string &band, const std::string &mode)
+{
+    if (!st.CatFollow)
+        return;
+    display.LTestFrequency = frequency;
+    display.LTestWarning = band.empty();  // the band stays as it was
+    const std::string oldBand = st.Band, oldMode = st.Mode;
+    if (!band.empty())
+        st.Band = band;
+    display.LTest = st.Band + " m";
+    if (mode == "CW" && st.Mode != "CW")
+        applyMode(0);
+    else if (mode == "SSB" && st.Mode != "SSB")
+        applyMode(1);
+    // A call already in the entry line is checked again on the band and mode now worked.
+    if ((st.Band != oldBand || st.Mode != oldMode) && !st.QsoCall.empty() && st.EntryLength > 1) {
+        st.IsDupe = entry.isDupe();
+        display.LDouble = st.IsDupe;
+    }
+    refresh();
+}
+
+void Contest::radioStatus(bool connected, bool failing, const std::string &text)
+{
+    display.ECATColor = connected ? Colors::ColorGreen : Colors::ColorRed;
+    display.ECATHint = text;
+    if (st.CatFollow && !connected) {
+        display.LTestFrequency = failing ? "no radio" : "";
+        display.LTestWarning = failing;
+    }
+    refresh();
 }
 
 void Contest::modeSelected(int index)
+{
+    applyMode(index);
+    view().focusMyCall();
+}
+
+// The mode list's choice, whether the operator's or the radio's: the keyer link follows it.
+void Contest::applyMode(int index)
 {
     st.EModeIndex = index;
     display.EModeIndex = index;
@@ -138,7 +195,6 @@ void Contest::modeSelected(int index)
             keyer().openLink();
     }
     refresh();
-    view().focusMyCall();
 }
 
 void Contest::showMode()

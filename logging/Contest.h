@@ -9,6 +9,7 @@
 #include "logging/MainDisplay.h"
 #include "logging/MainView.h"
 #include "logging/QsoEntry.h"
+#include "logging/RadioActions.h"
 
 #include <string>
 
@@ -32,8 +33,10 @@ public:
 
     MainView &view() { return *view_; }
     KeyerActions &keyer() { return *keyer_; }
+    RadioActions &radio() { return *radio_; }
     void setView(MainView *view) { view_ = view ? view : &nullView_; }
     void setKeyer(KeyerActions *keyer) { keyer_ = keyer ? keyer : &noKeyer_; }
+    void setRadio(RadioActions *radio) { radio_ = radio ? radio : &noRadio_; }
 
     std::string logPath() const;
     void showQsoCount();  // LQSO
@@ -49,6 +52,11 @@ public:
 
     void bandSelected(int index);
     void modeSelected(int index);
+    // The radio's frequency (as shown), its band ("" outside the contest bands) and
+    // mode ("" when it is neither CW nor phone); followed while the band list stands on "CAT".
+    void radioTuned(const std::string &frequency, const std::string &band, const std::string &mode);
+    // The radio link's state: connected, or failing to reach the radio, in words.
+    void radioStatus(bool connected, bool failing, const std::string &text);
     void myCallChanged(const std::string &text);
     void exchangeChanged(const std::string &text);
     void openSetup();   // the "Setup" menu
@@ -61,10 +69,13 @@ public:
 private:
     void showShapes();
     void showMode();
+    void applyMode(int index);
     void refreshTime(const UtcStamp &now);
 
     NullMainView nullView_;
     NoKeyer noKeyer_;
+    NoRadio noRadio_;
     MainView *view_ = &nullView_;
     KeyerActions *keyer_ = &noKeyer_;
+    RadioActions *radio_ = &noRadio_;
 };

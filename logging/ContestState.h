@@ -74,6 +74,12 @@ struct ContestState {
     int R01 = 0;
     int R09 = 0;
 
+    // The radio read through Hamlib (CAT).
+    int CatModel = 0;        // Hamlib model number, 0 = no radio
+    std::string CatPort;     // serial device, or host:port for rigctld
+    int CatBaudRate = 0;     // 0: the radio's own default
+    bool CatFollow = false;  // the band list stands on "CAT": band and mode follow the radio
+
     // Log and time.
     int QsoCount = 0;
     std::string LogDate;       // "yyyy-mm-dd", local date at window show

@@ -11,6 +11,8 @@ struct MainDisplay {
     std::string Caption;
     std::string LCall;
     std::string LTest;
+    std::string LTestFrequency;  // beside the band while it follows the radio
+    bool LTestWarning = false;   // the frequency lies outside the contest bands, or the radio is lost
     std::string LClock;
     std::string LSecond;
     std::string LInfo;
@@ -26,6 +28,8 @@ struct MainDisplay {
     std::string BModeText = "  CW";
     std::string BModeColor = Colors::ColorGreen;
     std::string EWinkeyerColor = Colors::ColorRed;
+    std::string ECATColor = Colors::ColorRed;  // green while the radio answers
+    std::string ECATHint;                      // the radio link's state in words
     bool CwControlsVisible = true;  // LSpeed, LSpeed1, LSpeedPaddle
     bool EWinkeyerVisible = true;
     std::string ShapeCallColor = Colors::ColorGreen;

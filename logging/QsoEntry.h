@@ -16,9 +16,9 @@ public:
     void commit();
     // Empties the entry line and its parts.
     void clear();
-
-private:
+    // The call part is already logged on the current band and mode.
     bool isDupe() const;
 
+private:
     Contest &c_;
 };

@@ -75,6 +75,11 @@ void visitMainSettings(S &s, Visitor &&v)
     v.integer("REGISTER", "E0", s.E0);
     v.integer("REGISTER", "R01", s.R01);
     v.integer("REGISTER", "R09", s.R09);
+
+    v.integer("CAT", "Model", s.CatModel);
+    v.text("CAT", "Port", s.CatPort);
+    v.integer("CAT", "BaudRate", s.CatBaudRate);
+    v.flag("CAT", "Follow", s.CatFollow);
 }
 
 struct Reader {
@@ -135,6 +140,11 @@ void LoadMainSettings(ContestState &state, const std::string &folder)
     visitMainSettings(state, Reader{file});
     if (state.SpeedStep != 1 && state.SpeedStep != 2)
         state.SpeedStep = 1;
+    // A hand-edited radio that cannot be one means no radio, and a rate that cannot be one the radio's own.
+    if (state.CatModel < 0)
+        state.CatModel = 0;
+    if (state.CatBaudRate < 0)
+        state.CatBaudRate = 0;
 }
 
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate)

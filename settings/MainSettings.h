@@ -13,8 +13,8 @@ std::string KeyerWindowFile(const std::string &folder);
 
 // Reads every key of the main settings file into the state, each with the state's
 // current value as default (a missing file, section or key changes nothing), then
-// makes a SpeedStep other than 1 or 2 into 1. Run once, first thing when the main
-// window is created.
+// makes a SpeedStep other than 1 or 2 into 1 and a negative CAT model or baud rate
+// into 0. Run once, first thing when the main window is created.
 void LoadMainSettings(ContestState &state, const std::string &folder);
 
 // Writes every key of the main settings file, one at a time, in the file's fixed order;

@@ -193,7 +193,7 @@ void MainWindow::displayChanged()
 {
     const MainDisplay &d = c_.display;
     setTextIfChanged(LCall, d.LCall);
-    setTextIfChanged(LTest, d.LTest);
+    showBandAndFrequency();
     setTextIfChanged(LClock, d.LClock);
     setTextIfChanged(LSecond, d.LSecond);
     setTextIfChanged(LInfo, d.LInfo);
@@ -214,6 +214,9 @@ void MainWindow::displayChanged()
         BMode->setText(toScreen(d.BModeText));
     paintBackground(BMode, d.BModeColor);
     paintBackground(EWinkeyer, d.EWinkeyerColor);
+    paintBackground(ECAT, d.ECATColor);
+    if (ECAT->toolTip() != toScreen(d.ECATHint))
+        ECAT->setToolTip(toScreen(d.ECATHint));
     paintBackground(ShapeCall, d.ShapeCallColor);
     paintBackground(ShapeExchange, d.ShapeExchangeColor);
     if (EDate->text() != toScreen(d.EDate))
@@ -296,6 +299,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == EWinkeyer && event->type() == QEvent::MouseButtonPress) {
         EWinkeyerClick();
         return true;
+    } else if (watched == ECAT && event->type() == QEvent::MouseButtonPress) {
+        ECATClick();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -323,6 +329,27 @@ void MainWindow::EExchangeChange(const QString &text)
 void MainWindow::EWinkeyerClick()
 {
     c_.keyer().showOptions();
+}
+
+void MainWindow::ECATClick()
+{
+    c_.radio().showSetup();
+}
+
+// The band, and while it follows the radio the frequency before it, in the warning
+// colour when it lies outside the contest bands or the radio is lost.
+void MainWindow::showBandAndFrequency()
+{
+    const MainDisplay &d = c_.display;
+    if (d.LTestFrequency.empty()) {
+        setTextIfChanged(LTest, d.LTest);
+        return;
+    }
+    const QString text = QStringLiteral("<span style=\"color:%1\">%2</span>&nbsp;&nbsp;&nbsp;%3")
+                             .arg(d.LTestWarning ? QStringLiteral("#e00000") : QStringLiteral("black"),
+                                  toScreen(d.LTestFrequency).toHtmlEscaped(), toScreen(d.LTest).toHtmlEscaped());
+    if (LTest->text() != text)
+        LTest->setText(text);
 }
 
 void MainWindow::BCancelClick()

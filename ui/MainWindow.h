@@ -45,6 +45,7 @@ public:
     QLabel *LInfo, *LInfo1, *LESM, *LTransmit, *LDouble;
     QLabel *Lcwtx, *LcwtxB, *LcwtxBB, *Lsptx, *LsptxB, *LsptxBB;
     QLineEdit *ECall, *BMode, *EMyCall, *EExchange, *EWinkeyer, *EDate;
+    QLineEdit *ECAT;  // "Setup CAT"
     QComboBox *EMode, *EBand;
     QCheckBox *cbExchange, *cbNumber;
     QPushButton *BCancel;
@@ -82,6 +83,8 @@ private:
     void EMyCallChange(const QString &text);
     void EExchangeChange(const QString &text);
     void EWinkeyerClick();
+    void ECATClick();
+    void showBandAndFrequency();
     void BCancelClick();
     void BModeClick();
     void LogExit();

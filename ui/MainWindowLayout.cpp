@@ -205,7 +205,7 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     Pdata->setFrameShape(QFrame::Panel);
     Pdata->setFrameShadow(QFrame::Raised);
     Pdata->setAutoFillBackground(true);
-    Pdata->setGeometry(200, 27, 169, 208);
+    Pdata->setGeometry(200, 27, 169, 233);
 
     const auto caption = [this](const QString &text, int top) {
         auto *l = new QLabel(text, Pdata);
@@ -266,9 +266,17 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     EWinkeyer->setCursor(Qt::PointingHandCursor);
     EWinkeyer->installEventFilter(this);
 
+    ECAT = new QLineEdit(QStringLiteral("Setup CAT"), Pdata);
+    ECAT->setObjectName(QStringLiteral("ECAT"));
+    ECAT->setGeometry(8, 181, 153, 21);
+    ECAT->setReadOnly(true);
+    ECAT->setAlignment(Qt::AlignCenter);
+    ECAT->setCursor(Qt::PointingHandCursor);
+    ECAT->installEventFilter(this);
+
     BCancel = new QPushButton(QStringLiteral("Izhod"), Pdata);
     BCancel->setObjectName(QStringLiteral("BCancel"));
-    BCancel->setGeometry(46, 181, 77, 23);
+    BCancel->setGeometry(46, 206, 77, 23);
     connect(BCancel, &QPushButton::clicked, this, &MainWindow::BCancelClick);
 
     Pdata->hide();

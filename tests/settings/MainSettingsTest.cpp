@@ -79,7 +79,13 @@ const std::string kFirstClose = crlf(
     "[REGISTER]\n"
     "E0=0\n"
     "R01=0\n"
-    "R09=0\n");
+    "R09=0\n"
+    "\n"
+    "[CAT]\n"
+    "Model=0\n"
+    "Port=\n"
+    "BaudRate=0\n"
+    "Follow=0\n");
 
 std::string longText()
 {
@@ -230,7 +236,13 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "FirstCarExt=\n"
         "KeyComp=\n"
         "Ratio=\n"
-        "HangTime=0\n"));
+        "HangTime=0\n"
+        "\n"
+        "[CAT]\n"
+        "Model=0\n"
+        "Port=\n"
+        "BaudRate=0\n"
+        "Follow=0\n"));
 }
 
 TEST(MainSettings, SpeedStepIsOneUnlessTheFileSaysOneOrTwo)
@@ -262,6 +274,8 @@ TEST(MainSettings, MissingKeysLeaveTheSettingsAsTheyWere)
     state.Lead = "3";
     state.F[8] = "73";
     state.ComAuto = true;
+    state.CatModel = 1035;  // a file without the radio's section keeps the radio
+    state.CatPort = "/dev/ttyUSB1";
     LoadMainSettings(state, dir.path());
     EXPECT_EQ(state.MyCall, "S50A");
     EXPECT_EQ(state.MyYearLic, "1987");  // neither MyYearLic nor EExchange present
@@ -270,6 +284,34 @@ TEST(MainSettings, MissingKeysLeaveTheSettingsAsTheyWere)
     EXPECT_EQ(state.Lead, "3");
     EXPECT_EQ(state.F[8], "73");
     EXPECT_TRUE(state.ComAuto);
+    EXPECT_EQ(state.CatModel, 1035);
+    EXPECT_EQ(state.CatPort, "/dev/ttyUSB1");
+    EXPECT_FALSE(state.CatFollow);
+}
+
+TEST(MainSettings, RadioValuesThatCannotBeOneMeanNoneOrTheRadiosDefault)
+{
+    const struct {
+        const char *file;
+        int model, baud;
+        bool follow;
+    } cases[] = {
+        {"Model=-3\nBaudRate=-9600\nFollow=0\n", 0, 0, false},
+        {"Model=Icom\nBaudRate=fast\nFollow=yes\n", 1, 4800, true},  // unconvertible: kept
+        {"Model=0x3F3\nBaudRate=$2580\nFollow=2\n", 1011, 9600, true},
+    };
+    for (const auto &c : cases) {
+        TestFolder dir;
+        writeFileBytes(MainSettingsFile(dir.path()), crlf(std::string("[cat]\n") + c.file));
+        ContestState state;
+        state.CatModel = 1;
+        state.CatBaudRate = 4800;
+        state.CatFollow = true;
+        LoadMainSettings(state, dir.path());
+        EXPECT_EQ(state.CatModel, c.model) << c.file;
+        EXPECT_EQ(state.CatBaudRate, c.baud) << c.file;
+        EXPECT_EQ(state.CatFollow, c.follow) << c.file;
+    }
 }
 
 // Every setting goes out and comes back: a state with every field set differently from
@@ -317,6 +359,10 @@ TEST(MainSettings, EverySettingComesBack)
     a.E0 = 0x94;
     a.R01 = 0x85;
     a.R09 = -5;
+    a.CatModel = 2;
+    a.CatPort = "shack-pi:4532";
+    a.CatBaudRate = 38400;
+    a.CatFollow = true;
 
     TestFolder one, two;
     SaveMainSettings(a, one.path(), "14.04.13");
@@ -328,6 +374,8 @@ TEST(MainSettings, EverySettingComesBack)
     EXPECT_EQ(b.R09, -5);
     EXPECT_TRUE(b.Short9N);
     EXPECT_EQ(b.SpeedStep, 2);
+    EXPECT_EQ(b.CatPort, "shack-pi:4532");
+    EXPECT_TRUE(b.CatFollow);
 }
 
 TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)

@@ -1,0 +1,243 @@
+#include "logging/Contest.h"
+#include "radio/RadioLink.h"
+#include "ui/MainWindow.h"
+#include "ui/RadioSetupDialog.h"
+#include "support/FixedClock.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+const int kWait = 20000;  // a loaded machine; the radio is read every 250 ms
+
+int connectedSocket(int port)
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    const timeval timeout{5, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (port == 0) {  // the system picks a port nobody listens on
+        socklen_t n = sizeof a;
+        bind(s, reinterpret_cast<sockaddr *>(&a), n);
+        getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
+        close(s);
+        return ntohs(a.sin_port);
+    }
+    if (connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
+// One command in rigctld's protocol, as any client sends it; true when it answers "RPRT 0".
+bool rigctl(int port, const std::string &command)
+{
+    const int s = connectedSocket(port);
+    if (s < 0)
+        return false;
+    std::string reply;
+    char c;
+    if (send(s, command.data(), command.size(), 0) == static_cast<ssize_t>(command.size()))
+        while (recv(s, &c, 1, 0) == 1 && c != '\n')
+            reply += c;
+    close(s);
+    return reply == "RPRT 0";
+}
+
+// The keyer as the mode list sees it.
+class CountingKeyer : public NoKeyer {
+public:
+    bool open = false;
+    int opened = 0, closed = 0;
+    bool portOpen() const override { return open; }
+    void openLink() override { open = true, ++opened; }
+    void closeLink() override { open = false, ++closed; }
+};
+
+} // namespace
+
+// The band and mode following a real Hamlib radio: rigctld's dummy radio reached over
+// the network, and Hamlib's dummy inside the program.
+class RadioFollowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ContestState> st;
+    std::unique_ptr<LogTable> table;
+    FixedClock clock;
+    std::unique_ptr<Contest> contest;
+    std::unique_ptr<MainWindow> w;
+    std::unique_ptr<RadioLink> radio;
+    std::unique_ptr<RadioSetupDialog> dialog;
+    CountingKeyer keyer;
+    QProcess rigctld;
+    int port = 0;
+
+    bool startRigctld()
+    {
+        rigctld.start(QStringLiteral("rigctld"), {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)});
+        return rigctld.waitForStarted() && QTest::qWaitFor([this] { return rigctl(port, "F 14025000\n"); }, kWait);
+    }
+    void chooseBand(int index)
+    {
+        w->EBand->setCurrentIndex(index);
+        emit w->EBand->activated(index);
+    }
+    void logQso(const QString &text)
+    {
+        QTest::keyClicks(w->ECall, text);
+        QTest::keyClick(w->ECall, Qt::Key_Return);
+    }
+    QString cell(int row, int col) const { return w->Log->model()->index(row, col).data().toString(); }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        st = std::make_unique<ContestState>();
+        st->MyCall = "S5ABC";
+        st->Mode = "SSB";
+        st->EModeIndex = 1;
+        st->Band = "40";
+        table = std::make_unique<LogTable>();
+        contest = std::make_unique<Contest>(*st, *table, clock, dir->path().toStdString() + "/");
+        keyer = CountingKeyer();
+        contest->setKeyer(&keyer);
+        w = std::make_unique<MainWindow>(*contest);
+        radio = std::make_unique<RadioLink>(*contest);
+        dialog = std::make_unique<RadioSetupDialog>(*radio, w.get());
+        radio->setSetupOpener([this] { dialog->showDialog(); });
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->SetupMenu->trigger();
+    }
+    void cleanup()
+    {
+        dialog.reset();
+        radio.reset();
+        w.reset();
+        contest.reset();
+        rigctld.kill();
+        rigctld.waitForFinished();
+    }
+
+    void followsRigctldAndLogsOnWhenItStops()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("rigctld")).isEmpty())
+            QSKIP("rigctld is not installed (Debian package libhamlib-utils); the network radio is not tested");
+        port = connectedSocket(0);
+        QVERIFY(startRigctld());
+        QVERIFY(rigctl(port, "M CW 500\n"));
+        st->CatModel = 2;
+        st->CatPort = "127.0.0.1:" + std::to_string(port);
+
+        chooseBand(6);
+        QVERIFY(!dialog->isVisible());  // a radio is set up
+        QTRY_COMPARE_WITH_TIMEOUT(st->Band, std::string("20"), kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(st->Mode, std::string("CW"), kWait);
+        QCOMPARE(keyer.opened, 1);  // as choosing CW in the mode list
+        QCOMPARE(w->BMode->text(), QStringLiteral("  CW"));
+        QVERIFY(w->LTest->text().contains("14025.0 kHz"));
+        QVERIFY(w->LTest->text().endsWith("20 m"));
+        QVERIFY(!w->LTest->text().contains("#e00000"));
+        logQso(QStringLiteral("S51A 123"));
+        QCOMPARE(cell(0, 4), QStringLiteral("20"));
+        QCOMPARE(cell(0, 5), QStringLiteral("CW"));
+
+        QVERIFY(rigctl(port, "F 3550000\n"));
+        QVERIFY(rigctl(port, "M LSB 2400\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(st->Mode, std::string("SSB"), kWait);
+        QCOMPARE(st->Band, std::string("80"));
+        QCOMPARE(keyer.closed, 1);
+        QVERIFY(rigctl(port, "F 10120000\n"));  // outside the contest bands: the band stays
+        QTRY_VERIFY_WITH_TIMEOUT(w->LTest->text().contains("10120.0 kHz"), kWait);
+        QVERIFY(w->LTest->text().contains("#e00000"));
+        logQso(QStringLiteral("S52B 5"));
+        QCOMPARE(cell(1, 4), QStringLiteral("80"));
+        QCOMPARE(cell(1, 5), QStringLiteral("SSB"));
+
+        rigctld.kill();
+        rigctld.waitForFinished();
+        QTRY_COMPARE_WITH_TIMEOUT(radio->state(), RadioLink::State::Failing, kWait);
+        QVERIFY(QString::fromStdString(radio->status()).contains("rigctld"));
+        QVERIFY(w->ECAT->toolTip().contains("rigctld"));
+        QVERIFY(w->LTest->text().contains("no radio"));
+        logQso(QStringLiteral("S53C 7"));
+        QCOMPARE(st->QsoCount, 3);
+        QCOMPARE(cell(2, 4), QStringLiteral("80"));
+
+        // The link keeps trying and finds the radio again.
+        QVERIFY(startRigctld());
+        QVERIFY(rigctl(port, "F 21025000\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(st->Band, std::string("15"), kWait);
+        QCOMPARE(radio->state(), RadioLink::State::Connected);
+        // A call in the entry line is checked again when the radio moves to where it was logged.
+        QTest::keyClicks(w->ECall, QStringLiteral("S51A"));
+        QVERIFY(w->LDouble->text().isEmpty());
+        QVERIFY(rigctl(port, "F 14030000\n"));
+        QVERIFY(rigctl(port, "M CW 500\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"), kWait);
+
+        chooseBand(2);
+        QCOMPARE(radio->state(), RadioLink::State::Off);
+        QCOMPARE(w->LTest->text(), QStringLiteral("40 m"));
+        QVERIFY(rigctl(port, "F 14025000\n"));
+        QTest::qWait(1000);
+        QCOMPARE(st->Band, std::string("40"));
+    }
+
+    void catWithoutARadioOpensTheDialogAndFollowsTheDummy()
+    {
+        st->Mode = "CW";
+        keyer.open = true;
+        chooseBand(6);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->isModal());
+        QCOMPARE(dialog->BCatConnect->text(), QStringLiteral("Connect"));
+
+        dialog->ECatModel->lineEdit()->selectAll();
+        QTest::keyClicks(dialog->ECatModel->lineEdit(), QStringLiteral("dummy"));
+        QVERIFY(dialog->ECatModel->completer()->completionCount() >= 1);
+        dialog->ECatModel->setCurrentIndex(dialog->ECatModel->findData(1));
+        dialog->BCatConnect->click();
+        QCOMPARE(st->CatModel, 1);
+        // Hamlib's dummy starts at 145 MHz FM: outside the bands, phone.
+        QTRY_VERIFY_WITH_TIMEOUT(w->LTest->text().contains("145000.0 kHz"), kWait);
+        QVERIFY(w->LTest->text().contains("#e00000"));
+        QCOMPARE(st->Band, std::string("40"));
+        QCOMPARE(st->Mode, std::string("SSB"));
+        QCOMPARE(keyer.closed, 1);
+        QVERIFY(dialog->LCatStatus->text().startsWith("Connected to Hamlib Dummy"));
+        QCOMPARE(dialog->BCatConnect->text(), QStringLiteral("Disconnect"));
+
+        dialog->BCatConnect->click();
+        QCOMPARE(radio->state(), RadioLink::State::Off);
+        QCOMPARE(dialog->BCatConnect->text(), QStringLiteral("Connect"));
+        chooseBand(3);
+        QCOMPARE(w->LTest->text(), QStringLiteral("20 m"));
+        QVERIFY(!st->CatFollow);
+    }
+};
+
+QTEST_MAIN(RadioFollowTest)
+#include "RadioFollowTest.moc"
