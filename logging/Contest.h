@@ -35,6 +35,7 @@ public:
     void setView(MainView *view) { view_ = view ? view : &nullView_; }
     void setKeyer(KeyerActions *keyer) { keyer_ = keyer ? keyer : &noKeyer_; }
 
+    // The own log; a file whose name differs only in letter case stands for a missing one.
     std::string logPath() const;
     void showQsoCount();  // LQSO
     void refresh() { view_->displayChanged(); }

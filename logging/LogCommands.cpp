@@ -2,11 +2,13 @@
 
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
+#include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 
 std::vector<int> LogCommands::countAndLoad()
 {
     ContestState &st = c_.st;
+    RemoveStaleReplacements(c_.logPath());
     st.QsoCount = CountLogFile(c_.logPath());
     st.HasLog = st.QsoCount >= 1;
     c_.showQsoCount();
@@ -14,7 +16,10 @@ std::vector<int> LogCommands::countAndLoad()
     if (!st.HasLog)
         return {};
     try {
-        return load(c_.logPath());
+        LogLoad loaded = LoadLogFile(c_.logPath());
+        rejectedFrom_ = c_.logPath();
+        rejected_ = std::move(loaded.rejected);
+        return show(std::move(loaded));
     } catch (...) {
         // A log the program could not read must never be replaced by what it holds.
         st.QsoCount = 0;
@@ -50,11 +55,23 @@ void LogCommands::rewrite()
     if (c_.logPath() == unreadLog_)
         throw FileError("The log " + unreadLog_ + " could not be read at start, so it is not rewritten. "
                         "Check the file and start the program again.");
+    keepRejectedLines();
     RewriteLogFile(c_.logPath(), c_.table, c_.st.QsoCount, c_.st.LogDate);
+}
+
+void LogCommands::keepRejectedLines()
+{
+    if (rejected_.empty() || c_.logPath() != rejectedFrom_)
+        return;
+    const std::string name = rejectedFrom_.substr(rejectedFrom_.rfind('/') + 1);
+    appendDurably(RejectedLinesPath(rejectedFrom_),
+                  "Lines of " + name + " that could not be read at the start on " + c_.st.LogDate + ":\r\n" + rejected_);
+    rejected_.clear();
 }
 
 void LogCommands::deleteFile()
 {
+    keepRejectedLines();
     // The emptied log is still kept as .bak: two confirmations are easily clicked through.
     replaceDurably(c_.logPath(), std::string(), c_.logPath() + ".bak");
     c_.table.replaceAll({});

@@ -14,7 +14,8 @@ public:
     explicit LogCommands(Contest &contest) : c_(contest) {}
 
     // Counts the own log (creating it when missing) and loads it when it holds QSOs.
-    // Returns the line numbers of malformed lines that were skipped.
+    // Returns the line numbers of malformed lines that were skipped; they are kept in the
+    // file RejectedLinesPath names before the log is first rewritten without them.
     std::vector<int> countAndLoad();
 
     // Fills the table from a log file; returns the skipped line numbers.
@@ -36,9 +37,12 @@ public:
 
 private:
     std::vector<int> show(LogLoad loaded);
+    void keepRejectedLines();
 
     Contest &c_;
     std::string unreadLog_;  // the own log, when it could be counted but not read
+    std::string rejectedFrom_;  // the own log whose skipped lines are not yet kept beside it
+    std::string rejected_;
     bool gridClicked_ = false;
     bool gridEdited_ = false;
 };
