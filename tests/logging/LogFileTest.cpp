@@ -95,6 +95,7 @@ TEST(LogFile, LoadReadsEveryKindOfLineEndAndKeepsWhatItSkips)
         EXPECT_EQ(load.skippedLines, std::vector<int>{2});
         EXPECT_EQ(load.rejected, "2: broken line\r\n");
     }
+    EXPECT_EQ(LineNumbersSummary({3, 5, 8, 9}, 3), "3, 5, 8 and 1 more");
 }
 
 TEST(LogFile, AppendCreatesAMissingFile)
