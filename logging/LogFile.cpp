@@ -222,7 +222,8 @@ void AppendLogLine(const std::string &path, const QsoRow &row, const std::string
     // Caught now, while the operator can mend it; at the next start the QSO would be skipped.
     if (!ParseQsoLine(text))
         throw FileError("The QSO is not logged: its line \"" + std::string(text.substr(0, 100))
-                        + "\" would not read back. Choose the band and mode in Setup and check the call, then log it again.");
+                        + "\" would not read back. Choose a band and a mode in Setup, check the call, keep the "
+                          "line under 1,000 characters, then log it again.");
     appendDurably(path, line);
 }
 
