@@ -511,19 +511,14 @@ TEST_F(ContestTest, FilesCopiedFromWindowsAreUsedWhateverTheirLetterCase)
 {
     writeFileBytes(dir.file("s5abc.log"), "2013-04-14 0712 S5AAA 1 80 CW\r\n");
     writeFileBytes(dir.file("quillfeatherINI.ini"), "[GENERAL]\r\nMyCall=S5ABC\r\nMode=CW\r\nEBand=40\r\n");
-    writeFileBytes(dir.file("QUILLFEATHER.INI"), "[VIEW]\r\nWKTop=33\r\n");
     st = ContestState{};
     LoadMainSettings(st, dir.path());
-    KeyerWindowPosition position;
-    LoadKeyerWindowPosition(position, dir.path());
-    EXPECT_EQ(position.WKTop, 33);
     start();
     EXPECT_EQ(st.QsoCount, 1);
     log("S5BBB 2");
     c.log.deleteLastQso();
     log("S5CCC 3");
     SaveMainSettings(st, dir.path(), "x");
-    SaveKeyerWindowPosition(position, dir.path());
-    EXPECT_EQ(files(), QStringList({"QUILLFEATHER.INI", "quillfeatherINI.ini", "s5abc.log", "s5abc.log.bak"}));
+    EXPECT_EQ(files(), QStringList({"quillfeatherINI.ini", "s5abc.log", "s5abc.log.bak"}));
     EXPECT_EQ(readFileBytes(dir.file("s5abc.log")), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5CCC 3 40 CW\r\n");
 }

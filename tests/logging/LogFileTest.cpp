@@ -68,20 +68,12 @@ TEST(LogLine, ReadsOnlyWellFormedLines)
         EXPECT_EQ(ParseQsoLine(c.line).has_value(), c.read) << c.line.substr(0, 60);
 }
 
-TEST(LogFile, CountCreatesMissingFileAndSkipsEmptyLines)
-{
-    TestFolder dir;
-    const std::string path = dir.file("S5ABC.log");
-    EXPECT_EQ(CountLogFile(path), 0);
-    EXPECT_TRUE(fileExists(path));
-    writeFileBytes(path, "2013-04-14 0712 A1A 1 80 CW\r\n\r\n2013-04-14 0715 B1B 2 80 CW\n");
-    EXPECT_EQ(CountLogFile(path), 2);
-}
-
 TEST(LogFile, LoadReadsEveryKindOfLineEndAndKeepsWhatItSkips)
 {
     TestFolder dir;
     const std::string path = dir.file("S5ABC.log");
+    EXPECT_EQ(CountLogFile(path), 0);
+    EXPECT_TRUE(fileExists(path));  // a missing log is created
     for (const std::string eol : {"\r\n", "\n", "\r"}) {
         writeFileBytes(path, "2013-04-14 0712 A1A 1 80 CW" + eol + "broken line" + eol + eol +
                              "2013-04-14 0715 B1B 2 40 SSB" + eol + "2013-04-15 0720 C1C 3 20 CW");
@@ -96,15 +88,6 @@ TEST(LogFile, LoadReadsEveryKindOfLineEndAndKeepsWhatItSkips)
         EXPECT_EQ(load.rejected, "2: broken line\r\n");
     }
     EXPECT_EQ(LineNumbersSummary({3, 5, 8, 9}, 3), "3, 5, 8 and 1 more");
-}
-
-TEST(LogFile, AppendCreatesAMissingFile)
-{
-    TestFolder dir;
-    const std::string path = dir.file("NEW.log");
-    AppendLogLine(path, qso("1407", "S5ABC", "1987", "80", "CW"), "");
-    AppendLogLine(path, qso("1408", "S5ABD", "", "80", "CW"), "");
-    EXPECT_EQ(readFileBytes(path), "2013-04-14 1407 S5ABC 1987 80 CW\r\n2013-04-14 1408 S5ABD  80 CW\r\n");
 }
 
 TEST(LogFile, RewriteKeepsEachRowsDateAndThePreviousContent)
