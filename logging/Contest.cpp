@@ -1,5 +1,6 @@
 #include "logging/Contest.h"
 
+#include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 #include "logging/PlainText.h"
 
@@ -27,7 +28,7 @@ Contest::Contest(ContestState &state, LogTable &logTable, const Clock &clk, std:
 
 std::string Contest::logPath() const
 {
-    return folder + CallFileName(st.MyCall) + ".log";
+    return ExistingFileName(folder + CallFileName(st.MyCall) + ".log");
 }
 
 void Contest::showQsoCount()

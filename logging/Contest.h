@@ -38,6 +38,7 @@ public:
     void setKeyer(KeyerActions *keyer) { keyer_ = keyer ? keyer : &noKeyer_; }
     void setRadio(RadioActions *radio) { radio_ = radio ? radio : &noRadio_; }
 
+    // The own log; a file whose name differs only in letter case stands for a missing one.
     std::string logPath() const;
     void showQsoCount();  // LQSO
     void refresh() { view_->displayChanged(); }

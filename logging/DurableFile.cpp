@@ -68,7 +68,7 @@ void syncFolder(const std::string &path)
 {
     Fd dir(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
-        ::fsync(dir.get());
+        SyncToDisk(dir.get());
 }
 
 void copyFile(const std::string &from, const std::string &to)
@@ -78,7 +78,7 @@ void copyFile(const std::string &from, const std::string &to)
     if (out.get() < 0)
         fail("Cannot create", to, errno);
     writeAll(out.get(), bytes, to);
-    if (::fsync(out.get()) != 0)
+    if (SyncToDisk(out.get()) != 0)
         fail("Cannot write", to, errno);
     closeChecked(out, to);
 }
@@ -115,12 +115,26 @@ std::string readWholeFile(const std::string &path)
 void appendDurably(const std::string &path, const std::string &bytes)
 {
     const bool existed = fileExists(path);
-    Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    Fd fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (fd.get() < 0)
         fail("Cannot open", path, errno);
-    writeAll(fd.get(), bytes, path);
-    if (::fsync(fd.get()) != 0)
-        fail("Cannot write", path, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        fail("Cannot read", path, errno);
+    // A hand edit or a write cut short may have left the last line without its line break.
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(fd.get(), &last, 1, st.st_size - 1) != 1)
+        fail("Cannot read", path, errno ? errno : EIO);
+    try {
+        writeAll(fd.get(), last == '\n' || last == '\r' ? bytes : "\r\n" + bytes, path);
+        if (SyncToDisk(fd.get()) != 0)
+            fail("Cannot write", path, errno);
+    } catch (...) {
+        // A line reported as not logged must not come back at the next start.
+        if (::ftruncate(fd.get(), st.st_size) == 0)
+            SyncToDisk(fd.get());
+        throw;
+    }
     closeChecked(fd, path);
     if (!existed)
         syncFolder(path);
@@ -128,21 +142,23 @@ void appendDurably(const std::string &path, const std::string &bytes)
 
 void replaceDurably(const std::string &path, const std::string &bytes, const std::string &backupPath)
 {
-    if (!backupPath.empty() && fileExists(path)) {
+    // A link stays in place: its target is what is backed up and replaced.
+    const std::string real = LinkTarget(path);
+    if (!backupPath.empty() && fileExists(real)) {
         ::unlink(backupPath.c_str());
         // A hard link keeps the old content without copying it; not every
         // file system has them.
-        if (::link(path.c_str(), backupPath.c_str()) != 0)
-            copyFile(path, backupPath);
+        if (::link(real.c_str(), backupPath.c_str()) != 0)
+            copyFile(real, backupPath);
     }
     FileReplaceOptions options;
     options.syncToDisk = true;
-    const FileWriteResult result = ReplaceFileWhole(path, bytes, options);
+    const FileWriteResult result = ReplaceFileWhole(real, bytes, options);
     if (!result)
         throw FileError((result.outcome == FileWriteResult::CreateFailed ? "Cannot create a file beside "
                                                                          : "Cannot write ")
                         + path + ": " + result.reason);
-    syncFolder(path);
+    syncFolder(real);
 }
 
 void createIfMissing(const std::string &path)

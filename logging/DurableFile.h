@@ -9,13 +9,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Appends bytes and waits until they are on the disk, creating the file if needed,
+// Appends lines and waits until they are on the disk, creating the file if needed,
 // so a contact the operator has logged survives a power cut the moment after.
+// They start on a line of their own even when the file's last line has no line break;
+// an append that fails is cut back off, so it leaves no torn line for the next to extend.
 void appendDurably(const std::string &path, const std::string &bytes);
 
 // Replaces a file's whole content without a moment in which a half-written file
 // stands in its place: the new content is written beside it and renamed over it.
-// When backupPath is not empty the previous content is kept there.
+// When backupPath is not empty the previous content is kept there, as a file of its
+// own also when the path is a link.
 void replaceDurably(const std::string &path, const std::string &bytes, const std::string &backupPath);
 
 // Creates the file if it is missing, leaving an existing one untouched.

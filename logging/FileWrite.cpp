@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -17,13 +20,46 @@ std::string systemReason(int error)
     return std::strerror(error);
 }
 
+std::function<void(int)> &syncObserver()
+{
+    static std::function<void(int)> observer;
+    return observer;
+}
+
+// A replacement is written as "<target>.~<pid>-<n>" before it is renamed over the target.
+std::string replacementPrefix(const std::string &target)
+{
+    return target + ".~";
+}
+
+std::string folderPart(const std::string &path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+char foldCase(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+template <typename Fn>
+void forEachName(const std::string &folder, Fn fn)
+{
+    DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir))
+        fn(std::string(entry->d_name));
+    ::closedir(dir);
+}
+
 // Writes, flushes and closes; the first error number, or 0.
 int writeAndClose(std::FILE *f, const std::string &bytes, bool sync)
 {
     int error = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fflush(f) != 0)
         error = errno ? errno : EIO;
-    if (!error && sync && ::fsync(fileno(f)) != 0)
+    if (!error && sync && SyncToDisk(fileno(f)) != 0)
         error = errno;
     if (std::fclose(f) != 0 && !error)
         error = errno ? errno : EIO;
@@ -62,23 +98,72 @@ int readAll(int fd, std::string &bytes)
 
 } // namespace
 
+int SyncToDisk(int fd)
+{
+    if (syncObserver())
+        syncObserver()(fd);
+    return ::fsync(fd);
+}
+
+void setSyncObserver(std::function<void(int fd)> observer)
+{
+    syncObserver() = std::move(observer);
+}
+
+std::string LinkTarget(const std::string &path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec))
+        return path;
+    const auto resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : resolved.string();
+}
+
+std::string ExistingFileName(const std::string &path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0)
+        return path;
+    const std::string folder = folderPart(path);
+    const std::string name = path.substr(folder.size());
+    std::string found;
+    forEachName(folder, [&](const std::string &entry) {
+        // The first of several in name order, so every operation picks the same one.
+        if (entry.size() == name.size() && (found.empty() || entry < found)
+            && std::equal(entry.begin(), entry.end(), name.begin(),
+                          [](char a, char b) { return foldCase(a) == foldCase(b); }))
+            found = entry;
+    });
+    return found.empty() ? path : folder + found;
+}
+
+void RemoveStaleReplacements(const std::string &path)
+{
+    const std::string prefix = replacementPrefix(LinkTarget(path));
+    const std::string folder = folderPart(prefix);
+    const std::string start = prefix.substr(folder.size());
+    forEachName(folder, [&](const std::string &entry) {
+        if (entry.compare(0, start.size(), start) != 0)
+            return;
+        // One whose writer still runs is no leftover.
+        const long pid = std::strtol(entry.c_str() + start.size(), nullptr, 10);
+        if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink((folder + entry).c_str());
+    });
+}
+
 FileWriteResult ReplaceFileWhole(const std::string &path, const std::string &bytes,
                                  const FileReplaceOptions &options)
 {
     std::error_code ec;
-    std::string target = path;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(path, ec);
-        if (!ec)
-            target = resolved.string();
-    }
+    const std::string target = LinkTarget(path);
 
     static unsigned counter = 0;
     std::FILE *f = nullptr;
     std::string temp;
     int createError = 0;
     for (int attempt = 0; attempt < std::max(1, options.createAttempts) && !f; ++attempt) {
-        temp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        temp = replacementPrefix(target) + std::to_string(::getpid()) + "-" + std::to_string(++counter);
         errno = 0;
         f = std::fopen(temp.c_str(), "wbx");
         createError = errno;

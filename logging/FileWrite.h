@@ -24,6 +24,23 @@ struct FileReplaceOptions {
 FileWriteResult ReplaceFileWhole(const std::string &path, const std::string &bytes,
                                  const FileReplaceOptions &options = {});
 
+// Waits until the file's bytes are on the disk; fsync's result. Every such wait of the
+// program goes through here, so a test can look at what the file holds at that moment.
+int SyncToDisk(int fd);
+void setSyncObserver(std::function<void(int fd)> observer);
+
+// The file a link leads to, or the path itself when it is no link.
+std::string LinkTarget(const std::string &path);
+
+// The path as the program should use it: the path itself when something has that name,
+// else a file in the same folder whose name differs only in letter case (files copied
+// from Windows, where case does not count), else the path unchanged.
+std::string ExistingFileName(const std::string &path);
+
+// Removes the new content that a replacement of the file left beside it when the program
+// that wrote it was stopped before the rename.
+void RemoveStaleReplacements(const std::string &path);
+
 // Reads the file (empty when it does not exist yet), and writes what edit makes of its
 // bytes over it in place, within one opening. Made for small files written many times in
 // a row: no new file and no rename per write, which the file system would flush to disk

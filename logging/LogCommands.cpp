@@ -2,6 +2,7 @@
 
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
+#include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 
 std::vector<int> LogCommands::countAndLoad()
@@ -14,10 +15,15 @@ std::vector<int> LogCommands::loadOwnLog(bool clearEntry)
     ContestState &st = c_.st;
     const std::string path = c_.logPath();
     tableLog_ = path;
+    RemoveStaleReplacements(path);
     try {
         st.QsoCount = CountLogFile(path);
         st.HasLog = st.QsoCount >= 1;
-        std::vector<int> skipped = show(st.HasLog ? LoadLogFile(path) : LogLoad{}, clearEntry);
+        LogLoad loaded = st.HasLog ? LoadLogFile(path) : LogLoad{};
+        // Lines another call's log could not read stay in that file until it is rewritten.
+        rejectedFrom_ = path;
+        rejected_ = std::move(loaded.rejected);
+        std::vector<int> skipped = show(std::move(loaded), clearEntry);
         if (unreadLog_ == path)
             unreadLog_.clear();
         return skipped;
@@ -75,12 +81,24 @@ void LogCommands::rewriteTo(const std::string &path)
     if (path == unreadLog_)
         throw FileError("The log " + unreadLog_ + " could not be read, so it is not rewritten. "
                         "Check the file and start the program again.");
+    keepRejectedLines(path);
     RewriteLogFile(path, c_.table, c_.st.QsoCount, c_.st.LogDate);
+}
+
+void LogCommands::keepRejectedLines(const std::string &path)
+{
+    if (rejected_.empty() || path != rejectedFrom_)
+        return;
+    const std::string name = rejectedFrom_.substr(rejectedFrom_.rfind('/') + 1);
+    appendDurably(RejectedLinesPath(rejectedFrom_),
+                  "Lines of " + name + " that could not be read at the start on " + c_.st.LogDate + ":\r\n" + rejected_);
+    rejected_.clear();
 }
 
 void LogCommands::deleteFile()
 {
     followOwnCall();
+    keepRejectedLines(c_.logPath());
     // The emptied log is still kept as .bak: two confirmations are easily clicked through.
     replaceDurably(c_.logPath(), std::string(), c_.logPath() + ".bak");
     c_.table.replaceAll({});

@@ -14,7 +14,8 @@ public:
     explicit LogCommands(Contest &contest) : c_(contest) {}
 
     // Counts the own log (creating it when missing) and loads it when it holds QSOs.
-    // Returns the line numbers of malformed lines that were skipped.
+    // Returns the line numbers of malformed lines that were skipped; they are kept in the
+    // file RejectedLinesPath names before the log is first rewritten without them.
     std::vector<int> countAndLoad();
 
     // The table mirrors the log it is written to: when the own call has changed since
@@ -43,9 +44,12 @@ private:
     std::vector<int> loadOwnLog(bool clearEntry);
     std::vector<int> show(LogLoad loaded, bool clearEntry);
     void rewriteTo(const std::string &path);
+    void keepRejectedLines(const std::string &path);
 
     Contest &c_;
     std::string tableLog_;   // the log the table was loaded from and is written to
     std::string unreadLog_;  // the own log, when it could be counted but not read
+    std::string rejectedFrom_;  // the own log whose skipped lines are not yet kept beside it
+    std::string rejected_;
     bool gridEdited_ = false;
 };

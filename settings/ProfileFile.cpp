@@ -178,7 +178,7 @@ std::optional<int> ParseProfileInteger(std::string_view text)
     return static_cast<int>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
 }
 
-ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
+ProfileFile::ProfileFile(std::string path) : path_(ExistingFileName(path)) {}
 
 std::string ProfileFile::readString(const std::string &section, const std::string &key,
                                     const std::string &defaultValue) const

@@ -24,6 +24,7 @@ public:
     // Windows reads a value into a 2048-byte buffer, terminator included.
     static constexpr size_t MaxValueLength = 2047;
 
+    // A file whose name differs from path only in letter case stands for it when path is missing.
     explicit ProfileFile(std::string path);
 
     const std::string &path() const { return path_; }

@@ -508,22 +508,21 @@ void MainWindow::ByClick()
 }
 
 namespace {
+// Thousands of numbers would push the box's OK button off the screen.
 QString lineNumbers(const std::vector<int> &lines)
 {
-    QStringList numbers;
-    for (int n : lines)
-        numbers << QString::number(n);
-    return numbers.join(QStringLiteral(", "));
+    return QString::fromStdString(LineNumbersSummary(lines));
 }
 } // namespace
 
 void MainWindow::reportSkippedLines(const std::vector<int> &lines, const std::string &path)
 {
-    showError(this, QStringLiteral("These lines of %1 could not be read and are not in the log: %2.\n"
-                                   "Correct them with a text editor before you log on. The next change of the "
-                                   "log rewrites the file without them; its previous content is then kept as %3.")
-                        .arg(QString::fromStdString(path), lineNumbers(lines),
-                             QString::fromStdString(c_.logPath() + ".bak")));
+    const QString count = QString::number(lines.size()) + (lines.size() == 1 ? QStringLiteral(" line") : QStringLiteral(" lines"));
+    showError(this, QStringLiteral("Lines of %2 that could not be read are not in the log (%1: %3).\n"
+                                   "Correct them with a text editor before you log on. Before the program "
+                                   "rewrites the log without them, it keeps them with their line numbers in %4.")
+                        .arg(count, QString::fromStdString(path), lineNumbers(lines),
+                             QString::fromStdString(RejectedLinesPath(path))));
 }
 
 void MainWindow::reportSkippedImport(const std::vector<int> &lines, const std::string &path)

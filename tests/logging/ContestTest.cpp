@@ -1,17 +1,21 @@
 #include "export/Cabrillo.h"
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
+#include "logging/FileWrite.h"
 #include "logging/QsoTableModel.h"
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
 
 #include "FakeMainView.h"
+#include "settings/MainSettings.h"
 #include "support/TestSupport.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +66,28 @@ protected:
             for (int col : {LogTable::ColCall, LogTable::ColExchange, LogTable::ColBand, LogTable::ColMode})
                 EXPECT_EQ(grid.index(i, col).data().toString(), toScreen(LogTable::field(expected, col))) << i;
         }
+    }
+    QStringList files() const { return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files); }
+};
+
+// The name and size of each file the program waited on the disk for, at the moment it waited:
+// a sync that comes before the bytes reached the file sees it short.
+struct SyncRecorder {
+    std::vector<std::pair<std::string, long>> seen;
+    SyncRecorder()
+    {
+        setSyncObserver([this](int fd) {
+            struct stat s {};
+            ::fstat(fd, &s);
+            seen.emplace_back(std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)).filename().string(), s.st_size);
+        });
+    }
+    ~SyncRecorder() { setSyncObserver(nullptr); }
+    bool saw(const std::string &namePrefix, size_t size) const
+    {
+        return std::any_of(seen.begin(), seen.end(), [&](const auto &s) {
+            return s.first.rfind(namePrefix, 0) == 0 && s.second == static_cast<long>(size);
+        });
     }
 };
 
@@ -507,4 +533,87 @@ TEST_F(ContestTest, ControlCharactersNeverReachAFile)
     st.MyYearLic = "19\r87";
     c.formCreate();
     EXPECT_EQ(st.MyCall + st.MyYearLic, "S5XYZ1987");
+}
+
+TEST_F(ContestTest, EveryAppendAndRewriteWaitsForTheWholeFile)
+{
+    start();
+    SyncRecorder syncs;
+    log("S5AAA 1");
+    log("S5BBB 2");
+    EXPECT_TRUE(syncs.saw("S5ABC.log", logFile().size()));
+    c.log.deleteLastQso();
+    EXPECT_TRUE(syncs.saw("S5ABC.log.~", logFile().size()));  // the new content, before it replaced the log
+}
+
+TEST_F(ContestTest, FullDiskOrAnUnreadableQsoLogsNothing)
+{
+    start();
+    log("S5AAA 1");
+    const std::string before = logFile();
+    {
+        FileSizeLimit diskFull(before.size() + 10);  // space ends inside the next line
+        view.type("S5BBB 2");
+        EXPECT_THROW(c.keys.enter(), FileError);
+    }
+    st.Band = "17";  // from a hand-edited settings file: the line would not read back
+    EXPECT_THROW(c.keys.enter(), FileError);
+    EXPECT_EQ(st.QsoCount, 1);
+    EXPECT_EQ(view.entry, "S5BBB 2");
+    EXPECT_EQ(logFile(), before);
+    st.Band = "40";
+    c.keys.enter();
+    EXPECT_EQ(logFile(), before + "2013-04-14 0712 S5BBB 2 40 CW\r\n");
+}
+
+TEST_F(ContestTest, SymlinkedLogIsRewrittenAtItsTargetAndBackedUpAsAFile)
+{
+    ASSERT_TRUE(QDir(QString::fromStdString(dir.path())).mkdir("elsewhere"));
+    const std::string target = dir.file("elsewhere/S5ABC.log");
+    writeFileBytes(target, "");
+    std::filesystem::create_symlink(target, dir.file("S5ABC.log"));
+    start();
+    log("S5AAA 1");
+    log("S5BBB 2");
+    const std::string two = readFileBytes(target);
+    c.log.deleteLastQso();
+    c.log.deleteFile();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("S5ABC.log")));
+    EXPECT_EQ(readFileBytes(target), "");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("S5ABC.log.bak")));
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log.bak")), two.substr(0, two.size() / 2));
+}
+
+TEST_F(ContestTest, SkippedLinesAreKeptBesideTheLogBeforeItIsRewritten)
+{
+    const std::string good = "2013-04-14 0712 S5AAA 1 80 CW\r\n";
+    const std::string giant = std::string(1001, '7');
+    writeFileBytes(dir.file("S5ABC.log"), good + "2013-04-14 abcd S5BBB 2 80 CW\r\n" + good + giant + "\r\n");
+    writeFileBytes(dir.file("S5ABC.log.~2147483646-1"), good);  // left by a rewrite that was stopped
+    c.formCreate();
+    EXPECT_EQ(c.formShow(), (std::vector<int>{2, 4}));
+    EXPECT_EQ(st.QsoCount, 2);
+    EXPECT_EQ(files(), QStringList({"S5ABC.log"}));
+    log("S5CCC 3");
+    c.log.deleteLastQso();
+    c.log.deleteLastQso();  // the .bak no longer holds them
+    const std::string kept = readFileBytes(dir.file("S5ABC.log.rejected"));
+    EXPECT_NE(kept.find("\r\n2: 2013-04-14 abcd S5BBB 2 80 CW\r\n4: " + giant + "\r\n"), std::string::npos) << kept;
+    EXPECT_EQ(kept.find("2: "), kept.rfind("2: "));  // kept once
+}
+
+TEST_F(ContestTest, FilesCopiedFromWindowsAreUsedWhateverTheirLetterCase)
+{
+    writeFileBytes(dir.file("s5abc.log"), "2013-04-14 0712 S5AAA 1 80 CW\r\n");
+    writeFileBytes(dir.file("quillfeatherINI.ini"), "[GENERAL]\r\nMyCall=S5ABC\r\nMode=CW\r\nEBand=40\r\n");
+    st = ContestState{};
+    LoadMainSettings(st, dir.path());
+    start();
+    EXPECT_EQ(st.QsoCount, 1);
+    log("S5BBB 2");
+    c.log.deleteLastQso();
+    log("S5CCC 3");
+    SaveMainSettings(st, dir.path(), "x");
+    EXPECT_EQ(files(), QStringList({"quillfeatherINI.ini", "s5abc.log", "s5abc.log.bak"}));
+    EXPECT_EQ(readFileBytes(dir.file("s5abc.log")), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5CCC 3 40 CW\r\n");
 }
