@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -125,4 +126,16 @@ inline void keyerSettings(SerialPort &port, const std::string &name = "COM7")
     port.SetBaudRate(br1200);
     port.FlowControl().SetControlDTR(dtrEnable);
     port.FlowControl().SetFlowControl(fcSoftware);
+}
+
+// The port failure the action raised, if any.
+template <typename Action>
+std::optional<SerialPortError> failureOf(Action &&action)
+{
+    try {
+        action();
+    } catch (const SerialPortError &e) {
+        return e;
+    }
+    return std::nullopt;
 }
