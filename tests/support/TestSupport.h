@@ -26,6 +26,18 @@ private:
 std::string readFileBytes(const std::string &path);
 void writeFileBytes(const std::string &path, const std::string &bytes);
 
+// What the exception of type E that the action raised says, or "no failure".
+template <typename E, typename Action>
+std::string failureText(Action &&action)
+{
+    try {
+        action();
+    } catch (const E &e) {
+        return e.what();
+    }
+    return "no failure";
+}
+
 // Limits the size of files this process writes, the way a full disk stops a write part way,
 // and works for root too, unlike taking a folder's write permission away.
 class FileSizeLimit {
