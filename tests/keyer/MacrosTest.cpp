@@ -45,20 +45,6 @@ TEST(Macros, CutNumbersTouchOnlyDigitsWrittenInTheMessage)
     EXPECT_EQ(ComposeCwMessage("5990", s), "5990 ");
 }
 
-TEST(Macros, InPlaceVariantsWorkOnMessageText)
-{
-    ContestState s = cwState();
-    s.Short9N = true;
-    s.MessageText = "599 # $";
-    ApplyShortChars(s);
-    EXPECT_EQ(s.MessageText, "5NN # $");
-    ExpandMacros(s);
-    EXPECT_EQ(s.MessageText, "5NN 95 S51X");
-
-    PrepareCwMessage(s, "TU *");
-    EXPECT_EQ(s.MessageText, "TU S50A ");
-}
-
 TEST(Macros, SpeedMacrosBecomeBufferedSpeedChanges)
 {
     ContestState s = cwState();
@@ -103,24 +89,15 @@ TEST(Macros, SpeedModeZeroPrefixesTheProgramSpeed)
     EXPECT_EQ(ComposeCwMessage("CQ", s), "CQ ");
 }
 
-TEST(Macros, EmptyMemorySendsAQuestionMark)
+TEST(Macros, EmptyMemoryEmptyValuesAndEightBitText)
 {
     ContestState s = cwState();
-    EXPECT_EQ(ComposeCwMessage("", s), "? ");
+    EXPECT_EQ(ComposeCwMessage("", s), "? ");  // an empty memory sends a question mark
     EXPECT_EQ(ComposeCwMessage(" ", s), "  ");
-}
-
-TEST(Macros, EmptyValuesLeaveNothing)
-{
-    ContestState s;
-    s.Speed = 20;
-    s.SpeedMode = 1;
-    EXPECT_EQ(ComposeCwMessage("*!#$", s), " ");
-}
-
-TEST(Macros, EightBitTextPassesUntouched)
-{
-    ContestState s = cwState();
-    const std::string text = "\xC8" "E\x8A" "KA";  // Windows-1250 letters
+    const std::string text = "\xC8" "E\x8A" "KA";  // Windows-1250 letters pass untouched
     EXPECT_EQ(ComposeCwMessage(text, s), text + " ");
+    ContestState empty;
+    empty.Speed = 20;
+    empty.SpeedMode = 1;
+    EXPECT_EQ(ComposeCwMessage("*!#$", empty), " ");
 }
