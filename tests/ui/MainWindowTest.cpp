@@ -103,13 +103,6 @@ private slots:
         QCOMPARE(w->ECall->text(), QStringLiteral("S5ABC/P"));
     }
 
-    void cwWithoutExchangeLogsNothing()
-    {
-        typeAndEnter(QStringLiteral("S5XYZ"));
-        QCOMPARE(st->QsoCount, 0);
-        QCOMPARE(w->ECall->text(), QStringLiteral("S5XYZ"));
-    }
-
     void menuShortcutsWorkFromTheEntryLine()
     {
         typeAndEnter(QStringLiteral("S5AAA 1"));
@@ -197,12 +190,6 @@ private slots:
         const QString text = QString::fromLatin1(f.readAll());
         QVERIFY(text.startsWith(QStringLiteral("[GENERAL]\r\nMyCall=S5ABC\r\n")));
         QVERIFY(text.contains(QStringLiteral("MainLeft=")));
-    }
-
-    void titleBarHasNoCloseButton()
-    {
-        QVERIFY(!(w->windowFlags() & Qt::WindowCloseButtonHint));
-        QVERIFY(!(w->windowFlags() & Qt::WindowMinimizeButtonHint));
     }
 };
 
