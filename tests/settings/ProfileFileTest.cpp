@@ -188,12 +188,8 @@ TEST(ProfileFile, AFailedWriteSaysSoAndLeavesTheFileWhole)
 {
     TestFolder dir;
     ProfileFile nowhere(dir.file("no such folder/a.ini"));
-    try {
-        nowhere.writeString("GENERAL", "MyCall", "S59ABC");
-        FAIL() << "no error";
-    } catch (const ProfileWriteError &e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to write to " + dir.file("no such folder/a.ini"));
-    }
+    EXPECT_EQ(failureText<ProfileWriteError>([&] { nowhere.writeString("GENERAL", "MyCall", "S59ABC"); }),
+              "Unable to write to " + dir.file("no such folder/a.ini"));
 
     // A folder where the file should be cannot be read, so it must not be written over.
     std::filesystem::create_directory(dir.file("dir.ini"));
