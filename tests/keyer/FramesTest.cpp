@@ -1,28 +1,20 @@
 #include "keyer/Frames.h"
 
-#include <gtest/gtest.h>
+#include "support/TestSupport.h"
 
-namespace {
-std::string b(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
-} // namespace
+#include <gtest/gtest.h>
 
 // The frames whose bytes no test over the keyer line sees are checked here.
 TEST(Frames, ParametersOutsideAByteGoAsTheirLowByte)
 {
-    EXPECT_EQ(WkFrame::speedPotSetup(10, 46), b({0x05, 0x0A, 0x24, 0x00}));
-    EXPECT_EQ(WkFrame::setWpm(300), b({0x02, 0x2C}));
-    EXPECT_EQ(WkFrame::setWpm(-10), b({0x02, 0xF6}));
-    EXPECT_EQ(WkFrame::bufferedSpeed(-1), b({0x1C, 0xFF}));
-    EXPECT_EQ(WkFrame::oneParameter(0x17, 256 + 50), b({0x17, 50}));
-    EXPECT_EQ(WkFrame::pttLeadTail(-6, 300), b({0x04, 0xFA, 0x2C}));
+    EXPECT_EQ(WkFrame::speedPotSetup(10, 46), bytes({0x05, 0x0A, 0x24, 0x00}));
+    EXPECT_EQ(WkFrame::setWpm(300), bytes({0x02, 0x2C}));
+    EXPECT_EQ(WkFrame::setWpm(-10), bytes({0x02, 0xF6}));
+    EXPECT_EQ(WkFrame::bufferedSpeed(-1), bytes({0x1C, 0xFF}));
+    EXPECT_EQ(WkFrame::oneParameter(0x17, 256 + 50), bytes({0x17, 50}));
+    EXPECT_EQ(WkFrame::pttLeadTail(-6, 300), bytes({0x04, 0xFA, 0x2C}));
     // A maximum below the minimum gives a negative range, sent as its low byte too.
-    EXPECT_EQ(WkFrame::speedPotSetup(10, 5), b({0x05, 0x0A, 0xFB, 0x00}));
+    EXPECT_EQ(WkFrame::speedPotSetup(10, 5), bytes({0x05, 0x0A, 0xFB, 0x00}));
 }
 
 TEST(Frames, ModeRegisterFromTheOptions)
@@ -59,5 +51,5 @@ TEST(Frames, SidetoneRegister)
 {
     EXPECT_EQ(ComposeR01(1, 9), 137);  // "444" on paddle only
     EXPECT_EQ(ComposeR01(0, 1), 1);    // "4000"
-    EXPECT_EQ(WkFrame::sidetone(ComposeR01(0, 5)), b({0x01, 0x05}));
+    EXPECT_EQ(WkFrame::sidetone(ComposeR01(0, 5)), bytes({0x01, 0x05}));
 }

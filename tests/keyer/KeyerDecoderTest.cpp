@@ -1,5 +1,7 @@
 #include "keyer/KeyerDecoder.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,14 +36,6 @@ struct FakeWindows {
         }
     }
 };
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
 
 using Effects = std::vector<std::string>;
 

@@ -1,16 +1,10 @@
 #include "keyer/Macros.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string b(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
 
 ContestState cwState()
 {
@@ -48,11 +42,11 @@ TEST(Macros, CutNumbersTouchOnlyDigitsWrittenInTheMessage)
 TEST(Macros, SpeedMacrosBecomeBufferedSpeedChanges)
 {
     ContestState s = cwState();
-    EXPECT_EQ(ComposeCwMessage("<*>%", s), b({0x1C, 0x1D}) + "S50A" + b({0x1C, 0x13, 0x1E}) + " ");
+    EXPECT_EQ(ComposeCwMessage("<*>%", s), bytes({0x1C, 0x1D}) + "S50A" + bytes({0x1C, 0x13, 0x1E}) + " ");
 
     // Unchecked low byte of a speed below zero.
     s.Speed = 3;
-    EXPECT_EQ(ComposeCwMessage(">", s), b({0x1C, 0xFE, ' '}));
+    EXPECT_EQ(ComposeCwMessage(">", s), bytes({0x1C, 0xFE, ' '}));
 }
 
 TEST(Macros, ASpeedByteThatLooksLikeAMacroStaysASpeed)
@@ -60,11 +54,11 @@ TEST(Macros, ASpeedByteThatLooksLikeAMacroStaysASpeed)
     // 32 + 5 is '%' and 67 - 5 is '>': each must stay the parameter of its 1C.
     ContestState s = cwState();
     s.Speed = 32;
-    EXPECT_EQ(ComposeCwMessage("<E%", s), b({0x1C, 37, 'E', 0x1E, ' '}));
+    EXPECT_EQ(ComposeCwMessage("<E%", s), bytes({0x1C, 37, 'E', 0x1E, ' '}));
     s.Speed = 57;
-    EXPECT_EQ(ComposeCwMessage("<E", s), b({0x1C, 62, 'E', ' '}));
+    EXPECT_EQ(ComposeCwMessage("<E", s), bytes({0x1C, 62, 'E', ' '}));
     s.Speed = 42;
-    EXPECT_EQ(ComposeCwMessage(">E", s), b({0x1C, 37, 'E', ' '}));
+    EXPECT_EQ(ComposeCwMessage(">E", s), bytes({0x1C, 37, 'E', ' '}));
 }
 
 TEST(Macros, MacroValuesAreExpandedAgainByLaterSteps)
@@ -73,7 +67,7 @@ TEST(Macros, MacroValuesAreExpandedAgainByLaterSteps)
     s.MyCall = "!#";  // odd, but the replacement order decides, with no escaping
     EXPECT_EQ(ComposeCwMessage("*", s), "S59ABC95 ");
     s.MyCall = "<";
-    EXPECT_EQ(ComposeCwMessage("*", s), b({0x1C, 0x1D, ' '}));
+    EXPECT_EQ(ComposeCwMessage("*", s), bytes({0x1C, 0x1D, ' '}));
     s.LastCall = "*";  // an earlier macro character in a later value stays as it is
     EXPECT_EQ(ComposeCwMessage("$", s), "* ");
 }
@@ -83,8 +77,8 @@ TEST(Macros, SpeedModeZeroPrefixesTheProgramSpeed)
     ContestState s = cwState();
     s.SpeedMode = 0;
     s.Speed = 20;
-    EXPECT_EQ(ComposeCwMessage("CQ", s), b({0x02, 0x14}) + "CQ ");
-    EXPECT_EQ(ComposeCwMessage("", s), b({0x02, 0x14}) + "? ");
+    EXPECT_EQ(ComposeCwMessage("CQ", s), bytes({0x02, 0x14}) + "CQ ");
+    EXPECT_EQ(ComposeCwMessage("", s), bytes({0x02, 0x14}) + "? ");
     s.SpeedMode = 2;
     EXPECT_EQ(ComposeCwMessage("CQ", s), "CQ ");
 }

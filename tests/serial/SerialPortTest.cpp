@@ -1,6 +1,5 @@
 #include "PtyPair.h"
 
-#include "logging/ErrorReport.h"
 #include "serial/SerialPort.h"
 
 #include <gtest/gtest.h>
@@ -30,13 +29,6 @@ std::string allByteValues()
         bytes += static_cast<char>(i);
     return bytes;
 }
-
-// Catches what reaches the application's error report during a test.
-struct ErrorReportCatcher {
-    std::vector<std::string> messages;
-    ErrorReportCatcher() { setApplicationErrorHandler([this](const std::string &m) { messages.push_back(m); }); }
-    ~ErrorReportCatcher() { setApplicationErrorHandler(nullptr); }
-};
 
 const char *kMissing = "/dev/quillfeather-no-such-port";
 

@@ -3,7 +3,6 @@
 #include "logging/ContestState.h"
 #include "settings/ProfileFile.h"
 
-#include "SettingsTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #include "settings/ProfileFile.h"
 
-#include "SettingsTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -141,12 +141,12 @@ private slots:
         st().SerialEcho = true;
         openPlainPort();
         w->show();
-        QVERIFY(waitFor([&] { return received().find(bytes({0x0E, 0x80, 0x0E, 0x84})) != std::string::npos; }));
+        QVERIFY(waitUntil([&] { return received().find(bytes({0x0E, 0x80, 0x0E, 0x84})) != std::string::npos; }));
         w->hide();
-        settle();
+        runEventsFor();
         rig->sim.clearRecords();
         w->show();
-        settle(300);
+        runEventsFor(300);
         QVERIFY2(received().find('\x0E') == std::string::npos, received().c_str());
     }
 
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(rig->main.display.LSpeed, std::string("23"));
         w->SM2->click();
         QVERIFY(w->EdSpeed->isEnabled());
-        settle();
+        runEventsFor();
         QCOMPARE(received(), std::string());
     }
 
@@ -185,12 +185,12 @@ private slots:
         w->show();
         openPlainPort();
         QTRY_VERIFY(st().KeyerOnline);
-        settle();
+        runEventsFor();
         rig->sim.clearRecords();
         w->ESpeedMax->clear();
         const QString shown = answerMessageBox([&] { w->BSendSpeedRange->click(); });
         QCOMPARE(shown, QStringLiteral("'' is not a valid integer value"));
-        settle();
+        runEventsFor();
         QCOMPARE(received(), std::string());
     }
 
@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(st().Speed, before.Speed);
         QCOMPARE(st().TuneOn, before.TuneOn);
         QCOMPARE(rig->main.display.LMemo, std::string());
-        settle();
+        runEventsFor();
         QVERIFY(received().find_first_not_of(bytes({0x01, 0x05})) == std::string::npos);
     }
 
