@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 QsoRow qso(std::string time, std::string call, std::string exch, std::string band, std::string mode,
@@ -78,15 +77,6 @@ TEST(LogFile, LoadNumbersRowsAndReportsMalformedLines)
     EXPECT_EQ(load.rows[2].Number, "3");
     EXPECT_EQ(load.rows[2].Date, "2013-04-15");
     EXPECT_EQ(load.skippedLines, std::vector<int>{2});
-}
-
-TEST(LogFile, AppendCreatesAMissingFile)
-{
-    TestFolder dir;
-    const std::string path = dir.file("NEW.log");
-    AppendLogLine(path, qso("1407", "S5ABC", "1987", "80", "CW"), "");
-    AppendLogLine(path, qso("1408", "S5ABD", "", "80", "CW"), "");
-    EXPECT_EQ(readFileBytes(path), "2013-04-14 1407 S5ABC 1987 80 CW\r\n2013-04-14 1408 S5ABD  80 CW\r\n");
 }
 
 TEST(LogFile, RewriteKeepsEachRowsDateAndThePreviousContent)
