@@ -13,6 +13,29 @@
 
 namespace {
 
+// Sections every save writes the same way while their settings hold their start values.
+const std::string kShortCharAndWkSetup =
+    "[SHORT CHAR]\n"
+    "Short0T Check=0\n"
+    "Short0O Check=0\n"
+    "Short9N Check=0\n"
+    "\n"
+    "[WKSetup]\n"
+    "PaddleWatchdog=0\n"
+    "PaddleEcho=0\n"
+    "PaddleSwap=0\n"
+    "SerialEcho=0\n"
+    "AutoSpace=0\n"
+    "WordSpace=0\n"
+    "PaddleMode=0\n"
+    "SidetonePaddle=0\n"
+    "Lead=\n"
+    "Tail=\n"
+    "FirstCarExt=\n"
+    "KeyComp=\n"
+    "Ratio=\n"
+    "HangTime=0\n";
+
 const std::string kFirstClose = crlf(
     "[GENERAL]\n"
     "MyCall=S5\n"
@@ -51,26 +74,7 @@ const std::string kFirstClose = crlf(
     "F1s=\nF2s=\nF3s=\nF4s=\nF5s=\nF6s=\nF7s=\nF8s=\nF9s=\n"
     "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
     "\n"
-    "[SHORT CHAR]\n"
-    "Short0T Check=0\n"
-    "Short0O Check=0\n"
-    "Short9N Check=0\n"
-    "\n"
-    "[WKSetup]\n"
-    "PaddleWatchdog=0\n"
-    "PaddleEcho=0\n"
-    "PaddleSwap=0\n"
-    "SerialEcho=0\n"
-    "AutoSpace=0\n"
-    "WordSpace=0\n"
-    "PaddleMode=0\n"
-    "SidetonePaddle=0\n"
-    "Lead=\n"
-    "Tail=\n"
-    "FirstCarExt=\n"
-    "KeyComp=\n"
-    "Ratio=\n"
-    "HangTime=0\n"
+    + kShortCharAndWkSetup +
     "\n"
     "[REGISTER]\n"
     "E0=0\n"
@@ -206,26 +210,7 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "[INFO]\n"
         "LastDate=14.04.13\n"
         "\n"
-        "[SHORT CHAR]\n"
-        "Short0T Check=0\n"
-        "Short0O Check=0\n"
-        "Short9N Check=0\n"
-        "\n"
-        "[WKSetup]\n"
-        "PaddleWatchdog=0\n"
-        "PaddleEcho=0\n"
-        "PaddleSwap=0\n"
-        "SerialEcho=0\n"
-        "AutoSpace=0\n"
-        "WordSpace=0\n"
-        "PaddleMode=0\n"
-        "SidetonePaddle=0\n"
-        "Lead=\n"
-        "Tail=\n"
-        "FirstCarExt=\n"
-        "KeyComp=\n"
-        "Ratio=\n"
-        "HangTime=0\n"));
+        + kShortCharAndWkSetup));
 }
 
 TEST(MainSettings, SpeedStepIsOneUnlessTheFileSaysOneOrTwo)
