@@ -134,11 +134,14 @@ TEST_F(EntryKeysTest, CtrlTTunesAndEscStopsSendingButNotTheTune)
 
 TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
 {
-    // The exchange has gone out after the call (the keyboard tests over the keyer line follow that
-    // path); the operator types the received exchange.
     st.EnterSendMsg = true;
+    view.type("S5XYZ");
+    c.keys.enter();
+    // The keyer has sent the call and the exchange (the keyboard tests over the keyer line follow
+    // that path); the operator types the received exchange.
+    st.KeyerBusy = st.CallStreaming = false;
     st.EsmState = 1;
-    view.type("S5XYZ 1987");
+    view.type(" 1987");
     c.myCallChanged("S5FAIL");
     ASSERT_EQ(::mkdir(c.logPath().c_str(), 0755), 0);  // a folder where the log should be
     EXPECT_THROW(c.keys.enter(), FileError);
