@@ -3,7 +3,6 @@
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
 
-#include "settings/SettingsTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

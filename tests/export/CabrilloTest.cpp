@@ -3,7 +3,6 @@
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
 
-#include "settings/SettingsTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -57,15 +57,10 @@ QStringList filesIn(const TestFolder &dir)
     return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// The message the export stops with, or "" when it did not stop.
+// The message the export stops with.
 std::string stopMessage(const Station &s, const TestFolder &dir)
 {
-    try {
-        ExportCabrillo(s.state, s.log, dir.path());
-    } catch (const CabrilloError &e) {
-        return e.what();
-    }
-    return "";
+    return failureText<CabrilloError>([&] { ExportCabrillo(s.state, s.log, dir.path()); });
 }
 
 TEST(Cabrillo, EmptyLogIsTheHeaderAndTheEnd)
@@ -112,30 +107,21 @@ TEST(Cabrillo, NumberChoicePadsToThreeDigits)
     TestFolder dir;
     Station s;
     s.state.CbNumber = true;
-    for (int n = 1; n <= 101; ++n) {
-        std::string received = "5";
-        if (n == 1) received = "7";
-        if (n == 10) received = "42";
-        if (n == 100) received = "123";
-        if (n == 101) received = "007";
-        if (n == 50) received = "  8";  // a second blank typed after the call
-        s.add({"12:00", "S51A", received, std::to_string(n), "20", "CW", ""});
-    }
-    ExportCabrillo(s.state, s.log, dir.path());
-
+    // Received exchanges other than "5", with what the export makes of them.
+    const std::map<int, std::pair<std::string, std::string>> received = {
+        {1, {"7", "007"}}, {10, {"42", "042"}}, {100, {"123", "123"}}, {101, {"007", "00007"}},
+        {50, {"  8", "008"}}};  // a second blank typed after the call
     std::string expected = kHeader;
     for (int n = 1; n <= 101; ++n) {
-        char line[128];
-        std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 %03d      S51A         599 005\r\n", n);
-        if (n == 1) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 001      S51A         599 007\r\n");
-        if (n == 10) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 010      S51A         599 042\r\n");
-        if (n == 50) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 050      S51A         599 008\r\n");
-        if (n == 100) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 100      S51A         599 123\r\n");
-        if (n == 101) std::snprintf(line, sizeof line, "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 101      S51A         599 00007\r\n");
-        expected += line;
+        const auto it = received.find(n);
+        s.add({"12:00", "S51A", it == received.end() ? "5" : it->second.first, std::to_string(n), "20", "CW", ""});
+        char sent[8];
+        std::snprintf(sent, sizeof sent, "%03d", n);
+        expected += "QSO: 14000 CW 2013-04-14 1200 S59ABC       599 " + std::string(sent) + "      S51A         599 "
+                    + (it == received.end() ? "005" : it->second.second) + "\r\n";
     }
-    expected += kEnd;
-    EXPECT_EQ(exportedFile(dir), expected);
+    ExportCabrillo(s.state, s.log, dir.path());
+    EXPECT_EQ(exportedFile(dir), expected + kEnd);
 }
 
 TEST(Cabrillo, EachLineCarriesItsOwnQsosDate)
@@ -235,12 +221,8 @@ TEST(Cabrillo, FileThatCannotBeCreatedSaysSo)
 
     s.state.MyCall = "S59ABC";
     const std::string gone = dir.path() + "gone/";
-    try {
-        ExportCabrillo(s.state, s.log, gone);
-        FAIL() << "no error";
-    } catch (const CabrilloError &e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + gone + "S59ABC.cbr\". ", 0), 0u) << e.what();
-    }
+    const std::string message = failureText<CabrilloError>([&] { ExportCabrillo(s.state, s.log, gone); });
+    EXPECT_EQ(message.rfind("Cannot create file \"" + gone + "S59ABC.cbr\". ", 0), 0u) << message;
 }
 
 TEST(Cabrillo, ConfirmationIsFourLinesJoinedByLineFeedThenCarriageReturn)

@@ -1,5 +1,7 @@
 #include "keyer/KeyerDecoder.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,14 +36,6 @@ struct FakeWindows {
         }
     }
 };
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
 
 using Effects = std::vector<std::string>;
 
@@ -127,28 +121,21 @@ TEST(KeyerDecoder, OpenSequenceSetsVersionBusyAndIdle)
 {
     ContestState s;
     s.LastKey = "F1";
-    s.TuneOn = true;
+    s.Speed = 24;
     FakeWindows w;
-    w.feed(bytes({23, 7, 196}), s);
+    w.feed(bytes({23, 7, 129, 196}), s);
+    EXPECT_EQ(s.PaddleSpeed, "11");
+    EXPECT_EQ(s.Speed, 24);  // the pot sets the speed only in speed mode 2
     EXPECT_EQ(s.KeyerVersion, "2");
     EXPECT_TRUE(s.KeyerBusy);
+    w.feed(bytes({216}), s);
+    EXPECT_TRUE(s.TuneOn);
     w.feed(bytes({192}), s);
     EXPECT_FALSE(s.KeyerBusy);
     EXPECT_FALSE(s.TuneOn);
     EXPECT_EQ(s.LastKey, "");
-    EXPECT_EQ(w.ECommand, bytes({23, 7}) + " BK");
+    EXPECT_EQ(w.ECommand, bytes({23, 7, 216}) + " BK");
     EXPECT_EQ(s.EsmState, 0);
-}
-
-TEST(KeyerDecoder, PlusEmptiesCommandBoxButStaysOnSendingLine)
-{
-    ContestState s;
-    FakeWindows w;
-    w.feed("TU 5NN 95 +", s);
-    EXPECT_EQ(w.ECommand, "");
-    EXPECT_EQ(w.LTransmit, "TU 5NN 95 +");
-    w.feed("K", s);
-    EXPECT_EQ(w.ECommand, "K");
 }
 
 TEST(KeyerDecoder, NumbersInsteadOfCharactersWhenAsciChecked)
@@ -177,23 +164,6 @@ TEST(KeyerDecoder, LongCommandBoxIsEmptiedBeforeTheNextByte)
     EXPECT_EQ(w.ECommand, "");
 }
 
-TEST(KeyerDecoder, SpeedPotFollowsSpeedModeTwoOnly)
-{
-    ContestState s;
-    s.Speed = 24;
-    s.SpeedMode = 0;
-    FakeWindows w;
-    w.feed(bytes({129}), s);
-    EXPECT_EQ(s.PaddleSpeed, "11");
-    EXPECT_EQ(s.Speed, 24);
-    w.feed(bytes({128, 190}), s);
-    EXPECT_EQ(s.PaddleSpeed, "11");
-    s.SpeedMode = 2;
-    w.feed(bytes({150}), s);
-    EXPECT_EQ(s.PaddleSpeed, "32");
-    EXPECT_EQ(s.Speed, 32);
-}
-
 TEST(KeyerDecoder, AutomaticExchangeChangesStateAroundTheSend)
 {
     ContestState s;
@@ -220,22 +190,4 @@ TEST(KeyerDecoder, AutomaticExchangeChangesStateAroundTheSend)
     EXPECT_FALSE(s.CallStreaming);
     EXPECT_EQ(s.LastKey, "F2");
     EXPECT_FALSE(s.KeyerBusy);
-}
-
-TEST(KeyerDecoder, TuneAndIdle)
-{
-    ContestState s;
-    FakeWindows w;
-    w.feed(bytes({216}), s);
-    EXPECT_TRUE(s.TuneOn);
-    w.feed(bytes({192}), s);
-    EXPECT_FALSE(s.TuneOn);
-}
-
-TEST(KeyerDecoder, CollectingOverloadGivesTheSameEffects)
-{
-    ContestState s;
-    const auto effects = DecodeKeyerByte(7, s, KeyerDisplay{});
-    ASSERT_EQ(effects.size(), 3u);
-    EXPECT_EQ(effects[2], (KeyerEffect{KeyerEffect::EchoReply, "WKConnected"}));
 }

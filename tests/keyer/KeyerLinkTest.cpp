@@ -1,8 +1,6 @@
 // The keyer link over a pseudo-terminal with the simulated keyer at the far end.
 #include "KeyerRig.h"
 
-#include "logging/ErrorReport.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,9 +12,7 @@ protected:
         std::string error;
         ASSERT_TRUE(rig.start(&error)) << error;
         rig.link.setWindow(&wk);
-        setApplicationErrorHandler([this](const std::string &message) { reported.push_back(message); });
     }
-    void TearDown() override { setApplicationErrorHandler(nullptr); }
 
     // The port opened without host mode, so the keyer's bytes come only when the test sends them.
     void openPlainPort()
@@ -27,9 +23,9 @@ protected:
     void openLink()
     {
         rig.link.OpenKeyerLink();
-        ASSERT_TRUE(waitFor([&] { return rig.st.KeyerOnline && rig.link.display.LInfo1 == "WKConnected"; }));
+        ASSERT_TRUE(waitUntil([&] { return rig.st.KeyerOnline && rig.link.display.LInfo1 == "WKConnected"; }));
         // The status timer's sidetone frame is the last the opening sends.
-        ASSERT_TRUE(waitFor([&] { return rig.sim.received().ends_with(bytes({0x01, 0x01})); }));
+        ASSERT_TRUE(waitUntil([&] { return rig.sim.received().ends_with(bytes({0x01, 0x01})); }));
     }
 
     void expectClosed()
@@ -45,7 +41,8 @@ protected:
 
     KeyerRig rig;
     FakeOptionsView wk;
-    std::vector<std::string> reported;
+    ErrorReportCatcher errors;
+    std::vector<std::string> &reported = errors.messages;
 };
 
 TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
@@ -59,7 +56,7 @@ TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
     };
     rig.st.KeyerBusy = true;
     rig.sim.sendRaw(bytes({23, 7, 196, 192}));
-    ASSERT_TRUE(waitFor([&] { return wk.command.ends_with(" BK"); }));
+    ASSERT_TRUE(waitUntil([&] { return wk.command.ends_with(" BK"); }));
     EXPECT_EQ(batches, 1);
     const WkDisplay &d = rig.link.display;
     EXPECT_EQ(d.LInfo, "Winkeyer 2 - Open");
@@ -76,7 +73,7 @@ TEST_F(KeyerLinkTest, SpeedPotBytesOutsideThePotRangeAreIgnored)
     openPlainPort();
     rig.st.SpeedMode = 2;
     rig.sim.sendRaw(bytes({129}));
-    ASSERT_TRUE(waitFor([&] { return rig.st.PaddleSpeed == "11"; }));
+    ASSERT_TRUE(waitUntil([&] { return rig.st.PaddleSpeed == "11"; }));
     EXPECT_EQ(rig.link.display.LSpeedPaddle, "11");
     EXPECT_EQ(rig.main.display.LSpeedPaddle, "11");
     EXPECT_EQ(rig.st.Speed, 11);
@@ -86,7 +83,7 @@ TEST_F(KeyerLinkTest, SpeedPotBytesOutsideThePotRangeAreIgnored)
     rig.sim.sendRaw(bytes({128}));
     rig.sim.sendRaw(bytes({190}));
     rig.sim.sendRaw("A");  // a marker: everything before it has been decoded
-    ASSERT_TRUE(waitFor([&] { return wk.command.ends_with("A"); }));
+    ASSERT_TRUE(waitUntil([&] { return wk.command.ends_with("A"); }));
     EXPECT_EQ(rig.st.PaddleSpeed, "11");
     EXPECT_EQ(rig.st.Speed, 11);
 }
@@ -96,7 +93,7 @@ TEST_F(KeyerLinkTest, PlusEmptiesTheCommandBoxButStaysOnTheSendingLine)
     openPlainPort();
     wk.command = "QRL?";
     rig.sim.sendRaw("TU+");
-    ASSERT_TRUE(waitFor([&] { return rig.main.display.LTransmit == "TU+"; }));
+    ASSERT_TRUE(waitUntil([&] { return rig.main.display.LTransmit == "TU+"; }));
     EXPECT_EQ(wk.command, "");
 }
 
@@ -110,8 +107,8 @@ TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
     rig.mainView.entry = "S50A";
 
     rig.sim.sendRaw(bytes({192}));
-    ASSERT_TRUE(waitFor([&] { return wk.command.ends_with(" BK"); }));
-    settle();
+    ASSERT_TRUE(waitUntil([&] { return wk.command.ends_with(" BK"); }));
+    runEventsFor();
     EXPECT_EQ(rig.sim.received(), "");
 
     rig.st.CallStreaming = true;
@@ -135,7 +132,7 @@ TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
     EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
 
     rig.link.CloseKeyerLink();
-    settle();
+    runEventsFor();
     EXPECT_EQ(rig.sim.received(), bytes({0x00, 0x03}));
     EXPECT_TRUE(reported.empty());
 }
@@ -144,7 +141,7 @@ TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)
 {
     openLink();
     rig.sim.unplug();
-    ASSERT_TRUE(waitFor([&] { return !rig.port.Connected(); }));
+    ASSERT_TRUE(waitUntil([&] { return !rig.port.Connected(); }));
     expectClosed();
     // A Host Close written to the gone device would have failed and been reported.
     EXPECT_TRUE(reported.empty()) << reported.front();

@@ -9,40 +9,8 @@
 #include "serial/SerialPort.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
-#include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
-
-inline std::string bytes(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
-
-// Runs the event loop until the condition holds or the time runs out.
-inline bool waitFor(const std::function<bool()> &done, int ms = 3000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// Lets the event loop run for a while, for checks that something did not happen.
-inline void settle(int ms = 150)
-{
-    waitFor([] { return false; }, ms);
-}
 
 // Stands in for the options window; a control set here runs its handler only when
 // its value changes, as the window's controls do.
@@ -127,6 +95,6 @@ struct KeyerRig {
 
     bool received(const std::string &expected, int ms = 3000)
     {
-        return waitFor([&] { return sim.received() == expected; }, ms);
+        return waitUntil([&] { return sim.received() == expected; }, ms);
     }
 };

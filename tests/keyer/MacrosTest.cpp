@@ -1,16 +1,10 @@
 #include "keyer/Macros.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string b(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
 
 ContestState cwState()
 {
@@ -45,28 +39,14 @@ TEST(Macros, CutNumbersTouchOnlyDigitsWrittenInTheMessage)
     EXPECT_EQ(ComposeCwMessage("5990", s), "5990 ");
 }
 
-TEST(Macros, InPlaceVariantsWorkOnMessageText)
-{
-    ContestState s = cwState();
-    s.Short9N = true;
-    s.MessageText = "599 # $";
-    ApplyShortChars(s);
-    EXPECT_EQ(s.MessageText, "5NN # $");
-    ExpandMacros(s);
-    EXPECT_EQ(s.MessageText, "5NN 95 S51X");
-
-    PrepareCwMessage(s, "TU *");
-    EXPECT_EQ(s.MessageText, "TU S50A ");
-}
-
 TEST(Macros, SpeedMacrosBecomeBufferedSpeedChanges)
 {
     ContestState s = cwState();
-    EXPECT_EQ(ComposeCwMessage("<*>%", s), b({0x1C, 0x1D}) + "S50A" + b({0x1C, 0x13, 0x1E}) + " ");
+    EXPECT_EQ(ComposeCwMessage("<*>%", s), bytes({0x1C, 0x1D}) + "S50A" + bytes({0x1C, 0x13, 0x1E}) + " ");
 
     // Unchecked low byte of a speed below zero.
     s.Speed = 3;
-    EXPECT_EQ(ComposeCwMessage(">", s), b({0x1C, 0xFE, ' '}));
+    EXPECT_EQ(ComposeCwMessage(">", s), bytes({0x1C, 0xFE, ' '}));
 }
 
 TEST(Macros, ASpeedByteThatLooksLikeAMacroStaysASpeed)
@@ -74,11 +54,11 @@ TEST(Macros, ASpeedByteThatLooksLikeAMacroStaysASpeed)
     // 32 + 5 is '%' and 67 - 5 is '>': each must stay the parameter of its 1C.
     ContestState s = cwState();
     s.Speed = 32;
-    EXPECT_EQ(ComposeCwMessage("<E%", s), b({0x1C, 37, 'E', 0x1E, ' '}));
+    EXPECT_EQ(ComposeCwMessage("<E%", s), bytes({0x1C, 37, 'E', 0x1E, ' '}));
     s.Speed = 57;
-    EXPECT_EQ(ComposeCwMessage("<E", s), b({0x1C, 62, 'E', ' '}));
+    EXPECT_EQ(ComposeCwMessage("<E", s), bytes({0x1C, 62, 'E', ' '}));
     s.Speed = 42;
-    EXPECT_EQ(ComposeCwMessage(">E", s), b({0x1C, 37, 'E', ' '}));
+    EXPECT_EQ(ComposeCwMessage(">E", s), bytes({0x1C, 37, 'E', ' '}));
 }
 
 TEST(Macros, MacroValuesAreExpandedAgainByLaterSteps)
@@ -87,7 +67,7 @@ TEST(Macros, MacroValuesAreExpandedAgainByLaterSteps)
     s.MyCall = "!#";  // odd, but the replacement order decides, with no escaping
     EXPECT_EQ(ComposeCwMessage("*", s), "S59ABC95 ");
     s.MyCall = "<";
-    EXPECT_EQ(ComposeCwMessage("*", s), b({0x1C, 0x1D, ' '}));
+    EXPECT_EQ(ComposeCwMessage("*", s), bytes({0x1C, 0x1D, ' '}));
     s.LastCall = "*";  // an earlier macro character in a later value stays as it is
     EXPECT_EQ(ComposeCwMessage("$", s), "* ");
 }
@@ -97,30 +77,21 @@ TEST(Macros, SpeedModeZeroPrefixesTheProgramSpeed)
     ContestState s = cwState();
     s.SpeedMode = 0;
     s.Speed = 20;
-    EXPECT_EQ(ComposeCwMessage("CQ", s), b({0x02, 0x14}) + "CQ ");
-    EXPECT_EQ(ComposeCwMessage("", s), b({0x02, 0x14}) + "? ");
+    EXPECT_EQ(ComposeCwMessage("CQ", s), bytes({0x02, 0x14}) + "CQ ");
+    EXPECT_EQ(ComposeCwMessage("", s), bytes({0x02, 0x14}) + "? ");
     s.SpeedMode = 2;
     EXPECT_EQ(ComposeCwMessage("CQ", s), "CQ ");
 }
 
-TEST(Macros, EmptyMemorySendsAQuestionMark)
+TEST(Macros, EmptyMemoryEmptyValuesAndEightBitText)
 {
     ContestState s = cwState();
-    EXPECT_EQ(ComposeCwMessage("", s), "? ");
+    EXPECT_EQ(ComposeCwMessage("", s), "? ");  // an empty memory sends a question mark
     EXPECT_EQ(ComposeCwMessage(" ", s), "  ");
-}
-
-TEST(Macros, EmptyValuesLeaveNothing)
-{
-    ContestState s;
-    s.Speed = 20;
-    s.SpeedMode = 1;
-    EXPECT_EQ(ComposeCwMessage("*!#$", s), " ");
-}
-
-TEST(Macros, EightBitTextPassesUntouched)
-{
-    ContestState s = cwState();
-    const std::string text = "\xC8" "E\x8A" "KA";  // Windows-1250 letters
+    const std::string text = "\xC8" "E\x8A" "KA";  // Windows-1250 letters pass untouched
     EXPECT_EQ(ComposeCwMessage(text, s), text + " ");
+    ContestState empty;
+    empty.Speed = 20;
+    empty.SpeedMode = 1;
+    EXPECT_EQ(ComposeCwMessage("*!#$", empty), " ");
 }

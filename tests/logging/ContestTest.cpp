@@ -319,6 +319,8 @@ TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
     for (int i = 0; i < 5; ++i)
         copy += "2012-01-01 1200 K" + std::to_string(i) + "X " + std::to_string(i) + " 20 SSB\r\n";
     writeFileBytes(dir.file("copy.log"), copy);
+    c.log.saveCopy(dir.file("saved.log"));
+    EXPECT_EQ(readFileBytes(dir.file("saved.log")), logFile());
     std::vector<int> skipped;
     c.log.openCopy(dir.file("copy.log"), skipped);
     EXPECT_EQ(table.rowCount(), 5);
@@ -330,14 +332,6 @@ TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
     EXPECT_EQ(st.QsoCount, 0);
     EXPECT_EQ(table.rowCount(), 1);
     EXPECT_EQ(logFile(), "");
-}
-
-TEST_F(ContestTest, SavedCopyHasTheLoggedLines)
-{
-    start();
-    log("S5AAA 1");
-    c.log.saveCopy(dir.file("copy.log"));
-    EXPECT_EQ(readFileBytes(dir.file("copy.log")), logFile());
 }
 
 TEST_F(ContestTest, StartLoadsTheLogAndGridEditsRewriteIt)
@@ -449,8 +443,6 @@ TEST(ReportField, PadsCallAndReportToSeventeen)
         EXPECT_EQ(ReportField(call, "CW"), std::string(static_cast<size_t>(13 - len), ' ') + "599 ");
         EXPECT_EQ(ReportField(call, "SSB"), std::string(static_cast<size_t>(14 - len), ' ') + "59 ");
     }
-    EXPECT_EQ(ReportField("S5ABC", "CW"), "        599 ");
-    EXPECT_EQ(ReportField("S5ABC", "SSB"), "         59 ");
     // Outside 3..12 characters the report keeps its column where it can, and never touches the call.
     EXPECT_EQ(ReportField("S5", "CW"), "           599 ");
     EXPECT_EQ(ReportField("S5ABCDEFGHIJKL", "CW"), " 599 ");

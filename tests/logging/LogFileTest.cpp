@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 QsoRow qso(std::string time, std::string call, std::string exch, std::string band, std::string mode,

@@ -1,18 +1,16 @@
 #pragma once
 
 #include "serial/SerialPort.h"
+#include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
-#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -81,29 +79,6 @@ private:
     int slave_ = -1;
 };
 
-// Runs the event loop until the condition holds or the time is up.
-inline bool waitUntil(const std::function<bool()> &condition, int ms = 3000)
-{
-    QTimer tick;  // wakes the waiting loop now and then so the condition is looked at
-    tick.start(5);
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-// Keeps the event loop running for a while, delivering whatever arrives, without spinning.
-inline void runEventsFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // Counts the line settings that actually reach the open device.
 class CountingPort : public SerialPort {
 public:
@@ -125,4 +100,16 @@ inline void keyerSettings(SerialPort &port, const std::string &name = "COM7")
     port.SetBaudRate(br1200);
     port.FlowControl().SetControlDTR(dtrEnable);
     port.FlowControl().SetFlowControl(fcSoftware);
+}
+
+// The port failure the action raised, if any.
+template <typename Action>
+std::optional<SerialPortError> failureOf(Action &&action)
+{
+    try {
+        action();
+    } catch (const SerialPortError &e) {
+        return e;
+    }
+    return std::nullopt;
 }

@@ -1,6 +1,5 @@
 #include "PtyPair.h"
 
-#include "logging/ErrorReport.h"
 #include "serial/SerialHandOff.h"
 
 #include <gtest/gtest.h>
@@ -61,8 +60,8 @@ TEST(SerialHandOff, WaitingFromInsideAHandOffReleasesTheCallerFirst)
 
 TEST(SerialHandOff, EscapingExceptionsGoToTheErrorReport)
 {
-    std::vector<std::string> reports;
-    setApplicationErrorHandler([&](const std::string &m) { reports.push_back(m); });
+    ErrorReportCatcher catcher;
+    const std::vector<std::string> &reports = catcher.messages;
     SerialHandOff handOff;
     handOff.threadStarting();
     std::thread worker([&] {
@@ -73,7 +72,6 @@ TEST(SerialHandOff, EscapingExceptionsGoToTheErrorReport)
     handOff.waitForThread(worker);
     handOff.post([] { throw std::runtime_error("posted"); });
     ASSERT_TRUE(waitUntil([&] { return reports.size() == 3; }));
-    setApplicationErrorHandler(nullptr);
     EXPECT_EQ(reports[0], "first");
     EXPECT_EQ(reports[2], "posted");
 }

@@ -79,11 +79,10 @@ TEST(ComPortIni, EveryGroupRoundTripsWithItsValueForms)
     EXPECT_EQ(in.CustomBaudRate(), 250000);
     EXPECT_EQ(in.BuildDcb(), out.BuildDcb());
     EXPECT_EQ(in.Buffer().OutputSize(), 512);
-    EXPECT_EQ(in.Timeouts().ReadInterval(), 5);
-    EXPECT_EQ(in.Timeouts().ReadTotalConstant(), 6);
-    EXPECT_EQ(in.Timeouts().ReadTotalMultiplier(), 7);
-    EXPECT_EQ(in.Timeouts().WriteTotalConstant(), 8);
-    EXPECT_EQ(in.Timeouts().WriteTotalMultiplier(), 9);
+    const SerialTimeouts &t = in.Timeouts();
+    EXPECT_EQ((std::vector<int>{t.ReadInterval(), t.ReadTotalConstant(), t.ReadTotalMultiplier(),
+                                t.WriteTotalConstant(), t.WriteTotalMultiplier()}),
+              (std::vector<int>{5, 6, 7, 8, 9}));
     EXPECT_EQ(in.UpdateCount(), 0);
 }
 
@@ -153,13 +152,10 @@ TEST(ComPortIni, FailuresAreReportedAsCodesSixteenAndSeventeen)
 {
     TestFolder folder;
     SerialPort port;
-    try {
-        port.SaveSettingsToIni(folder.file("no-such-folder/k.ini"));
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 16);
-        EXPECT_STREQ(e.what(), "Failed to store settings");
-    }
+    auto e = failureOf([&] { port.SaveSettingsToIni(folder.file("no-such-folder/k.ini")); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 16);
+    EXPECT_STREQ(e->what(), "Failed to store settings");
 
     // A stored port that cannot be opened while the port is open ends the load;
     // what was read before it stays set and the batch is closed.
@@ -169,13 +165,10 @@ TEST(ComPortIni, FailuresAreReportedAsCodesSixteenAndSeventeen)
     port.Open();
     const std::string file = folder.file("k.ini");
     writeFileBytes(file, "[ComPort]\r\nPort=/dev/quillfeather-no-such-port\r\nBaudRate=2400\r\n");
-    try {
-        port.LoadSettingsFromIni(file);
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 17);
-        EXPECT_STREQ(e.what(), "Failed to load settings");
-    }
+    e = failureOf([&] { port.LoadSettingsFromIni(file); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 17);
+    EXPECT_STREQ(e->what(), "Failed to load settings");
     EXPECT_EQ(port.Port(), "/dev/quillfeather-no-such-port");
     EXPECT_EQ(port.BaudRate(), br9600);
     EXPECT_EQ(port.UpdateCount(), 0);

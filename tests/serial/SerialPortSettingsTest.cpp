@@ -7,19 +7,14 @@
 
 #include <filesystem>
 
-TEST(ComPortText, EveryTextFormReadsBackToItsMember)
+TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKey)
 {
-    const std::vector<std::string> baud = {"Custom", "110", "300", "600", "1200", "2400", "4800", "9600",
-                                           "14400", "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
-    for (size_t i = 0; i < baud.size(); ++i) {
-        EXPECT_EQ(BaudRateText(static_cast<TBaudRate>(i)), baud[i]);
-        EXPECT_EQ(StrToBaudRate(baud[i]), static_cast<TBaudRate>(i));
-    }
-    EXPECT_EQ(BaudRateValue(br1200), 1200u);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(StrToBaudRate(BaudRateText(TBaudRate(i))), TBaudRate(i));
+    EXPECT_EQ(BaudRateText(br14400), "14400");
     EXPECT_EQ(BaudRateValue(br256000), 256000u);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(StrToStopBits(StopBitsText(TStopBits(i))), TStopBits(i));
-    EXPECT_EQ(StopBitsText(sbOne5StopBits), "1.5");
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(StrToDataBits(DataBitsText(TDataBits(i))), TDataBits(i));
     for (int i = 0; i < 5; ++i)
@@ -30,11 +25,7 @@ TEST(ComPortText, EveryTextFormReadsBackToItsMember)
         EXPECT_EQ(StrToDTR(DTRText(TDTRFlowControl(i))), TDTRFlowControl(i));
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(StrToRTS(RTSText(TRTSFlowControl(i))), TRTSFlowControl(i));
-}
 
-TEST(ComPortText, ReadingIgnoresCaseAndFallsBackPerKey)
-{
-    EXPECT_EQ(StrToFlowControl("none"), fcNone);
     EXPECT_EQ(StrToFlowControl("SOFTWARE"), fcSoftware);
     EXPECT_EQ(StrToFlowControl("xon"), fcCustom);
     EXPECT_EQ(StrToBaudRate("foo"), br9600);
@@ -49,47 +40,26 @@ TEST(ComPortText, ReadingIgnoresCaseAndFallsBackPerKey)
 
 TEST(ComPortText, CharacterAndYesNoForms)
 {
-    EXPECT_EQ(CharToIniText(17), "#17");
-    EXPECT_EQ(CharToIniText(0), "#0");
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ(IniTextToChar(CharToIniText(char(c))), char(c)) << c;
     EXPECT_EQ(CharToIniText(' '), "#32");
     EXPECT_EQ(CharToIniText('!'), "!");
     EXPECT_EQ(CharToIniText(127), std::string(1, char(127)));
     EXPECT_EQ(CharToIniText(char(200)), "#200");
-    EXPECT_EQ(IniTextToChar("#17"), 17);
-    EXPECT_EQ(IniTextToChar("#200"), char(200));
     EXPECT_EQ(IniTextToChar("#"), '#');
     EXPECT_EQ(IniTextToChar("#x1"), 0);
     EXPECT_EQ(IniTextToChar(""), 0);
     EXPECT_EQ(IniTextToChar("Q!"), 'Q');
-    for (int c = 0; c < 256; ++c)
-        EXPECT_EQ(IniTextToChar(CharToIniText(char(c))), char(c)) << c;
-    EXPECT_EQ(BoolToIniText(true), "Yes");
-    EXPECT_EQ(BoolToIniText(false), "No");
     EXPECT_TRUE(IniTextToBool("yes"));
     EXPECT_FALSE(IniTextToBool("1"));
-    EXPECT_FALSE(IniTextToBool(""));
 }
 
 TEST(ComPortText, EventAndErrorMasks)
 {
-    EXPECT_EQ(EventsToMask(kAllComEvents), 0x5FFu);
+    EXPECT_EQ(MaskToEvents(EventsToMask(kAllComEvents)), kAllComEvents);
     EXPECT_EQ(EventsToMask({evRxChar, evRing}), 0x101u);
-    EXPECT_EQ(MaskToEvents(0x5FF), kAllComEvents);
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, true), (LineErrors{ceIO, ceRxParity}));
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, false), (LineErrors{ceIO}));
-}
-
-TEST(ComPortText, FailureMessages)
-{
-    EXPECT_EQ(ComErrorMessage(1), "Unable to open com port");
-    EXPECT_EQ(ComErrorMessage(14), "Cannot set property while connected");
-    EXPECT_EQ(ComErrorMessage(16), "Failed to store settings");
-    EXPECT_EQ(ComErrorMessage(17), "Failed to load settings");
-    EXPECT_EQ(ComErrorMessage(24), "Port Not Open");
-    const SerialPortError e(2, 5);
-    EXPECT_STREQ(e.what(), "WriteFile function failed (Error: 5)");
-    EXPECT_EQ(e.WinError, 5);
-    EXPECT_EQ(SerialPortError(5, 0).WinError, -1);
 }
 
 TEST(ComPortDcb, KeyerInstanceGivesTheKeyersBlock)

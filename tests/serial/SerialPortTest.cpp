@@ -1,13 +1,11 @@
 #include "PtyPair.h"
 
-#include "logging/ErrorReport.h"
 #include "serial/SerialPort.h"
 
 #include <gtest/gtest.h>
 
-#include <time.h>
-
 #include <chrono>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -32,44 +30,22 @@ std::string allByteValues()
     return bytes;
 }
 
-double processCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-// Catches what reaches the application's error report during a test.
-struct ErrorReportCatcher {
-    std::vector<std::string> messages;
-    ErrorReportCatcher()
-    {
-        setApplicationErrorHandler([this](const std::string &m) { messages.push_back(m); });
-    }
-    ~ErrorReportCatcher() { setApplicationErrorHandler(nullptr); }
-};
+const char *kMissing = "/dev/quillfeather-no-such-port";
 
 } // namespace
 
 TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
 {
     SerialPort port;
-    try {
-        port.WriteText("x");
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_STREQ(e.what(), "Port Not Open");
-        EXPECT_EQ(e.WinError, -1);
-        EXPECT_EQ(e.Code, 24);
-    }
+    auto e = failureOf([&] { port.WriteText("x"); });
+    ASSERT_TRUE(e);
+    EXPECT_STREQ(e->what(), "Port Not Open");
+    EXPECT_EQ(e->WinError, -1);
+    EXPECT_EQ(e->Code, 24);
     std::string text = "stale";
-    try {
-        port.ReadText(text, 5);
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_STREQ(e.what(), "Port Not Open");
-        EXPECT_EQ(e.WinError, -1);
-    }
+    e = failureOf([&] { port.ReadText(text, 5); });
+    ASSERT_TRUE(e);
+    EXPECT_STREQ(e->what(), "Port Not Open");
     EXPECT_TRUE(text.empty());
     // Nothing to send and nothing asked for are not failures, open or not.
     EXPECT_EQ(port.WriteText(""), 0);
@@ -78,35 +54,48 @@ TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
     EXPECT_TRUE(text.empty());
 }
 
-TEST(ComPortOpen, MissingPortFailsWithCodeOneAndTheSystemError)
+TEST(ComPortOpen, FailuresCarryCodeOneAndTheSystemError)
 {
-    SerialPort port;
-    port.SetPort("/dev/quillfeather-no-such-port");
-    int beforeOpen = 0, afterOpen = 0;
-    port.OnBeforeOpen = [&](SerialPort &) { ++beforeOpen; };
-    port.OnAfterOpen = [&](SerialPort &) { ++afterOpen; };
-    try {
-        port.SetConnected(true);
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinError, 2);
-        EXPECT_STREQ(e.what(), "Unable to open com port (Error: 2)");
+    PtyPair pty;
+    SerialPort holder;
+    holder.SetPort(pty.slavePath);
+    holder.Open();
+    const struct {
+        std::string path;
+        int winError;
+    } cases[] = {{kMissing, ENOENT}, {"quillfeather-no-such-port", ENOENT}, {"/dev/null", ENOTTY},
+                 {pty.slavePath, EBUSY}};  // held by another port, refused even for root
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        SerialPort port;
+        port.SetPort(c.path);
+        int beforeOpen = 0, afterOpen = 0;
+        port.OnBeforeOpen = [&](SerialPort &) { ++beforeOpen; };
+        port.OnAfterOpen = [&](SerialPort &) { ++afterOpen; };
+        const auto e = failureOf([&] { port.SetConnected(true); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->Code, 1);
+        EXPECT_EQ(e->WinError, c.winError);
+        EXPECT_EQ(e->what(), "Unable to open com port (Error: " + std::to_string(c.winError) + ")");
+        EXPECT_FALSE(port.Connected());
+        EXPECT_EQ(beforeOpen, 1);
+        EXPECT_EQ(afterOpen, 0);
     }
-    EXPECT_FALSE(port.Connected());
-    EXPECT_EQ(beforeOpen, 1);
-    EXPECT_EQ(afterOpen, 0);
+    SerialPort bare;
+    bare.SetPort("quillfeather-no-such-port");  // a bare name is looked for under /dev/
+    EXPECT_EQ(bare.DevicePath(), kMissing);
 
-    // A bare name is looked for under /dev/.
-    port.SetPort("quillfeather-no-such-port");
-    EXPECT_EQ(port.DevicePath(), "/dev/quillfeather-no-such-port");
-    EXPECT_THROW(port.Open(), SerialPortError);
+    SerialPort second;
+    second.SetPort(pty.slavePath);
+    holder.Close();
+    EXPECT_NO_THROW(second.Open());
+    EXPECT_TRUE(second.Connected());
 }
 
 TEST(ComPortOpen, OnExceptionTakesTheReportInsteadOfRaising)
 {
     SerialPort port;
-    port.SetPort("/dev/quillfeather-no-such-port");
+    port.SetPort(kMissing);
     std::vector<std::tuple<SerialFailure, std::string, int64_t, std::string>> reports;
     port.OnException = [&](SerialPort &, SerialFailure which, const std::string &message, int64_t winError,
                            const std::string &winMessage) { reports.emplace_back(which, message, winError, winMessage); };
@@ -127,9 +116,7 @@ TEST(ComPortOpen, OnExceptionTakesTheReportInsteadOfRaising)
 
 TEST(ComPortOpen, OperatorTextNamesTheDialoutGroupForAPermissionFailure)
 {
-    const SerialPortError denied(1, EACCES);
-    EXPECT_STREQ(denied.what(), "Unable to open com port (Error: 13)");
-    const std::string text = SerialPortErrorText(denied);
+    const std::string text = SerialPortErrorText(SerialPortError(1, EACCES));
     EXPECT_EQ(text.rfind("Unable to open com port (Error: 13)", 0), 0u);
     EXPECT_NE(text.find("dialout"), std::string::npos);
     EXPECT_EQ(SerialPortErrorText(SerialPortError(1, ENOENT)), "Unable to open com port (Error: 2)");
@@ -163,40 +150,6 @@ TEST(ComPortOpen, OpenAndCloseRaiseTheirEventsOnceInOrder)
     EXPECT_EQ(seen, (std::vector<std::string>{"CTS-", "DSR-", "RLSD-", "BeforeClose", "AfterClose"}));
 }
 
-TEST(ComPortOpen, SecondOpenOfAHeldPortFailsEvenForRoot)
-{
-    PtyPair pty;
-    SerialPort first, second;
-    first.SetPort(pty.slavePath);
-    second.SetPort(pty.slavePath);
-    first.Open();
-    try {
-        second.Open();
-        FAIL() << "second open succeeded";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinError, EBUSY);
-    }
-    EXPECT_FALSE(second.Connected());
-    first.Close();
-    EXPECT_NO_THROW(second.Open());
-    EXPECT_TRUE(second.Connected());
-}
-
-TEST(ComPortOpen, NonTerminalIsRefused)
-{
-    SerialPort port;
-    port.SetPort("/dev/null");
-    try {
-        port.Open();
-        FAIL() << "opened /dev/null";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinError, ENOTTY);
-    }
-    EXPECT_FALSE(port.Connected());
-}
-
 TEST(ComPortTransfer, EveryByteValueGoesOutUnchanged)
 {
     PortOnPty p;
@@ -211,12 +164,10 @@ TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheGuiThread)
     PortOnPty p;
     const auto guiThread = std::this_thread::get_id();
     std::string received;
-    std::vector<int> counts;
-    bool offThread = false;
-    bool shortRead = false;
+    bool offThread = false, shortRead = false, emptyCount = false;
     p.port.OnRxChar = [&](SerialPort &sender, int count) {
         offThread |= std::this_thread::get_id() != guiThread;
-        counts.push_back(count);
+        emptyCount |= count <= 0;
         std::string chunk;
         shortRead |= sender.ReadText(chunk, count) != count;
         received += chunk;
@@ -229,8 +180,7 @@ TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheGuiThread)
     EXPECT_EQ(received, bytes);
     EXPECT_FALSE(offThread);
     EXPECT_FALSE(shortRead) << "ReadText got fewer bytes than the count given";
-    for (int c : counts)
-        EXPECT_GT(c, 0);
+    EXPECT_FALSE(emptyCount);
 }
 
 TEST(ComPortTransfer, UnreadBytesAreReportedAgainOnlyWhenMoreArrive)
@@ -309,10 +259,10 @@ TEST(ComPortSync, ThreadSyncWindowSyncAndNoneRunHandlersWhereTheyShould)
 {
     const auto guiThread = std::this_thread::get_id();
     for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
+        SCOPED_TRACE(method);
         PortOnPty p;
         p.port.SetSyncMethod(method);
-        std::atomic<int> onGui{0}, offGui{0};
-        std::atomic<int> bytes{0};
+        std::atomic<int> onGui{0}, offGui{0}, bytes{0};
         p.port.OnRxChar = [&](SerialPort &sender, int count) {
             (std::this_thread::get_id() == guiThread ? onGui : offGui)++;
             std::string text;
@@ -320,15 +270,10 @@ TEST(ComPortSync, ThreadSyncWindowSyncAndNoneRunHandlersWhereTheyShould)
         };
         p.port.Open();
         p.pty.send("CQ TEST");
-        ASSERT_TRUE(waitUntil([&] { return bytes == 7; })) << "method " << method;
+        ASSERT_TRUE(waitUntil([&] { return bytes == 7; }));
         p.port.Close();
-        if (method == smNone) {
-            EXPECT_EQ(onGui, 0);
-            EXPECT_GT(offGui, 0);
-        } else {
-            EXPECT_GT(onGui, 0);
-            EXPECT_EQ(offGui, 0) << "method " << method;
-        }
+        EXPECT_EQ(onGui > 0, method != smNone);
+        EXPECT_EQ(offGui > 0, method == smNone);
     }
 }
 
@@ -336,13 +281,10 @@ TEST(ComPortSync, SyncMethodCannotChangeWhileOpen)
 {
     PortOnPty p;
     p.port.Open();
-    try {
-        p.port.SetSyncMethod(smNone);
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 14);
-        EXPECT_STREQ(e.what(), "Cannot set property while connected");
-    }
+    const auto e = failureOf([&] { p.port.SetSyncMethod(smNone); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 14);
+    EXPECT_STREQ(e->what(), "Cannot set property while connected");
     EXPECT_EQ(p.port.SyncMethod(), smThreadSync);
     EXPECT_NO_THROW(p.port.SetSyncMethod(smThreadSync));  // the value held: nothing to do
     p.port.Close();
@@ -430,10 +372,9 @@ TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
     EXPECT_TRUE(errors[0].contains(ceIO));
     EXPECT_FALSE(offThread);
 
-    const double before = processCpuSeconds();
+    const std::clock_t before = std::clock();
     runEventsFor(1000);
-    const double used = processCpuSeconds() - before;
-    EXPECT_LT(used, 0.1) << "the event thread spins on the dead port";
+    EXPECT_LT(double(std::clock() - before) / CLOCKS_PER_SEC, 0.1) << "the event thread spins on the dead port";
     EXPECT_EQ(errors.size(), 1u);
 
     EXPECT_THROW(port.WriteText("x"), SerialPortError);
@@ -485,48 +426,41 @@ TEST(ComPortSettings, PortChangeWhileOpenReopensAtOnce)
     EXPECT_TRUE(port.Connected());
     EXPECT_EQ(port.WriteText("B"), 1);
     EXPECT_EQ(b.receive(1), "B");
-    // The old port is free again.
-    SerialPort other;
+    SerialPort other;  // the old port is free again
     other.SetPort(a.slavePath);
     EXPECT_NO_THROW(other.Open());
 }
 
-TEST(ComPortSettings, KeyerLineSettingsReachTheDevice)
+TEST(ComPortSettings, LineSettingsReachTheDevice)
 {
     PtyPair pty;
     SerialPort port;
     keyerSettings(port, pty.slavePath);
     port.Open();
-    const AppliedLineSettings applied = port.AppliedLine();
+    AppliedLineSettings applied = port.AppliedLine();
     ASSERT_TRUE(applied.Valid);
     EXPECT_EQ(applied.Requested, port.BuildDcb());
     EXPECT_EQ(applied.DeviceBaudRate, 1200u);
     EXPECT_EQ(applied.DeviceByteSize, 8);
     EXPECT_FALSE(applied.DeviceTwoStopBits);
     EXPECT_FALSE(applied.DeviceParityEnable);
-    EXPECT_TRUE(applied.DeviceXonXoffOut);
-    EXPECT_TRUE(applied.DeviceXonXoffIn);
-    EXPECT_TRUE(applied.DeviceRaw);
-}
+    EXPECT_TRUE(applied.DeviceXonXoffOut && applied.DeviceXonXoffIn && applied.DeviceRaw);
 
-TEST(ComPortSettings, RatesWithoutAStandardCodeReachTheDevice)
-{
-    PortOnPty p;
-    p.port.SetBaudRate(brCustom);
-    p.port.SetCustomBaudRate(250000);
-    p.port.Open();
-    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 250000u);
-    p.port.SetBaudRate(br14400);
-    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 14400u);
-    p.port.SetBaudRate(br115200);
-    EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, 115200u);
-    p.port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
-    EXPECT_TRUE(p.port.AppliedLine().DeviceTwoStopBits);
-    p.port.SetDataBits(dbSeven);
-    p.port.Parity().SetBits(prEven);
+    // Rates without a standard code reach it too.
+    port.SetBaudRate(brCustom);
+    port.SetCustomBaudRate(250000);
+    EXPECT_EQ(port.AppliedLine().DeviceBaudRate, 250000u);
+    port.SetBaudRate(br14400);
+    EXPECT_EQ(port.AppliedLine().DeviceBaudRate, 14400u);
+    port.SetBaudRate(br115200);
+    EXPECT_EQ(port.AppliedLine().DeviceBaudRate, 115200u);
+    port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
+    EXPECT_TRUE(port.AppliedLine().DeviceTwoStopBits);
+    port.SetDataBits(dbSeven);
+    port.Parity().SetBits(prEven);
     // A pseudo-terminal always runs 8 bits without parity; the request is what can be seen.
-    EXPECT_EQ(p.port.AppliedLine().Requested.ByteSize, 7);
-    EXPECT_EQ(p.port.AppliedLine().Requested.Parity, 2);
+    EXPECT_EQ(port.AppliedLine().Requested.ByteSize, 7);
+    EXPECT_EQ(port.AppliedLine().Requested.Parity, 2);
 }
 
 TEST(ComPortSettings, ARateTheDriverRefusesFailsWithCodeSeven)
@@ -534,15 +468,11 @@ TEST(ComPortSettings, ARateTheDriverRefusesFailsWithCodeSeven)
     PortOnPty p;
     p.port.SetBaudRate(brCustom);
     p.port.SetCustomBaudRate(0);
-    try {
-        p.port.Open();
-        FAIL() << "no failure";
-    } catch (const SerialPortError &e) {
-        EXPECT_EQ(e.Code, 7);
-    }
+    const auto e = failureOf([&] { p.port.Open(); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 7);
     EXPECT_FALSE(p.port.Connected());
-    // The port was released again.
-    p.port.SetCustomBaudRate(250000);
+    p.port.SetCustomBaudRate(250000);  // the port was released again
     EXPECT_NO_THROW(p.port.Open());
 }
 
@@ -574,18 +504,15 @@ TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
 {
     ErrorReportCatcher reports;
     PortOnPty p;
-    p.port.BeginLoading();
-    p.port.SetConnected(true);
-    EXPECT_FALSE(p.port.Connected());
-    p.port.Loaded();
-    EXPECT_TRUE(p.port.Connected());
-
     SerialPort missing;
-    missing.SetPort("/dev/quillfeather-no-such-port");
-    missing.BeginLoading();
-    missing.SetConnected(true);
-    EXPECT_NO_THROW(missing.Loaded());
+    missing.SetPort(kMissing);
+    for (SerialPort *port : {&p.port, &missing}) {
+        port->BeginLoading();
+        port->SetConnected(true);
+        EXPECT_FALSE(port->Connected());
+        EXPECT_NO_THROW(port->Loaded());
+    }
+    EXPECT_TRUE(p.port.Connected());
     EXPECT_FALSE(missing.Connected());
-    ASSERT_EQ(reports.messages.size(), 1u);
-    EXPECT_EQ(reports.messages[0], "Unable to open com port (Error: 2)");
+    EXPECT_EQ(reports.messages, std::vector<std::string>{"Unable to open com port (Error: 2)"});
 }

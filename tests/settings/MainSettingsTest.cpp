@@ -3,18 +3,38 @@
 #include "logging/ContestState.h"
 #include "settings/ProfileFile.h"
 
-#include "SettingsTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QDate>
 #include <QDir>
-#include <QLocale>
 
 #include <filesystem>
 
 namespace {
+
+// Sections every save writes the same way while their settings hold their start values.
+const std::string kShortCharAndWkSetup =
+    "[SHORT CHAR]\n"
+    "Short0T Check=0\n"
+    "Short0O Check=0\n"
+    "Short9N Check=0\n"
+    "\n"
+    "[WKSetup]\n"
+    "PaddleWatchdog=0\n"
+    "PaddleEcho=0\n"
+    "PaddleSwap=0\n"
+    "SerialEcho=0\n"
+    "AutoSpace=0\n"
+    "WordSpace=0\n"
+    "PaddleMode=0\n"
+    "SidetonePaddle=0\n"
+    "Lead=\n"
+    "Tail=\n"
+    "FirstCarExt=\n"
+    "KeyComp=\n"
+    "Ratio=\n"
+    "HangTime=0\n";
 
 const std::string kFirstClose = crlf(
     "[GENERAL]\n"
@@ -55,26 +75,7 @@ const std::string kFirstClose = crlf(
     "F1s=\nF2s=\nF3s=\nF4s=\nF5s=\nF6s=\nF7s=\nF8s=\nF9s=\n"
     "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
     "\n"
-    "[SHORT CHAR]\n"
-    "Short0T Check=0\n"
-    "Short0O Check=0\n"
-    "Short9N Check=0\n"
-    "\n"
-    "[WKSetup]\n"
-    "PaddleWatchdog=0\n"
-    "PaddleEcho=0\n"
-    "PaddleSwap=0\n"
-    "SerialEcho=0\n"
-    "AutoSpace=0\n"
-    "WordSpace=0\n"
-    "PaddleMode=0\n"
-    "SidetonePaddle=0\n"
-    "Lead=\n"
-    "Tail=\n"
-    "FirstCarExt=\n"
-    "KeyComp=\n"
-    "Ratio=\n"
-    "HangTime=0\n"
+    + kShortCharAndWkSetup +
     "\n"
     "[REGISTER]\n"
     "E0=0\n"
@@ -217,26 +218,7 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "[INFO]\n"
         "LastDate=14.04.13\n"
         "\n"
-        "[SHORT CHAR]\n"
-        "Short0T Check=0\n"
-        "Short0O Check=0\n"
-        "Short9N Check=0\n"
-        "\n"
-        "[WKSetup]\n"
-        "PaddleWatchdog=0\n"
-        "PaddleEcho=0\n"
-        "PaddleSwap=0\n"
-        "SerialEcho=0\n"
-        "AutoSpace=0\n"
-        "WordSpace=0\n"
-        "PaddleMode=0\n"
-        "SidetonePaddle=0\n"
-        "Lead=\n"
-        "Tail=\n"
-        "FirstCarExt=\n"
-        "KeyComp=\n"
-        "Ratio=\n"
-        "HangTime=0\n"
+        + kShortCharAndWkSetup +
         "\n"
         "[CAT]\n"
         "Model=0\n"
@@ -324,16 +306,10 @@ TEST(MainSettings, EverySettingComesBack)
     a.Mode = "SSB";
     a.EModeIndex = 1;
     a.Band = "15";
-    a.CbExchange = true;
-    a.CbNumber = true;
     a.MainTop = -20;
     a.MainLeft = 1900;
-    a.VisibleASCI = true;
-    a.VisibleMemo = true;
-    a.ComAuto = true;
-    a.ComConnected = true;
-    a.RunMode = true;
-    a.EnterSendMsg = true;
+    a.CbExchange = a.CbNumber = a.VisibleASCI = a.VisibleMemo = true;
+    a.ComAuto = a.ComConnected = a.RunMode = a.EnterSendMsg = true;
     a.Speed = 32;
     a.SpeedUp = 4;
     a.SpeedMode = 2;
@@ -348,14 +324,14 @@ TEST(MainSettings, EverySettingComesBack)
     }
     a.Short0T = a.Short0O = a.Short9N = true;
     a.PaddleWatchdog = a.PaddleEcho = a.PaddleSwap = a.SerialEcho = a.AutoSpace = a.WordSpace = true;
-    a.PaddleMode = 3;
     a.SidetonePaddle = true;
+    a.PaddleMode = 3;
+    a.HangTime = 4;
     a.Lead = "1";
     a.Tail = "2";
     a.FirstCarExt = "3";
     a.KeyComp = "4";
     a.Ratio = "50";
-    a.HangTime = 4;
     a.E0 = 0x94;
     a.R01 = 0x85;
     a.R09 = -5;
@@ -382,12 +358,8 @@ TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
 {
     TestFolder dir;
     const std::string missing = dir.path() + "gone/";
-    try {
-        SaveMainSettings(ContestState{}, missing, "14.04.13");
-        FAIL() << "no error";
-    } catch (const ProfileWriteError &e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to write to " + missing + "Quillfeatherini.ini");
-    }
+    EXPECT_EQ(failureText<ProfileWriteError>([&] { SaveMainSettings(ContestState{}, missing, "14.04.13"); }),
+              "Unable to write to " + missing + "Quillfeatherini.ini");
 
     ContestState state;
     state.MyCall = "S5";
@@ -395,21 +367,15 @@ TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
     const size_t limit = 300;
     {
         FileSizeLimit sizeLimit(limit);
-        try {
-            SaveMainSettings(state, dir.path(), "14.04.13");
-            FAIL() << "no error";
-        } catch (const ProfileWriteError &e) {
-            EXPECT_EQ(std::string(e.what()), "Unable to write to " + MainSettingsFile(dir.path()));
-        }
+        EXPECT_EQ(failureText<ProfileWriteError>([&] { SaveMainSettings(state, dir.path(), "14.04.13"); }),
+                  "Unable to write to " + MainSettingsFile(dir.path()));
     }
     // The file holds the keys that fitted, exactly as a complete save begins, and not the next one.
     const std::string partial = readFileBytes(MainSettingsFile(dir.path()));
     ASSERT_LE(partial.size(), limit);
     ASSERT_GT(partial.size(), limit / 2);
     EXPECT_EQ(kFirstClose.substr(0, partial.size()), partial);
-    const size_t nextLineEnd = kFirstClose.find("=", partial.size());
-    const size_t nextKeyEnd = kFirstClose.find("\r\n", nextLineEnd);
-    EXPECT_GT(nextKeyEnd + 2, limit);
+    EXPECT_GT(kFirstClose.find("\r\n", kFirstClose.find("=", partial.size())) + 2, limit);
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
               QStringList({"Quillfeatherini.ini"}));
 }
@@ -433,15 +399,6 @@ TEST(MainSettings, KeyerWindowPositionSharesItsFileWithThePort)
     EXPECT_EQ(readFileBytes(KeyerWindowFile(dir.path())),
               crlf("[ComPort]\nPort=COM3\nBaudRate=1200\n[view]\nwktop=64\nWKLeft=-10\n"));
     EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));
-}
-
-TEST(MainSettings, LastDateIsTheClocksLocalDateInTheSystemsShortForm)
-{
-    FixedClock clock;
-    clock.local = "2019-08-16";
-    const std::string text = SystemShortDate(clock);
-    EXPECT_EQ(text, QLocale::system().toString(QDate(2019, 8, 16), QLocale::ShortFormat).toStdString());
-    EXPECT_NE(text.find("16"), std::string::npos);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "settings/ProfileFile.h"
 
-#include "SettingsTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -189,20 +188,12 @@ TEST(ProfileFile, AFailedWriteSaysSoAndLeavesTheFileWhole)
 {
     TestFolder dir;
     ProfileFile nowhere(dir.file("no such folder/a.ini"));
-    try {
-        nowhere.writeString("GENERAL", "MyCall", "S59ABC");
-        FAIL() << "no error";
-    } catch (const ProfileWriteError &e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to write to " + dir.file("no such folder/a.ini"));
-    }
+    EXPECT_EQ(failureText<ProfileWriteError>([&] { nowhere.writeString("GENERAL", "MyCall", "S59ABC"); }),
+              "Unable to write to " + dir.file("no such folder/a.ini"));
     // The window shows the message as the system names files, so any folder name reads right.
     const std::string lettered = dir.file("Dnevnik čšž Журнал/a.ini");
-    try {
-        ProfileFile(lettered).writeString("GENERAL", "MyCall", "S59ABC");
-        FAIL() << "no error";
-    } catch (const ProfileWriteError &e) {
-        EXPECT_EQ(QString::fromLocal8Bit(e.what()), "Unable to write to " + QFile::decodeName(lettered.c_str()));
-    }
+    const std::string said = failureText<ProfileWriteError>([&] { ProfileFile(lettered).writeString("GENERAL", "MyCall", "S59ABC"); });
+    EXPECT_EQ(QString::fromLocal8Bit(said.c_str()), "Unable to write to " + QFile::decodeName(lettered.c_str()));
 
     // A folder where the file should be cannot be read, so it must not be written over.
     std::filesystem::create_directory(dir.file("dir.ini"));

@@ -1,15 +1,23 @@
 #pragma once
 
 #include "FixedClock.h"
+#include "logging/ErrorReport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 // A temporary folder that stays on disk when the test fails, for a look afterwards.
 class TestFolder {
@@ -23,8 +31,41 @@ private:
     QTemporaryDir dir_;
 };
 
+// Byte strings written as numbers, for the keyer's protocol.
+inline std::string bytes(std::initializer_list<int> values)
+{
+    std::string out;
+    for (int v : values)
+        out.push_back(static_cast<char>(v));
+    return out;
+}
+
+// Expected files are written in the tests with "\n"; the files themselves end lines with CR LF.
+inline std::string crlf(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 std::string readFileBytes(const std::string &path);
 void writeFileBytes(const std::string &path, const std::string &bytes);
+
+// What the exception of type E that the action raised says, or "no failure".
+template <typename E, typename Action>
+std::string failureText(Action &&action)
+{
+    try {
+        action();
+    } catch (const E &e) {
+        return e.what();
+    }
+    return "no failure";
+}
 
 // Limits the size of files this process writes, the way a full disk stops a write part way,
 // and works for root too, unlike taking a folder's write permission away.
@@ -49,4 +90,34 @@ public:
 private:
     rlimit saved_{};
     void (*oldHandler_)(int) = nullptr;
+};
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool waitUntil(const std::function<bool()> &condition, int ms = 3000)
+{
+    QTimer tick;  // wakes the waiting loop now and then so the condition is looked at
+    tick.start(5);
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Keeps the event loop running for a while, delivering whatever arrives, without spinning.
+inline void runEventsFor(int ms = 150)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Catches what reaches the application's error report while it lives.
+struct ErrorReportCatcher {
+    std::vector<std::string> messages;
+    ErrorReportCatcher() { setApplicationErrorHandler([this](const std::string &m) { messages.push_back(m); }); }
+    ~ErrorReportCatcher() { setApplicationErrorHandler(nullptr); }
 };

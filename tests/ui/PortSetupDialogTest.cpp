@@ -4,8 +4,6 @@
 #include "serial/ListComPorts.h"
 
 #include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -98,14 +96,7 @@ private slots:
             QCOMPARE(d.windowTitle(), QString("Setup"));
             QCOMPARE(d.size(), QSize(231, 216));
             QCOMPARE(d.minimumSize(), d.maximumSize());
-            QCOMPARE(d.GroupBox1->title(), QString(" Settings "));
-            QCOMPARE(d.Button1->text(), QString("OK"));
             QVERIFY(d.Button1->isDefault());
-            QCOMPARE(d.Button1->geometry(), QRect(70, 184, 75, 25));
-            QCOMPARE(d.Button2->text(), QString("Cancel"));
-            QCOMPARE(d.Combo1->geometry(), QRect(80, 16, 129, 21));
-            QCOMPARE(d.Combo6->geometry(), QRect(80, 136, 129, 21));
-            QCOMPARE(d.Label6->text(), QString("Flow control"));
             QCOMPARE(d.Combo1->currentText(), ptyName(*a));
             QCOMPARE(d.Combo1->count(), 3);
             QCOMPARE(d.Combo2->currentText(), QString("1200"));
@@ -223,14 +214,9 @@ private slots:
             choose(d.Combo2, "4800");
             d.Button1->click();
         });
-        bool failed = false;
-        try {
-            RunSetupDialog(port);
-        } catch (const SerialPortError &e) {
-            failed = true;
-            QCOMPARE(e.Code, 1);
-        }
-        QVERIFY(failed);
+        const auto e = failureOf([&] { RunSetupDialog(port); });
+        QVERIFY(e);
+        QCOMPARE(e->Code, 1);
         QCOMPARE(port.UpdateCount(), 0);
         QVERIFY(!port.Connected());
         QCOMPARE(port.BaudRate(), br1200);  // applying stopped at the port
