@@ -126,17 +126,30 @@ TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
 
 TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
 {
+    // The close follows the Host Close at once; the port's close must not discard
+    // what the line has not yet carried to the keyer.
+    for (int round = 0; round < 100; ++round) {
+        openPlainPort();
+        rig.link.CloseKeyerLink();
+        ASSERT_TRUE(rig.sim.waitUntil(
+            [&](const std::string &r, const std::string &) { return r.size() == 2u * (round + 1); },
+            std::chrono::seconds(3)))
+            << "round " << round << ": " << rig.sim.received().size() << " bytes";
+    }
+
     openLink();
     rig.sim.clearRecords();
     rig.link.CloseKeyerLink();
     EXPECT_FALSE(rig.port.Connected());
-    EXPECT_TRUE(rig.received(bytes({0x00, 0x03})));
+    // A status tick's sidetone frame may still be on its way; the Host Close comes last.
+    EXPECT_TRUE(waitFor([&] { return rig.sim.received().ends_with(bytes({0x00, 0x03})); }));
     expectClosed();
     EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
 
+    const size_t before = rig.sim.received().size();
     rig.link.CloseKeyerLink();
     settle();
-    EXPECT_EQ(rig.sim.received(), bytes({0x00, 0x03}));
+    EXPECT_EQ(rig.sim.received().size(), before);
     EXPECT_TRUE(reported.empty());
 }
 
