@@ -134,6 +134,14 @@ void LoadMainSettings(ContestState &state, const std::string &folder)
     visitMainSettings(state, Reader{file});
     if (state.SpeedStep != 1 && state.SpeedStep != 2)
         state.SpeedStep = 1;
+    // F4 and F5 are read-only boxes that always mean the own call and the other
+    // station's call; empty, they would send "?".
+    for (auto *set : {&state.F, &state.Fs}) {
+        if ((*set)[3].empty())
+            (*set)[3] = "*";
+        if ((*set)[4].empty())
+            (*set)[4] = "!";
+    }
 }
 
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate)
