@@ -153,6 +153,17 @@ TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
     EXPECT_TRUE(reported.empty());
 }
 
+TEST_F(KeyerLinkTest, TheStatusTickStoresTheSidetoneItSends)
+{
+    openPlainPort();
+    rig.st.R01 = 99;
+    rig.st.Sidetone = 8;
+    rig.link.registers.paddleOnly = 1;
+    rig.link.TimerReadWKTimer();
+    EXPECT_TRUE(rig.received(bytes({0x01, 0x89})));
+    EXPECT_EQ(rig.st.R01, 0x89);
+}
+
 TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)
 {
     openLink();
