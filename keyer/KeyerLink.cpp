@@ -158,7 +158,8 @@ void KeyerLink::TimerReadWKTimer()
         wk_->selectSidetone(st.Sidetone);
     }
     registers.frequencyCode = st.Sidetone + 1;
-    sendFrame(WkFrame::sidetone(ComposeR01(registers.paddleOnly, registers.frequencyCode)));
+    st.R01 = ComposeR01(registers.paddleOnly, registers.frequencyCode);
+    sendFrame(WkFrame::sidetone(st.R01));
 }
 
 void KeyerLink::ComPortRxChar(int count)
