@@ -7,6 +7,8 @@
 
 #include <QThread>
 
+#include <stdexcept>
+
 void ConfigureKeyerPort(SerialPort &port)
 {
     port.SetName("ComPort");
@@ -64,6 +66,31 @@ void KeyerLink::sendFrame(const std::string &frame)
 {
     if (port_.Connected())
         port_.WriteText(frame);
+}
+
+void KeyerLink::requireOpenPort() const
+{
+    if (!port_.Connected())
+        throw std::runtime_error(ComErrorMessage(CEPortNotOpen + 1)
+                                 + "\n\nOpen the keyer's port first: \"Open Com\" in the keyer options window.");
+}
+
+std::optional<std::string> KeyerLink::toggleTune()
+{
+    requireOpenPort();
+    ContestState &st = main_.st;
+    if (!st.KeyerOnline)
+        return std::nullopt;
+    if (st.TuneOn) {
+        sendFrame(WkFrame::keyImmediate(false));
+        st.TuneOn = false;
+        return "TUNE";
+    }
+    sendFrame(WkFrame::keyImmediate(true));
+    st.TuneOn = true;
+    main_.display.BModeColor = Colors::ColorRed;
+    refresh();
+    return "TUNE ON";
 }
 
 void KeyerLink::OpenKeyerLink()

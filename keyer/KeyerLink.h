@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 class Contest;
 class SerialPort;
@@ -54,6 +55,13 @@ public:
     void SendCwMessage(const std::string &text);
     // Sends a frame when the port is open; a closed port drops it silently.
     void sendFrame(const std::string &frame);
+    // For the operator's own actions that must reach the keyer: a closed port is
+    // reported ("Port Not Open") before anything changes.
+    void requireOpenPort() const;
+    // TUNE of the options window and the message panel: keys the transmitter down,
+    // or up when it is keyed. Nothing while the keyer is not on line yet; otherwise
+    // the caption the button shows now.
+    std::optional<std::string> toggleTune();
     void pause(int ms) { pause_(ms); }
     void refresh();
 
