@@ -95,6 +95,23 @@ private slots:
         QTRY_VERIFY(st().KeyerOnline);  // the status timer ran
     }
 
+    void aStoredPositionIsUsedAndKeptOnTheScreen()
+    {
+        const auto reopen = [this](const char *file) {
+            w.reset();
+            QFile out(QString::fromStdString(KeyerWindowFile(rig->folder)));
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+            out.close();
+            w = std::make_unique<KeyerWindow>(rig->link, mainWindow.get());
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        };
+        reopen("[VIEW]\r\nWKTop=20\r\nWKLeft=30\r\n");
+        QCOMPARE(w->pos(), QPoint(30, 20));
+        reopen("[VIEW]\r\nWKTop=-900\r\nWKLeft=5000\r\n");
+        QVERIFY(w->screen()->availableGeometry().contains(w->frameGeometry()));
+    }
+
     void openComSaysWhyItFailedAndSendsHostModeThenTheOptions()
     {
         rig->port.SetPort(rig->folder + "no-such-port");
