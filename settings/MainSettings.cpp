@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QLocale>
 
+#include <limits>
+
 
 namespace {
 
@@ -159,8 +161,13 @@ std::string SystemShortDate(const Clock &clock)
 void LoadKeyerWindowPosition(KeyerWindowPosition &position, const std::string &folder)
 {
     const ProfileFile file(KeyerWindowFile(folder));
-    position.WKTop = file.readInteger("VIEW", "WKTop", position.WKTop);
-    position.WKLeft = file.readInteger("VIEW", "WKLeft", position.WKLeft);
+    // No stored position is told apart by a value no window has.
+    constexpr int none = std::numeric_limits<int>::min();
+    const int top = file.readInteger("VIEW", "WKTop", none);
+    const int left = file.readInteger("VIEW", "WKLeft", none);
+    position.stored = position.stored || top != none || left != none;
+    position.WKTop = top != none ? top : position.WKTop;
+    position.WKLeft = left != none ? left : position.WKLeft;
 }
 
 void SaveKeyerWindowPosition(const KeyerWindowPosition &position, const std::string &folder)
