@@ -11,6 +11,10 @@ std::string ApplyShortChars(std::string text, const ContestState &state);
 // The same in place on state.MessageText.
 void ApplyShortChars(ContestState &state);
 
+// The longest message composed: twice the longest stored memory, so every message
+// with ordinary calls and exchanges goes whole while a crafted one stays bounded.
+inline constexpr size_t MessageLimit = 4096;
+
 // Macro replacement: "*" MyCall, "!" QsoCall, "#" MyYearLic, "$" LastCall, one
 // after the other over the whole text (a value holding a later macro character is
 // expanded again); then "<" and ">" become a buffered speed change to Speed plus or
