@@ -21,6 +21,11 @@ struct KeyerRegisters {
     int frequencyCode = 0;  // sidetone list position + 1
 };
 
+// The end of the echo the main window's sending line keeps: more than its 236 pixels
+// show even of the narrowest letters, and the cost of an echoed byte stays the same
+// however long the operator keys.
+inline constexpr size_t TransmitTail = 128;
+
 // The keyer's port as the keyer needs it: 1200 baud, 8 data bits, no parity, one
 // stop bit, DTR on, RTS off, XON/XOFF both ways, /dev/ttyUSB0 until the operator picks another.
 void ConfigureKeyerPort(SerialPort &port);

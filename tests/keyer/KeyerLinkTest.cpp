@@ -100,6 +100,18 @@ TEST_F(KeyerLinkTest, PlusEmptiesTheCommandBoxButStaysOnTheSendingLine)
     EXPECT_EQ(wk.command, "");
 }
 
+TEST_F(KeyerLinkTest, TheSendingLineKeepsOnlyItsTail)
+{
+    // A long paddle session: the line holds what a label can show, not the session.
+    openPlainPort();
+    std::string echo;
+    for (int i = 0; i < 100; ++i)
+        echo += "CQ TEST S5" + std::to_string(i) + " ";
+    rig.sim.sendRaw(echo);
+    ASSERT_TRUE(waitFor([&] { return rig.main.display.LTransmit.ends_with("S599 "); }));
+    EXPECT_EQ(rig.main.display.LTransmit, echo.substr(echo.size() - TransmitTail));
+}
+
 TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
 {
     openPlainPort();
