@@ -215,6 +215,8 @@ void KeyerLink::apply(const KeyerEffect &e)
         break;
     case KeyerEffect::AppendTransmit:
         md.LTransmit += e.text;
+        if (md.LTransmit.size() > TransmitTail)
+            md.LTransmit.erase(0, md.LTransmit.size() - TransmitTail);
         break;
     case KeyerEffect::PaddleSpeed:
         display.LSpeedPaddle = e.text;
