@@ -5,7 +5,6 @@
 #include "logging/ErrorReport.h"
 #include "serial/SerialPort.h"
 
-#include <QThread>
 
 #include <stdexcept>
 
@@ -28,8 +27,7 @@ void ConfigureKeyerPort(SerialPort &port)
     port.SetStoredProps(TStoredProps{spBasic});
 }
 
-KeyerLink::KeyerLink(Contest &main, SerialPort &port)
-    : main_(main), port_(port), pause_([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
+KeyerLink::KeyerLink(Contest &main, SerialPort &port) : main_(main), port_(port)
 {
     TimerReadWK.setSingleShot(true);
     TimerReadWK.setInterval(100);
@@ -93,9 +91,43 @@ std::optional<std::string> KeyerLink::toggleTune()
     return "TUNE ON";
 }
 
+void KeyerLink::afterPause(int ms, std::function<void()> step)
+{
+    int wait = ms;
+    if (pause_) {
+        pause_(ms);
+        wait = 0;
+    }
+    QTimer::singleShot(wait, this, [this, sequence = sequence_, step = std::move(step)] {
+        if (sequence != sequence_)
+            return;
+        try {
+            step();
+        } catch (const std::exception &e) {
+            // A failed write ends the sequence at that step.
+            endOpening();
+            reportApplicationError(e.what());
+        }
+    });
+}
+
+void KeyerLink::sendPaced(std::vector<std::string> frames, int ms)
+{
+    if (frames.empty())
+        return;
+    sendFrame(frames.front());
+    frames.erase(frames.begin());
+    afterPause(ms, [this, frames = std::move(frames), ms]() mutable { sendPaced(std::move(frames), ms); });
+}
+
+// Host mode with the keyer's pauses between the steps, each step from the event loop:
+// the same bytes and pauses on the line, and the window answers throughout. What the
+// keyer says meanwhile is decoded when the sequence is over, in order, as when the
+// pauses held the window.
 void KeyerLink::OpenKeyerLink()
 {
-    ContestState &st = main_.st;
+    if (opening_)
+        return;
     try {
         port_.SetConnected(true);
     } catch (const SerialPortError &e) {
@@ -107,19 +139,28 @@ void KeyerLink::OpenKeyerLink()
     if (!port_.Connected())
         return;
     display.LInfo1.clear();
-    pause(100);
-    st.ComConnected = true;
-    display.BOpenCom = "Close Com";
-    display.ShapeComColor = Colors::ColorBlue;
-    display.LCComBold = true;
-    display.LCCom = port_.Port();
-    display.LBCom = port_.BaudRateText(port_.BaudRate());
-    refresh();
+    opening_ = true;
+    heldRx_.clear();
+    afterPause(100, [this] {
+        ContestState &st = main_.st;
+        st.ComConnected = true;
+        display.BOpenCom = "Close Com";
+        display.ShapeComColor = Colors::ColorBlue;
+        display.LCComBold = true;
+        display.LCCom = port_.Port();
+        display.LBCom = port_.BaudRateText(port_.BaudRate());
+        refresh();
+        port_.WriteText(WkFrame::hostOpen());
+        afterPause(500, [this] {
+            port_.WriteText(WkFrame::echoTest());
+            afterPause(200, [this] { openingSent(); });
+        });
+    });
+}
 
-    port_.WriteText(WkFrame::hostOpen());
-    pause(500);
-    port_.WriteText(WkFrame::echoTest());
-    pause(200);
+void KeyerLink::openingSent()
+{
+    ContestState &st = main_.st;
     port_.WriteText(WkFrame::setWpm(st.Speed));
     port_.WriteText(WkFrame::setMode(WkFrame::LinkOpenMode));
     if (wk_)
@@ -129,12 +170,27 @@ void KeyerLink::OpenKeyerLink()
     main_.display.EWinkeyerColor = Colors::ColorGreen;
     main_.display.BModeColor = Colors::ColorGreen;
     refresh();
+    endOpening();
+}
+
+void KeyerLink::endOpening()
+{
+    if (!opening_)
+        return;
+    opening_ = false;
+    std::string held;
+    held.swap(heldRx_);
+    if (!held.empty() && port_.Connected())
+        decode(held);
 }
 
 void KeyerLink::CloseKeyerLink()
 {
     if (!port_.Connected())
         return;
+    ++sequence_;
+    opening_ = false;
+    heldRx_.clear();
     port_.WriteText(WkFrame::hostClose());
     port_.SetConnected(false);
     showClosed();
@@ -144,6 +200,9 @@ void KeyerLink::CloseKeyerLink()
 // without Host Close.
 void KeyerLink::deviceGone()
 {
+    ++sequence_;
+    opening_ = false;
+    heldRx_.clear();
     if (port_.Connected())
         port_.SetConnected(false);
     showClosed();
@@ -193,6 +252,14 @@ void KeyerLink::ComPortRxChar(int count)
 {
     std::string bytes;
     port_.ReadText(bytes, count);
+    if (opening_)
+        heldRx_ += bytes;
+    else
+        decode(bytes);
+}
+
+void KeyerLink::decode(const std::string &bytes)
+{
     ContestState &st = main_.st;
     for (unsigned char b : bytes) {
         const KeyerDisplay now{wk_ ? static_cast<int>(wk_->commandText().size()) : 0, wk_ && wk_->asciChecked()};

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class Contest;
 class SerialPort;
@@ -41,7 +42,8 @@ public:
 
     void setWindow(WkView *window) { wk_ = window; }
     void setMemo(MemoView *memo) { memo_ = memo; }
-    // The fixed pauses the keyer needs between frames; tests may shorten them.
+    // The fixed pauses the keyer needs between frames run from the event loop; a test
+    // may take them over: each is handed to this function and then takes no time.
     void setPause(std::function<void(int ms)> pause) { pause_ = std::move(pause); }
 
     SerialPort &port() { return port_; }
@@ -67,7 +69,12 @@ public:
     // or up when it is keyed. Nothing while the keyer is not on line yet; otherwise
     // the caption the button shows now.
     std::optional<std::string> toggleTune();
-    void pause(int ms) { pause_(ms); }
+    // Runs step after the keyer's pause of ms, from the event loop; closing the link
+    // drops the steps still due.
+    void afterPause(int ms, std::function<void()> step);
+    // Frames with the keyer's pause after each, the window answering meanwhile.
+    void sendPaced(std::vector<std::string> frames, int ms);
+    bool opening() const { return opening_; }
     void refresh();
 
     // KeyerActions
@@ -88,6 +95,9 @@ public:
 
 private:
     void apply(const KeyerEffect &effect);
+    void decode(const std::string &bytes);
+    void openingSent();
+    void endOpening();
     void deviceGone();
     void showClosed();
     bool wkShown() const { return wk_ && wk_->isShown(); }
@@ -97,4 +107,7 @@ private:
     WkView *wk_ = nullptr;
     MemoView *memo_ = nullptr;
     std::function<void(int)> pause_;
+    unsigned sequence_ = 0;  // steps of an older link are not run
+    bool opening_ = false;
+    std::string heldRx_;     // what the keyer said while the opening ran
 };

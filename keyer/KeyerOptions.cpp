@@ -286,10 +286,8 @@ void KeyerOptions::writeToWinkeyer()
     const int firstExtension = TextToInt(st().FirstCarExt);
     const int keyCompensation = TextToInt(st().KeyComp);
     const int ratio = TextToInt(st().Ratio);
-    for (const std::string &frame : WkFrame::writeToWinkeyer(lead, tail, firstExtension, keyCompensation, ratio)) {
-        link_.sendFrame(frame);
-        link_.pause(100);
-    }
+    const auto frames = WkFrame::writeToWinkeyer(lead, tail, firstExtension, keyCompensation, ratio);
+    link_.sendPaced({frames.begin(), frames.end()}, 100);
 }
 
 void KeyerOptions::tuneClicked()
