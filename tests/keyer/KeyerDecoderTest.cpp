@@ -106,6 +106,10 @@ const ByteCase byteCases[] = {
     {"BreakInSpeedMode2", bytes({198}), [](ContestState &s) { s.SpeedMode = 2; }, {"BreakIn(Pad)"}},
     {"TuneIsAlsoShownAsCharacter", bytes({216}), nullptr,
      {"AppendCommand(\\xD8)", "AppendTransmit(\\xD8)", "Tune(TUNE)"}},
+    // Status bytes by their bits: XOFF (1) rides on the others and loses none of them.
+    {"BusyWithXoff", bytes({0xC5}), nullptr, {"Busy"}},
+    {"BreakInWithXoff", bytes({0xC7}), nullptr, {"BreakIn(Pad)"}},
+    {"IdleWithXoff", bytes({0xC1}), nullptr, {"Idle", "AppendCommand( BK)"}},
     {"IdleWithoutCallStreamingSendsNothing", bytes({192}), nullptr, {"Idle", "AppendCommand( BK)"}},
     {"IdleAfterLiveCallSendsRunExchange", bytes({192}),
      [](ContestState &s) { s.CallStreaming = true; s.RunMode = true; s.F[1] = "5NN #"; s.Fs[1] = "TU 5NN #"; },

@@ -149,6 +149,21 @@ TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
     EXPECT_EQ(rig.mainView.entry, "S50A ");
 }
 
+TEST_F(KeyerLinkTest, ALongMessageWaitsWhileTheKeyerSaysXoff)
+{
+    // The keyer holds 128 bytes and says XOFF when two thirds are taken: a message
+    // written in one go would lose its middle.
+    rig.sim.setBufferSize(128);
+    openLink();
+    rig.sim.setTimeScale(0.01);
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "TEST" + std::to_string(i) + " ";
+    rig.link.SendCwMessage(text);
+    EXPECT_TRUE(waitFor([&] { return rig.sim.keyedText() == text + " "; }, 30000)) << rig.sim.keyedText();
+    EXPECT_NE(rig.sim.sent().find('\xC5'), std::string::npos);  // the keyer did say XOFF
+}
+
 TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
 {
     // The close follows the Host Close at once; the port's close must not discard
