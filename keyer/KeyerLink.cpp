@@ -6,6 +6,7 @@
 #include "serial/SerialPort.h"
 
 
+#include <algorithm>
 #include <stdexcept>
 
 void ConfigureKeyerPort(SerialPort &port)
@@ -60,10 +61,92 @@ void KeyerLink::refresh()
     main_.refresh();
 }
 
+namespace {
+
+// Room the keyer surely has when idle, and after a status without XOFF: its buffer
+// holds 128 bytes and says XOFF beyond two thirds. Every ordinary message fits in
+// the first, so it goes in one write as before.
+constexpr size_t IdleRoom = 48;
+constexpr size_t PartRoom = 16;
+
+// The longest start of text, at most max bytes, that ends between frames: a speed
+// change (02, 1C) is never parted from its parameter.
+size_t wholeFrames(const std::string &text, size_t max)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        const unsigned char b = static_cast<unsigned char>(text[at]);
+        const size_t step = (b == 0x02 || b == 0x1C) ? 2 : 1;
+        if (at + step > max)
+            break;
+        at += step;
+    }
+    return std::min(at, text.size());
+}
+
+} // namespace
+
 void KeyerLink::sendFrame(const std::string &frame)
 {
-    if (port_.Connected())
-        port_.WriteText(frame);
+    if (!port_.Connected())
+        return;
+    // Clearing the keyer's buffer stops the message: what is still held here goes too.
+    if (frame == WkFrame::clearBuffer())
+        outgoing_.clear();
+    port_.WriteText(frame);
+}
+
+void KeyerLink::sendText(const std::string &text)
+{
+    if (!port_.Connected())
+        return;
+    outgoing_ += text;
+    pump();
+}
+
+void KeyerLink::pump()
+{
+    if (opening_ || !port_.Connected())
+        return;
+    while (!outgoing_.empty() && !keyerXoff_) {
+        const size_t part = wholeFrames(outgoing_, room_);
+        if (part == 0) {
+            if (!statusAsked_) {
+                statusAsked_ = true;
+                port_.WriteText(WkFrame::requestStatus());
+                // A keyer that does not answer still gets the message, a part a second.
+                QTimer::singleShot(1000, this, [this, asked = ++asks_] {
+                    if (!statusAsked_ || asked != asks_)
+                        return;
+                    statusAsked_ = false;
+                    room_ = std::max(room_, PartRoom);
+                    try {
+                        pump();
+                    } catch (const std::exception &e) {
+                        reportApplicationError(e.what());
+                    }
+                });
+            }
+            return;
+        }
+        const std::string bytes = outgoing_.substr(0, part);
+        outgoing_.erase(0, part);
+        room_ -= part;
+        port_.WriteText(bytes);
+    }
+}
+
+void KeyerLink::statusReceived(unsigned char status)
+{
+    keyerXoff_ = status & StatusXoff;
+    if (status & StatusBreakIn) {
+        outgoing_.clear();  // the operator took over with the paddle
+    } else if (!(status & (StatusBusy | StatusWait | StatusKeyDown)) && !keyerXoff_) {
+        room_ = IdleRoom;  // the keyer's buffer is empty
+    } else if (statusAsked_ && !keyerXoff_) {
+        room_ = std::max(room_, PartRoom);
+    }
+    statusAsked_ = false;
 }
 
 void KeyerLink::requireOpenPort() const
@@ -167,6 +250,9 @@ void KeyerLink::openingSent()
         wk_->loadOptionsIntoWindow();
     if (!TimerReadWK.isActive())
         TimerReadWK.start();
+    room_ = IdleRoom;
+    statusAsked_ = false;
+    keyerXoff_ = false;
     main_.display.EWinkeyerColor = Colors::ColorGreen;
     main_.display.BModeColor = Colors::ColorGreen;
     refresh();
@@ -191,6 +277,10 @@ void KeyerLink::CloseKeyerLink()
     ++sequence_;
     opening_ = false;
     heldRx_.clear();
+    outgoing_.clear();
+    room_ = IdleRoom;
+    statusAsked_ = false;
+    keyerXoff_ = false;
     port_.WriteText(WkFrame::hostClose());
     port_.SetConnected(false);
     showClosed();
@@ -203,6 +293,10 @@ void KeyerLink::deviceGone()
     ++sequence_;
     opening_ = false;
     heldRx_.clear();
+    outgoing_.clear();
+    room_ = IdleRoom;
+    statusAsked_ = false;
+    keyerXoff_ = false;
     if (port_.Connected())
         port_.SetConnected(false);
     showClosed();
@@ -262,9 +356,12 @@ void KeyerLink::decode(const std::string &bytes)
 {
     ContestState &st = main_.st;
     for (unsigned char b : bytes) {
+        if (IsStatusByte(b))
+            statusReceived(b);
         const KeyerDisplay now{wk_ ? static_cast<int>(wk_->commandText().size()) : 0, wk_ && wk_->asciChecked()};
         DecodeKeyerByte(b, st, now, [this](const KeyerEffect &e) { apply(e); });
     }
+    pump();
     refresh();
 }
 
@@ -353,7 +450,7 @@ void KeyerLink::SendCwMessage(const std::string &text)
         display.LTun = st.LastKey;
     PrepareCwMessage(st, text);
     if (port_.Connected()) {
-        port_.WriteText(st.MessageText);
+        sendText(st.MessageText);
         main_.display.BModeColor = Colors::ColorRed;
     }
     st.MessageText.clear();
@@ -369,7 +466,11 @@ bool KeyerLink::portOpen() const
 
 void KeyerLink::writeText(const std::string &bytes)
 {
-    sendFrame(bytes);
+    // The typed call is message text: it follows a message still going out.
+    if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) >= 0x20)
+        sendText(bytes);
+    else
+        sendFrame(bytes);
 }
 
 void KeyerLink::applyShortChars()

@@ -96,6 +96,9 @@ public:
 private:
     void apply(const KeyerEffect &effect);
     void decode(const std::string &bytes);
+    void sendText(const std::string &text);
+    void pump();
+    void statusReceived(unsigned char status);
     void openingSent();
     void endOpening();
     void deviceGone();
@@ -110,4 +113,13 @@ private:
     unsigned sequence_ = 0;  // steps of an older link are not run
     bool opening_ = false;
     std::string heldRx_;     // what the keyer said while the opening ran
+
+    // Message text goes to the keyer no faster than its buffer takes it: a part
+    // while the keyer is known to have room, then a status request (15) before the
+    // next, and nothing while the keyer says XOFF.
+    std::string outgoing_;
+    size_t room_ = 48;       // bytes that may go before the keyer is asked again
+    bool statusAsked_ = false;
+    unsigned asks_ = 0;
+    bool keyerXoff_ = false;
 };
