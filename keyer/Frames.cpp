@@ -26,6 +26,7 @@ std::string speedPotSetup(int speedMin, int speedMax)
 std::string clearBuffer() { return bytes({0x0A}); }
 std::string keyImmediate(bool keyDown) { return bytes({0x0B, keyDown ? 0x01 : 0x00}); }
 std::string setMode(int e0) { return oneParameter(0x0E, e0); }
+std::string requestStatus() { return bytes({0x15}); }
 std::string firstExtension(int ms) { return oneParameter(0x10, ms); }
 std::string keyCompensation(int ms) { return oneParameter(0x11, ms); }
 std::string ditDahRatio(int ratio) { return oneParameter(0x17, ratio); }

@@ -19,6 +19,7 @@ std::string speedPotSetup(int speedMin, int speedMax);  // 05 min (max - min) 00
 std::string clearBuffer();                      // 0A
 std::string keyImmediate(bool keyDown);         // 0B 01 key down, 0B 00 key up
 std::string setMode(int e0);                    // 0E nn
+std::string requestStatus();                    // 15: the keyer answers with its status byte
 std::string firstExtension(int ms);             // 10 nn
 std::string keyCompensation(int ms);            // 11 nn
 std::string ditDahRatio(int ratio);             // 17 nn

@@ -69,20 +69,25 @@ void DecodeKeyerByte(unsigned char b, ContestState &state, const KeyerDisplay &d
         return;
     }
 
-    switch (b) {
-    case 7:
+    if (b == 7) {
         apply({K::EchoReply, "WKConnected"});
         return;
-    case 198:
+    }
+    if (!IsStatusByte(b))
+        return;
+    // By the status bits, the strongest first: 216 is tune, 198 break-in, 196 busy,
+    // 192 idle, and the XOFF bit (the keyer link's concern) changes none of them.
+    if (b & StatusKeyDown) {
+        state.TuneOn = true;
+        apply({K::Tune, "TUNE"});
+    } else if (b & StatusBreakIn) {
         if (state.SpeedMode == 0)
             apply({K::Write, WkFrame::setWpm(paddleSpeedValue(state.PaddleSpeed))});
         apply({K::BreakIn, "Pad"});
-        return;
-    case 196:
+    } else if (b & (StatusBusy | StatusWait)) {
         state.KeyerBusy = true;
         apply({K::Busy, {}});
-        return;
-    case 192:
+    } else {
         state.KeyerBusy = false;
         state.TuneOn = false;
         state.LastKey.clear();
@@ -96,13 +101,6 @@ void DecodeKeyerByte(unsigned char b, ContestState &state, const KeyerDisplay &d
             apply({K::EntryBlank, {}});
             state.EsmState = 1;
         }
-        return;
-    case 216:
-        state.TuneOn = true;
-        apply({K::Tune, "TUNE"});
-        return;
-    default:
-        return;
     }
 }
 

@@ -39,6 +39,12 @@ struct KeyerEffect {
 std::string describe(const KeyerEffect &effect);
 std::ostream &operator<<(std::ostream &out, const KeyerEffect &effect);
 
+// The keyer's status bytes are 110xxxxx: bit 0 XOFF (its buffer is two thirds full),
+// bit 1 paddle break-in, bit 2 busy, bit 3 key down (tune), bit 4 waiting.
+inline bool IsStatusByte(unsigned char b) { return (b & 0xE0) == 0xC0; }
+inline constexpr unsigned char StatusXoff = 0x01, StatusBreakIn = 0x02, StatusBusy = 0x04,
+                               StatusKeyDown = 0x08, StatusWait = 0x10;
+
 // What the decoder must know of the options window before each byte. The command
 // box is an edit box the operator also types into, so its length is read from the
 // window for every byte rather than tracked here.

@@ -5,7 +5,9 @@
 #include "logging/ErrorReport.h"
 #include "serial/SerialPort.h"
 
-#include <QThread>
+
+#include <algorithm>
+#include <stdexcept>
 
 void ConfigureKeyerPort(SerialPort &port)
 {
@@ -26,8 +28,7 @@ void ConfigureKeyerPort(SerialPort &port)
     port.SetStoredProps(TStoredProps{spBasic});
 }
 
-KeyerLink::KeyerLink(Contest &main, SerialPort &port)
-    : main_(main), port_(port), pause_([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
+KeyerLink::KeyerLink(Contest &main, SerialPort &port) : main_(main), port_(port)
 {
     TimerReadWK.setSingleShot(true);
     TimerReadWK.setInterval(100);
@@ -60,15 +61,156 @@ void KeyerLink::refresh()
     main_.refresh();
 }
 
-void KeyerLink::sendFrame(const std::string &frame)
+namespace {
+
+// Room the keyer surely has when idle, and after a status without XOFF: its buffer
+// holds 128 bytes and says XOFF beyond two thirds. Every ordinary message fits in
+// the first, so it goes in one write as before.
+constexpr size_t IdleRoom = 48;
+constexpr size_t PartRoom = 16;
+
+// The longest start of text, at most max bytes, that ends between frames: a speed
+// change (02, 1C) is never parted from its parameter.
+size_t wholeFrames(const std::string &text, size_t max)
 {
-    if (port_.Connected())
-        port_.WriteText(frame);
+    size_t at = 0;
+    while (at < text.size()) {
+        const unsigned char b = static_cast<unsigned char>(text[at]);
+        const size_t step = (b == 0x02 || b == 0x1C) ? 2 : 1;
+        if (at + step > max)
+            break;
+        at += step;
+    }
+    return std::min(at, text.size());
 }
 
+} // namespace
+
+void KeyerLink::sendFrame(const std::string &frame)
+{
+    if (!port_.Connected())
+        return;
+    // Clearing the keyer's buffer stops the message: what is still held here goes too.
+    if (frame == WkFrame::clearBuffer())
+        outgoing_.clear();
+    port_.WriteText(frame);
+}
+
+void KeyerLink::sendText(const std::string &text)
+{
+    if (!port_.Connected())
+        return;
+    outgoing_ += text;
+    pump();
+}
+
+void KeyerLink::pump()
+{
+    if (opening_ || !port_.Connected())
+        return;
+    while (!outgoing_.empty() && !keyerXoff_) {
+        const size_t part = wholeFrames(outgoing_, room_);
+        if (part == 0) {
+            if (!statusAsked_) {
+                statusAsked_ = true;
+                port_.WriteText(WkFrame::requestStatus());
+                // A keyer that does not answer still gets the message, a part a second.
+                QTimer::singleShot(1000, this, [this, asked = ++asks_] {
+                    if (!statusAsked_ || asked != asks_)
+                        return;
+                    statusAsked_ = false;
+                    room_ = std::max(room_, PartRoom);
+                    try {
+                        pump();
+                    } catch (const std::exception &e) {
+                        reportApplicationError(e.what());
+                    }
+                });
+            }
+            return;
+        }
+        const std::string bytes = outgoing_.substr(0, part);
+        outgoing_.erase(0, part);
+        room_ -= part;
+        port_.WriteText(bytes);
+    }
+}
+
+void KeyerLink::statusReceived(unsigned char status)
+{
+    keyerXoff_ = status & StatusXoff;
+    if (status & StatusBreakIn) {
+        outgoing_.clear();  // the operator took over with the paddle
+    } else if (!(status & (StatusBusy | StatusWait | StatusKeyDown)) && !keyerXoff_) {
+        room_ = IdleRoom;  // the keyer's buffer is empty
+    } else if (statusAsked_ && !keyerXoff_) {
+        room_ = std::max(room_, PartRoom);
+    }
+    statusAsked_ = false;
+}
+
+void KeyerLink::requireOpenPort() const
+{
+    if (!port_.Connected())
+        throw std::runtime_error(ComErrorMessage(CEPortNotOpen + 1)
+                                 + "\n\nOpen the keyer's port first: \"Open Com\" in the keyer options window.");
+}
+
+std::optional<std::string> KeyerLink::toggleTune()
+{
+    requireOpenPort();
+    ContestState &st = main_.st;
+    if (!st.KeyerOnline)
+        return std::nullopt;
+    if (st.TuneOn) {
+        sendFrame(WkFrame::keyImmediate(false));
+        st.TuneOn = false;
+        return "TUNE";
+    }
+    sendFrame(WkFrame::keyImmediate(true));
+    st.TuneOn = true;
+    main_.display.BModeColor = Colors::ColorRed;
+    refresh();
+    return "TUNE ON";
+}
+
+void KeyerLink::afterPause(int ms, std::function<void()> step)
+{
+    int wait = ms;
+    if (pause_) {
+        pause_(ms);
+        wait = 0;
+    }
+    QTimer::singleShot(wait, this, [this, sequence = sequence_, step = std::move(step)] {
+        if (sequence != sequence_)
+            return;
+        try {
+            step();
+        } catch (const std::exception &e) {
+            // A failed write ends the sequence at that step.
+            endOpening();
+            reportApplicationError(e.what());
+        }
+    });
+}
+
+void KeyerLink::sendPaced(std::vector<std::string> frames, int ms)
+{
+    if (frames.empty())
+        return;
+    sendFrame(frames.front());
+    frames.erase(frames.begin());
+    afterPause(ms, [this, frames = std::move(frames), ms]() mutable { sendPaced(std::move(frames), ms); });
+}
+
+// Host mode with the keyer's pauses between the steps, each step from the event loop:
+// the same bytes and pauses on the line, and the window answers throughout. What the
+// keyer says meanwhile is decoded when the sequence is over, in order, as when the
+// pauses held the window.
 void KeyerLink::OpenKeyerLink()
 {
-    ContestState &st = main_.st;
+    if (opening_)
+        return;
     try {
         port_.SetConnected(true);
     } catch (const SerialPortError &e) {
@@ -80,34 +222,65 @@ void KeyerLink::OpenKeyerLink()
     if (!port_.Connected())
         return;
     display.LInfo1.clear();
-    pause(100);
-    st.ComConnected = true;
-    display.BOpenCom = "Close Com";
-    display.ShapeComColor = Colors::ColorBlue;
-    display.LCComBold = true;
-    display.LCCom = port_.Port();
-    display.LBCom = port_.BaudRateText(port_.BaudRate());
-    refresh();
+    opening_ = true;
+    heldRx_.clear();
+    afterPause(100, [this] {
+        ContestState &st = main_.st;
+        st.ComConnected = true;
+        display.BOpenCom = "Close Com";
+        display.ShapeComColor = Colors::ColorBlue;
+        display.LCComBold = true;
+        display.LCCom = port_.Port();
+        display.LBCom = port_.BaudRateText(port_.BaudRate());
+        refresh();
+        port_.WriteText(WkFrame::hostOpen());
+        afterPause(500, [this] {
+            port_.WriteText(WkFrame::echoTest());
+            afterPause(200, [this] { openingSent(); });
+        });
+    });
+}
 
-    port_.WriteText(WkFrame::hostOpen());
-    pause(500);
-    port_.WriteText(WkFrame::echoTest());
-    pause(200);
+void KeyerLink::openingSent()
+{
+    ContestState &st = main_.st;
     port_.WriteText(WkFrame::setWpm(st.Speed));
     port_.WriteText(WkFrame::setMode(WkFrame::LinkOpenMode));
     if (wk_)
         wk_->loadOptionsIntoWindow();
     if (!TimerReadWK.isActive())
         TimerReadWK.start();
+    room_ = IdleRoom;
+    statusAsked_ = false;
+    keyerXoff_ = false;
     main_.display.EWinkeyerColor = Colors::ColorGreen;
     main_.display.BModeColor = Colors::ColorGreen;
     refresh();
+    endOpening();
+}
+
+void KeyerLink::endOpening()
+{
+    if (!opening_)
+        return;
+    opening_ = false;
+    std::string held;
+    held.swap(heldRx_);
+    if (!held.empty() && port_.Connected())
+        decode(held);
 }
 
 void KeyerLink::CloseKeyerLink()
 {
     if (!port_.Connected())
         return;
+    ++sequence_;
+    opening_ = false;
+    heldRx_.clear();
+    outgoing_.clear();
+    room_ = IdleRoom;
+    statusAsked_ = false;
+    keyerXoff_ = false;
     port_.WriteText(WkFrame::hostClose());
     port_.SetConnected(false);
     showClosed();
@@ -117,6 +290,13 @@ void KeyerLink::CloseKeyerLink()
 // without Host Close.
 void KeyerLink::deviceGone()
 {
+    ++sequence_;
+    opening_ = false;
+    heldRx_.clear();
+    outgoing_.clear();
+    room_ = IdleRoom;
+    statusAsked_ = false;
+    keyerXoff_ = false;
     if (port_.Connected())
         port_.SetConnected(false);
     showClosed();
@@ -158,18 +338,30 @@ void KeyerLink::TimerReadWKTimer()
         wk_->selectSidetone(st.Sidetone);
     }
     registers.frequencyCode = st.Sidetone + 1;
-    sendFrame(WkFrame::sidetone(ComposeR01(registers.paddleOnly, registers.frequencyCode)));
+    st.R01 = ComposeR01(registers.paddleOnly, registers.frequencyCode);
+    sendFrame(WkFrame::sidetone(st.R01));
 }
 
 void KeyerLink::ComPortRxChar(int count)
 {
     std::string bytes;
     port_.ReadText(bytes, count);
+    if (opening_)
+        heldRx_ += bytes;
+    else
+        decode(bytes);
+}
+
+void KeyerLink::decode(const std::string &bytes)
+{
     ContestState &st = main_.st;
     for (unsigned char b : bytes) {
+        if (IsStatusByte(b))
+            statusReceived(b);
         const KeyerDisplay now{wk_ ? static_cast<int>(wk_->commandText().size()) : 0, wk_ && wk_->asciChecked()};
         DecodeKeyerByte(b, st, now, [this](const KeyerEffect &e) { apply(e); });
     }
+    pump();
     refresh();
 }
 
@@ -187,6 +379,8 @@ void KeyerLink::apply(const KeyerEffect &e)
         break;
     case KeyerEffect::AppendTransmit:
         md.LTransmit += e.text;
+        if (md.LTransmit.size() > TransmitTail)
+            md.LTransmit.erase(0, md.LTransmit.size() - TransmitTail);
         break;
     case KeyerEffect::PaddleSpeed:
         display.LSpeedPaddle = e.text;
@@ -256,7 +450,7 @@ void KeyerLink::SendCwMessage(const std::string &text)
         display.LTun = st.LastKey;
     PrepareCwMessage(st, text);
     if (port_.Connected()) {
-        port_.WriteText(st.MessageText);
+        sendText(st.MessageText);
         main_.display.BModeColor = Colors::ColorRed;
     }
     st.MessageText.clear();
@@ -272,7 +466,11 @@ bool KeyerLink::portOpen() const
 
 void KeyerLink::writeText(const std::string &bytes)
 {
-    sendFrame(bytes);
+    // The typed call is message text: it follows a message still going out.
+    if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) >= 0x20)
+        sendText(bytes);
+    else
+        sendFrame(bytes);
 }
 
 void KeyerLink::applyShortChars()

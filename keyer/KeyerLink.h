@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class Contest;
 class SerialPort;
@@ -19,6 +21,11 @@ struct KeyerRegisters {
     int paddleOnly = 0;     // sidetone only on paddle
     int frequencyCode = 0;  // sidetone list position + 1
 };
+
+// The end of the echo the main window's sending line keeps: more than its 236 pixels
+// show even of the narrowest letters, and the cost of an echoed byte stays the same
+// however long the operator keys.
+inline constexpr size_t TransmitTail = 128;
 
 // The keyer's port as the keyer needs it: 1200 baud, 8 data bits, no parity, one
 // stop bit, DTR on, RTS off, XON/XOFF both ways, /dev/ttyUSB0 until the operator picks another.
@@ -35,7 +42,8 @@ public:
 
     void setWindow(WkView *window) { wk_ = window; }
     void setMemo(MemoView *memo) { memo_ = memo; }
-    // The fixed pauses the keyer needs between frames; tests may shorten them.
+    // The fixed pauses the keyer needs between frames run from the event loop; a test
+    // may take them over: each is handed to this function and then takes no time.
     void setPause(std::function<void(int ms)> pause) { pause_ = std::move(pause); }
 
     SerialPort &port() { return port_; }
@@ -54,7 +62,19 @@ public:
     void SendCwMessage(const std::string &text);
     // Sends a frame when the port is open; a closed port drops it silently.
     void sendFrame(const std::string &frame);
-    void pause(int ms) { pause_(ms); }
+    // For the operator's own actions that must reach the keyer: a closed port is
+    // reported ("Port Not Open") before anything changes.
+    void requireOpenPort() const;
+    // TUNE of the options window and the message panel: keys the transmitter down,
+    // or up when it is keyed. Nothing while the keyer is not on line yet; otherwise
+    // the caption the button shows now.
+    std::optional<std::string> toggleTune();
+    // Runs step after the keyer's pause of ms, from the event loop; closing the link
+    // drops the steps still due.
+    void afterPause(int ms, std::function<void()> step);
+    // Frames with the keyer's pause after each, the window answering meanwhile.
+    void sendPaced(std::vector<std::string> frames, int ms);
+    bool opening() const { return opening_; }
     void refresh();
 
     // KeyerActions
@@ -75,6 +95,12 @@ public:
 
 private:
     void apply(const KeyerEffect &effect);
+    void decode(const std::string &bytes);
+    void sendText(const std::string &text);
+    void pump();
+    void statusReceived(unsigned char status);
+    void openingSent();
+    void endOpening();
     void deviceGone();
     void showClosed();
     bool wkShown() const { return wk_ && wk_->isShown(); }
@@ -84,4 +110,16 @@ private:
     WkView *wk_ = nullptr;
     MemoView *memo_ = nullptr;
     std::function<void(int)> pause_;
+    unsigned sequence_ = 0;  // steps of an older link are not run
+    bool opening_ = false;
+    std::string heldRx_;     // what the keyer said while the opening ran
+
+    // Message text goes to the keyer no faster than its buffer takes it: a part
+    // while the keyer is known to have room, then a status request (15) before the
+    // next, and nothing while the keyer says XOFF.
+    std::string outgoing_;
+    size_t room_ = 48;       // bytes that may go before the keyer is asked again
+    bool statusAsked_ = false;
+    unsigned asks_ = 0;
+    bool keyerXoff_ = false;
 };

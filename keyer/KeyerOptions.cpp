@@ -277,6 +277,7 @@ void KeyerOptions::hangTimeChosen(int position)
 
 void KeyerOptions::writeToWinkeyer()
 {
+    link_.requireOpenPort();
     if (!st().KeyerOnline)
         return;
     // Every value is converted before the first frame goes, so a bad one sends none.
@@ -285,32 +286,17 @@ void KeyerOptions::writeToWinkeyer()
     const int firstExtension = TextToInt(st().FirstCarExt);
     const int keyCompensation = TextToInt(st().KeyComp);
     const int ratio = TextToInt(st().Ratio);
-    if (!link_.portOpen())
-        return;
-    for (const std::string &frame : WkFrame::writeToWinkeyer(lead, tail, firstExtension, keyCompensation, ratio)) {
-        link_.sendFrame(frame);
-        link_.pause(100);
-    }
+    const auto frames = WkFrame::writeToWinkeyer(lead, tail, firstExtension, keyCompensation, ratio);
+    link_.sendPaced({frames.begin(), frames.end()}, 100);
 }
 
 void KeyerOptions::tuneClicked()
 {
-    ContestState &s = st();
-    if (!s.KeyerOnline)
+    const std::optional<std::string> caption = link_.toggleTune();
+    if (!caption)
         return;
-    if (s.TuneOn) {
-        link_.sendFrame(WkFrame::keyImmediate(false));
-        s.TuneOn = false;
-        if (view_)
-            view_->setTuneCaption("TUNE");
-    } else {
-        link_.sendFrame(WkFrame::keyImmediate(true));
-        s.TuneOn = true;
-        if (view_)
-            view_->setTuneCaption("TUNE ON");
-        main().display.BModeColor = Colors::ColorRed;
-        main().refresh();
-    }
+    if (view_)
+        view_->setTuneCaption(*caption);
     focusCommand();
 }
 
@@ -364,6 +350,7 @@ bool KeyerOptions::commandKeyDown(int key, bool ctrl, bool shift, bool alt)
     ContestState &s = st();
     if (ctrl && !shift && !alt && (key == EntryKeys::KeyT || key == EntryKeys::F5) && s.EModeIndex != 1) {
         if (s.KeyerOnline) {
+            link_.requireOpenPort();
             link_.sendFrame(WkFrame::keyImmediate(true));
             s.TuneOn = true;
             focusCommand();

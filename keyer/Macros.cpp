@@ -2,22 +2,8 @@
 
 #include "keyer/Frames.h"
 
-namespace {
-
-void replaceAll(std::string &text, char what, const std::string &with)
-{
-    std::string out;
-    out.reserve(text.size() + with.size());
-    for (char c : text) {
-        if (c == what)
-            out += with;
-        else
-            out.push_back(c);
-    }
-    text.swap(out);
-}
-
-} // namespace
+#include <algorithm>
+#include <string_view>
 
 std::string ApplyShortChars(std::string text, const ContestState &state)
 {
@@ -39,30 +25,34 @@ void ApplyShortChars(ContestState &state)
 
 std::string ExpandMacros(std::string text, const ContestState &state)
 {
-    replaceAll(text, '*', state.MyCall);
-    replaceAll(text, '!', state.QsoCall);
-    replaceAll(text, '#', state.MyYearLic);
-    replaceAll(text, '$', state.LastCall);
-
-    // The speed macros go in one pass: the speed byte after 1C is a parameter, and
-    // replacing one after the other would turn a speed of 62 ('>') or 37 ('%') into
-    // another command and shift the rest of the message.
+    // One pass: what a macro puts in is text, never read for macros again, so a call
+    // holding "#" goes out as written and no value can multiply the message. The speed
+    // byte after 1C is a parameter too, even when it looks like '>' (62) or '%' (37).
     const std::string faster = WkFrame::bufferedSpeed(state.Speed + state.SpeedUp);
     const std::string slower = WkFrame::bufferedSpeed(state.Speed - state.SpeedUp);
     const std::string normal = WkFrame::cancelBufferedSpeed();
     std::string out;
-    out.reserve(text.size() + 8);
+    out.reserve(std::min(text.size() + 16, MessageLimit));
     if (state.SpeedMode == 0)
         out = WkFrame::setWpm(state.Speed);
     for (char c : text) {
-        if (c == '<')
-            out += faster;
-        else if (c == '>')
-            out += slower;
-        else if (c == '%')
-            out += normal;
-        else
-            out.push_back(c);
+        const std::string *frame = c == '<' ? &faster : c == '>' ? &slower : c == '%' ? &normal : nullptr;
+        if (frame) {
+            if (out.size() + frame->size() > MessageLimit)
+                break;
+            out += *frame;
+            continue;
+        }
+        const std::string *value = c == '*'   ? &state.MyCall
+                                 : c == '!' ? &state.QsoCall
+                                 : c == '#' ? &state.MyYearLic
+                                 : c == '$' ? &state.LastCall
+                                            : nullptr;
+        const std::string_view piece = value ? std::string_view(*value) : std::string_view(&c, 1);
+        const size_t room = MessageLimit - out.size();
+        out.append(piece.substr(0, room));
+        if (piece.size() > room)
+            break;
     }
     return out;
 }

@@ -11,11 +11,15 @@ std::string ApplyShortChars(std::string text, const ContestState &state);
 // The same in place on state.MessageText.
 void ApplyShortChars(ContestState &state);
 
-// Macro replacement: "*" MyCall, "!" QsoCall, "#" MyYearLic, "$" LastCall, one
-// after the other over the whole text (a value holding a later macro character is
-// expanded again); then "<" and ">" become a buffered speed change to Speed plus or
-// minus SpeedUp and "%" cancels it; with SpeedMode 0 the text gets a Set WPM Speed
-// prefix so messages go at the program's speed while the pot serves the paddle.
+// The longest message composed: twice the longest stored memory, so every message
+// with ordinary calls and exchanges goes whole while a crafted one stays bounded.
+inline constexpr size_t MessageLimit = 4096;
+
+// Macro replacement in one pass: "*" MyCall, "!" QsoCall, "#" MyYearLic, "$"
+// LastCall, each put in as text; "<" and ">" become a buffered speed change to Speed
+// plus or minus SpeedUp and "%" cancels it; with SpeedMode 0 the text gets a Set WPM
+// Speed prefix so messages go at the program's speed while the pot serves the paddle.
+// The result ends at MessageLimit bytes, never inside a speed frame.
 std::string ExpandMacros(std::string text, const ContestState &state);
 // The same in place on state.MessageText.
 void ExpandMacros(ContestState &state);

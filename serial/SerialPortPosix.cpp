@@ -347,7 +347,14 @@ public:
             return EBADF;
         // Reads and writes never stay pending here, so there is nothing to abort.
         const bool rx = flags & PURGE_RXCLEAR;
-        const bool tx = flags & PURGE_TXCLEAR;
+        bool tx = flags & PURGE_TXCLEAR;
+        // Output is discarded only while the device still reports it queued. A
+        // pseudo-terminal reports none, yet a flush there discards the bytes its far
+        // end has not read yet: the keyer simulator would lose the Host Close.
+        if (tx && !lost_) {
+            int queued = 0;
+            tx = ::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0;
+        }
         if (lost_ || (!rx && !tx))
             return 0;
         if (rx) {

@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QLocale>
 
+#include <limits>
+
 
 namespace {
 
@@ -145,6 +147,14 @@ void LoadMainSettings(ContestState &state, const std::string &folder)
         state.CatModel = 0;
     if (state.CatBaudRate < 0)
         state.CatBaudRate = 0;
+    // F4 and F5 are read-only boxes that always mean the own call and the other
+    // station's call; empty, they would send "?".
+    for (auto *set : {&state.F, &state.Fs}) {
+        if ((*set)[3].empty())
+            (*set)[3] = "*";
+        if ((*set)[4].empty())
+            (*set)[4] = "!";
+    }
 }
 
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate)
@@ -162,8 +172,13 @@ std::string SystemShortDate(const Clock &clock)
 void LoadKeyerWindowPosition(KeyerWindowPosition &position, const std::string &folder)
 {
     const ProfileFile file(KeyerWindowFile(folder));
-    position.WKTop = file.readInteger("VIEW", "WKTop", position.WKTop);
-    position.WKLeft = file.readInteger("VIEW", "WKLeft", position.WKLeft);
+    // No stored position is told apart by a value no window has.
+    constexpr int none = std::numeric_limits<int>::min();
+    const int top = file.readInteger("VIEW", "WKTop", none);
+    const int left = file.readInteger("VIEW", "WKLeft", none);
+    position.stored = position.stored || top != none || left != none;
+    position.WKTop = top != none ? top : position.WKTop;
+    position.WKLeft = left != none ? left : position.WKLeft;
 }
 
 void SaveKeyerWindowPosition(const KeyerWindowPosition &position, const std::string &folder)

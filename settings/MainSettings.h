@@ -31,6 +31,7 @@ std::string SystemShortDate(const Clock &clock);
 struct KeyerWindowPosition {
     int WKTop = 112;
     int WKLeft = 664;
+    bool stored = false;  // the file held either value
 };
 
 // Reads WKTop and WKLeft with the current values as defaults.

@@ -116,6 +116,15 @@ void setTextIfChanged(QLabel *label, const std::string &text)
         label->setText(shown);
 }
 
+void setTailIfChanged(QLabel *label, const std::string &text)
+{
+    QString shown = toScreen(text);
+    shown.removeIf([](QChar c) { return c.unicode() < 0x20; });
+    shown = label->fontMetrics().elidedText(shown, Qt::ElideLeft, label->contentsRect().width());
+    if (label->text() != shown)
+        label->setText(shown);
+}
+
 int entryKeyCode(const QKeyEvent *key)
 {
     switch (key->key()) {

@@ -30,6 +30,8 @@ void setTextColor(QWidget *widget, const QColor &color);
 // Shows 8-bit text in a label, leaving out control bytes (the keyer's echo carries
 // its revision and echo-test replies) that a label would draw as boxes.
 void setTextIfChanged(QLabel *label, const std::string &text);
+// The same for a line whose newest end matters: what does not fit loses its start.
+void setTailIfChanged(QLabel *label, const std::string &text);
 
 // The entry line's and command box's keys in the codes the keyer logic knows them by
 // (Page Up, Page Down, T, F1..F12); 0 for any other key.

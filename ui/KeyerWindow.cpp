@@ -24,6 +24,9 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSpinBox>
+#include <QWindow>
+
+#include <algorithm>
 
 KeyerWindow::KeyerWindow(KeyerLink &link, QWidget *parent) : QWidget(parent), link_(link), options_(link)
 {
@@ -120,6 +123,7 @@ void KeyerWindow::FormCreate()
 {
     const KeyerWindowPosition position = options_.windowCreated();
     move(position.WKLeft, position.WKTop);
+    placed_ = position.stored;
     setFixedSize(684, 577);
     WindowsBits = SystemWordSizeText();
     // The lamps start as the link left them; the labels keep their captions until shown.
@@ -130,14 +134,39 @@ void KeyerWindow::FormCreate()
 
 void KeyerWindow::setVisible(bool visible)
 {
-    if (visible && !centred_ && !isVisible()) {
-        centred_ = true;
-        const QRect around = parentWidget() ? parentWidget()->window()->frameGeometry()
-                                            : (screen() ? screen()->availableGeometry() : QRect());
-        if (around.isValid())
-            move(around.center() - QPoint(width() / 2, height() / 2));
+    if (visible && !shownOnce_ && !isVisible()) {
+        shownOnce_ = true;
+        if (placed_) {
+            create();  // the frame's size is known once the window exists
+            move(keptOnScreen(pos()));
+        } else {
+            const QRect around = parentWidget() ? parentWidget()->window()->frameGeometry()
+                                                : (screen() ? screen()->availableGeometry() : QRect());
+            if (around.isValid())
+                move(around.center() - QPoint(width() / 2, height() / 2));
+        }
     }
     QWidget::setVisible(visible);
+}
+
+// A position stored on another desktop (a screen since removed, a smaller one)
+// comes back where the whole window can be seen.
+QPoint KeyerWindow::keptOnScreen(QPoint topLeft) const
+{
+    QSize size = this->size();
+    if (const QWindow *handle = windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        size += QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    }
+    QScreen *on = QGuiApplication::screenAt(topLeft + QPoint(size.width() / 2, size.height() / 2));
+    if (!on)
+        on = QGuiApplication::primaryScreen();
+    if (!on)
+        return topLeft;
+    const QRect area = on->availableGeometry();
+    const int x = std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+    const int y = std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+    return {x, y};
 }
 
 void KeyerWindow::showEvent(QShowEvent *event)

@@ -116,7 +116,8 @@ public:
     // True when the key was handled and must not reach the box's own editing.
     bool ECommandKeyDown(QKeyEvent *key);
 
-    // Centres the window on the main window the first time it is shown.
+    // The first showing puts the window where it was stored, on the screen, or
+    // centres it on the main window when no position is stored.
     void setVisible(bool visible) override;
 
 protected:
@@ -130,9 +131,11 @@ private:
     void FormShow();
     void timingChange(KeyerOptions::TimingField field, QLineEdit *box, const QString &text);
     void run(const std::function<void()> &action);
+    QPoint keptOnScreen(QPoint topLeft) const;
 
     KeyerLink &link_;
     KeyerOptions options_;
     std::string WindowsBits;
-    bool centred_ = false;
+    bool placed_ = false;  // a stored position, used at the first showing
+    bool shownOnce_ = false;
 };

@@ -201,7 +201,7 @@ void MainWindow::displayChanged()
     LDouble->setText(d.LDouble ? QStringLiteral("DVOJNA ZVEZA") : QString());
     setTextIfChanged(LQSO, d.LQSO);
     setTextIfChanged(LMemo, d.LMemo);
-    setTextIfChanged(LTransmit, d.LTransmit);
+    setTailIfChanged(LTransmit, d.LTransmit);
     LRun->setText(d.LRunIsRun ? QStringLiteral("RUN") : QStringLiteral("S/P"));
     setTextColor(LRun, d.LRunIsRun ? Qt::red : Qt::black);
     LESM->setVisible(d.LESMVisible);

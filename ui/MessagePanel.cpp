@@ -1,6 +1,5 @@
 #include "ui/MessagePanel.h"
 
-#include "keyer/Frames.h"
 #include "keyer/KeyerLink.h"
 #include "logging/Contest.h"
 #include "ui/GuiSupport.h"
@@ -142,21 +141,11 @@ void MessagePanel::setTuneCaption(const std::string &caption)
 
 void MessagePanel::BTuneClick()
 {
-    ContestState &st = link_.main().st;
-    if (!st.KeyerOnline)
-        return;
     guarded(this, [&] {
-        if (st.TuneOn) {
-            link_.sendFrame(WkFrame::keyImmediate(false));
-            st.TuneOn = false;
-            setTuneCaption("TUNE");
-        } else {
-            link_.sendFrame(WkFrame::keyImmediate(true));
-            st.TuneOn = true;
-            setTuneCaption("TUNE ON");
-            link_.main().display.BModeColor = Colors::ColorRed;
-            link_.refresh();
-        }
+        const std::optional<std::string> caption = link_.toggleTune();
+        if (!caption)
+            return;
+        setTuneCaption(*caption);
         if (link_.main().view().entryVisible())
             link_.main().view().focusEntry();
     });

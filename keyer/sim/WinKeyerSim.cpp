@@ -223,6 +223,11 @@ void WinKeyerSim::setRevision(int revisionByte)
     post([this, revisionByte] { revision_ = revisionByte & 0xFF; });
 }
 
+void WinKeyerSim::setBufferSize(int bytes)
+{
+    post([this, bytes] { bufferSize_ = static_cast<size_t>(std::max(0, bytes)); });
+}
+
 void WinKeyerSim::turnKnob(int wpm)
 {
     post([this, wpm] {
@@ -241,6 +246,7 @@ void WinKeyerSim::touchPaddle()
             return;
         // A paddle breaks in: whatever the host had buffered is dropped.
         buffer_.clear();
+        xoff_ = false;
         phase_ = Phase::Idle;
         bufferedWpm_ = 0;
         paddleDown_ = true;
@@ -555,9 +561,25 @@ void WinKeyerSim::execute(const std::string &frame)
     }
 }
 
+// The keyer's flow control: XOFF in the status when its buffer is two thirds full,
+// cleared when no more than a third is left.
+void WinKeyerSim::reportXoff()
+{
+    if (bufferSize_ == 0)
+        return;
+    const bool xoff = xoff_ ? buffer_.size() > bufferSize_ / 3 : buffer_.size() > bufferSize_ * 2 / 3;
+    if (xoff == xoff_)
+        return;
+    xoff_ = xoff;
+    writeByte(statusByte());
+}
+
 void WinKeyerSim::enqueue(Item item)
 {
+    if (bufferSize_ && buffer_.size() >= bufferSize_)
+        return;  // a full buffer loses what the host sends on
     buffer_.push_back(item);
+    reportXoff();
     if (phase_ == Phase::Idle && item.kind == Item::Text) {
         writeByte(196);
         phase_ = Phase::Gap;  // an empty gap: the first character starts at once
@@ -567,11 +589,12 @@ void WinKeyerSim::enqueue(Item item)
 
 int WinKeyerSim::statusByte() const
 {
+    const int xoff = xoff_ ? 1 : 0;
     if (keyDown_)
-        return 216;
+        return 216 | xoff;
     if (phase_ != Phase::Idle)
-        return 196;
-    return 192;
+        return 196 | xoff;
+    return 192 | xoff;
 }
 
 int WinKeyerSim::sendingWpm() const
@@ -590,6 +613,7 @@ void WinKeyerSim::stopSending(bool report)
 {
     const bool wasActive = phase_ != Phase::Idle || keyDown_;
     buffer_.clear();
+    xoff_ = false;
     phase_ = Phase::Idle;
     bufferedWpm_ = 0;
     keyDown_ = false;
@@ -614,6 +638,7 @@ void WinKeyerSim::step(Clock::time_point now)
         while (!buffer_.empty() && !pattern) {
             const Item item = buffer_.front();
             buffer_.pop_front();
+            reportXoff();
             if (item.kind == Item::Speed) {
                 bufferedWpm_ = item.value;
             } else if (item.kind == Item::CancelSpeed) {

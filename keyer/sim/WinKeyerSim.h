@@ -51,6 +51,9 @@ public:
     void setTimeScale(double scale);
     // The revision byte answered to Host Open (23 is a WinKeyer 2.3).
     void setRevision(int revisionByte);
+    // Bytes the keyer's buffer holds (a WinKeyer's 128), 0 for no limit. Beyond two
+    // thirds the status says XOFF until a third is left; text beyond it is lost.
+    void setBufferSize(int bytes);
 
     // The operator at the keyer. The knob stops at the ends of the pot range set by the
     // host (10 to 46 wpm until it sends one).
@@ -96,6 +99,7 @@ private:
     void onByte(unsigned char b);
     void execute(const std::string &frame);
     void enqueue(Item item);
+    void reportXoff();
     void step(Clock::time_point now);
     void stopSending(bool report);
     void write(const std::string &bytes);
@@ -124,6 +128,8 @@ private:
     char current_ = 0;
     Clock::time_point nextAt_{};
     bool paddleDown_ = false;
+    size_t bufferSize_ = 0;
+    bool xoff_ = false;
     std::string frame_;   // command being collected
     size_t frameNeed_ = 0;
 

@@ -55,6 +55,7 @@ int main(int argc, char **argv)
     sigaction(SIGTERM, &sa, nullptr);
 
     WinKeyerSim keyer;
+    keyer.setBufferSize(128);  // a WinKeyer's, so a host that ignores XOFF loses text here too
     if (fast)
         keyer.setTimeScale(0.1);
     if (!quiet)

@@ -45,6 +45,19 @@ protected:
     std::vector<std::string> &reported = errors.messages;
 };
 
+TEST_F(KeyerLinkTest, OpeningRunsFromTheEventLoopWithTheSameBytesAndPauses)
+{
+    rig.link.OpenKeyerLink();
+    // The call only starts the sequence; keys and the clock are served during its pauses.
+    EXPECT_LT(rig.pauses.size(), 3u);
+    EXPECT_FALSE(rig.st.ComConnected);
+    ASSERT_TRUE(waitUntil([&] { return rig.st.KeyerOnline && rig.link.display.LInfo1 == "WKConnected"; }));
+    EXPECT_EQ(rig.pauses, (std::vector<int>{100, 500, 200}));
+    EXPECT_TRUE(rig.received(bytes({0x00, 0x02, 0x00, 0x04, 0x07, 0x02, 20, 0x0E, 0x94, 0x01, 0x01})))
+        << rig.sim.received();
+    EXPECT_EQ(rig.link.display.LInfo, "Winkeyer 2 - Open");
+}
+
 TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
 {
     openPlainPort();
@@ -97,6 +110,18 @@ TEST_F(KeyerLinkTest, PlusEmptiesTheCommandBoxButStaysOnTheSendingLine)
     EXPECT_EQ(wk.command, "");
 }
 
+TEST_F(KeyerLinkTest, TheSendingLineKeepsOnlyItsTail)
+{
+    // A long paddle session: the line holds what a label can show, not the session.
+    openPlainPort();
+    std::string echo;
+    for (int i = 0; i < 100; ++i)
+        echo += "CQ TEST S5" + std::to_string(i) + " ";
+    rig.sim.sendRaw(echo);
+    ASSERT_TRUE(waitUntil([&] { return rig.main.display.LTransmit.ends_with("S599 "); }));
+    EXPECT_EQ(rig.main.display.LTransmit, echo.substr(echo.size() - TransmitTail));
+}
+
 TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
 {
     openPlainPort();
@@ -121,20 +146,59 @@ TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
     EXPECT_EQ(rig.mainView.entry, "S50A ");
 }
 
+TEST_F(KeyerLinkTest, ALongMessageWaitsWhileTheKeyerSaysXoff)
+{
+    // The keyer holds 128 bytes and says XOFF when two thirds are taken: a message
+    // written in one go would lose its middle.
+    rig.sim.setBufferSize(128);
+    openLink();
+    rig.sim.setTimeScale(0.01);
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "TEST" + std::to_string(i) + " ";
+    rig.link.SendCwMessage(text);
+    EXPECT_TRUE(waitUntil([&] { return rig.sim.keyedText() == text + " "; }, 30000)) << rig.sim.keyedText();
+    EXPECT_NE(rig.sim.sent().find('\xC5'), std::string::npos);  // the keyer did say XOFF
+}
+
 TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
 {
+    // The close follows the Host Close at once; the port's close must not discard
+    // what the line has not yet carried to the keyer.
+    for (int round = 0; round < 100; ++round) {
+        openPlainPort();
+        rig.link.CloseKeyerLink();
+        ASSERT_TRUE(rig.sim.waitUntil(
+            [&](const std::string &r, const std::string &) { return r.size() == 2u * (round + 1); },
+            std::chrono::seconds(3)))
+            << "round " << round << ": " << rig.sim.received().size() << " bytes";
+    }
+
     openLink();
     rig.sim.clearRecords();
     rig.link.CloseKeyerLink();
     EXPECT_FALSE(rig.port.Connected());
-    EXPECT_TRUE(rig.received(bytes({0x00, 0x03})));
+    // A status tick's sidetone frame may still be on its way; the Host Close comes last.
+    EXPECT_TRUE(waitUntil([&] { return rig.sim.received().ends_with(bytes({0x00, 0x03})); }));
     expectClosed();
     EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
 
+    const size_t before = rig.sim.received().size();
     rig.link.CloseKeyerLink();
     runEventsFor();
-    EXPECT_EQ(rig.sim.received(), bytes({0x00, 0x03}));
+    EXPECT_EQ(rig.sim.received().size(), before);
     EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(KeyerLinkTest, TheStatusTickStoresTheSidetoneItSends)
+{
+    openPlainPort();
+    rig.st.R01 = 99;
+    rig.st.Sidetone = 8;
+    rig.link.registers.paddleOnly = 1;
+    rig.link.TimerReadWKTimer();
+    EXPECT_TRUE(rig.received(bytes({0x01, 0x89})));
+    EXPECT_EQ(rig.st.R01, 0x89);
 }
 
 TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)

@@ -1,5 +1,6 @@
 #include "keyer/Macros.h"
 
+#include "settings/MainSettings.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -61,15 +62,32 @@ TEST(Macros, ASpeedByteThatLooksLikeAMacroStaysASpeed)
     EXPECT_EQ(ComposeCwMessage(">E", s), bytes({0x1C, 37, 'E', ' '}));
 }
 
-TEST(Macros, MacroValuesAreExpandedAgainByLaterSteps)
+TEST(Macros, MacroValuesAreText)
 {
     ContestState s = cwState();
-    s.MyCall = "!#";  // odd, but the replacement order decides, with no escaping
-    EXPECT_EQ(ComposeCwMessage("*", s), "S59ABC95 ");
+    s.MyCall = "!#";
+    EXPECT_EQ(ComposeCwMessage("*", s), "!# ");
     s.MyCall = "<";
-    EXPECT_EQ(ComposeCwMessage("*", s), bytes({0x1C, 0x1D, ' '}));
-    s.LastCall = "*";  // an earlier macro character in a later value stays as it is
+    EXPECT_EQ(ComposeCwMessage("*", s), "< ");
+    s.LastCall = "*";
     EXPECT_EQ(ComposeCwMessage("$", s), "* ");
+}
+
+TEST(Macros, ACraftedSettingsFileGivesABoundedMessage)
+{
+    // Each value holds the next macro: expanded again and again, one key press once
+    // grew into gigabytes.
+    TestFolder dir;
+    writeFileBytes(MainSettingsFile(dir.path()), "[GENERAL]\r\nMyCall=S5#" + std::string(40, '#')
+                                                      + "\r\nEExchange=" + std::string(40, '$')
+                                                      + "\r\n[Memo]\r\nF1=" + std::string(2047, '*') + "\r\n");
+    ContestState s = cwState();
+    LoadMainSettings(s, dir.path());
+    s.LastCall = "S5<";
+    const std::string sent = ComposeCwMessage(s.F[0], s);
+    EXPECT_LE(sent.size(), MessageLimit);
+    EXPECT_EQ(sent.substr(0, 46), "S5" + std::string(41, '#') + "S5#");
+    EXPECT_EQ(ComposeCwMessage("#$", s), std::string(40, '$') + "S5< ");
 }
 
 TEST(Macros, SpeedModeZeroPrefixesTheProgramSpeed)

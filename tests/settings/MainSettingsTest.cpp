@@ -71,8 +71,8 @@ const std::string kFirstClose = crlf(
     "Sidetone=0\n"
     "\n"
     "[Memo]\n"
-    "F1=\nF2=\nF3=\nF4=\nF5=\nF6=\nF7=\nF8=\nF9=\n"
-    "F1s=\nF2s=\nF3s=\nF4s=\nF5s=\nF6s=\nF7s=\nF8s=\nF9s=\n"
+    "F1=\nF2=\nF3=\nF4=*\nF5=!\nF6=\nF7=\nF8=\nF9=\n"
+    "F1s=\nF2s=\nF3s=\nF4s=*\nF5s=!\nF6s=\nF7s=\nF8s=\nF9s=\n"
     "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
     "\n"
     + kShortCharAndWkSetup +
@@ -113,6 +113,8 @@ TEST(MainSettings, FirstStartThenCloseWritesEveryKeyInOrder)
     EXPECT_EQ(state.MainLeft, 206);
     EXPECT_EQ(state.EModeIndex, -1);
     EXPECT_EQ(state.F[0], "");
+    // F4 and F5 send the own call and the other station's call from the first start.
+    EXPECT_EQ(state.F[3] + state.F[4] + state.Fs[3] + state.Fs[4], "*!*!");
 
     state.MyCall = "S5";  // what the main window makes of an empty own call
     SaveMainSettings(state, dir.path(), "14.04.13");
@@ -147,6 +149,8 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "F1=" + text + "\n"
         "F2s=TU \"QRZ\"\n"
         "F3=  S5  599 #  \n"
+        "F4=\n"
+        "F5s=TU !\n"
         "[REGISTER]\n"
         "R09=$A5\n"));
 
@@ -169,6 +173,8 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
     EXPECT_EQ(state.F[0], text.substr(0, 2047));
     EXPECT_EQ(state.Fs[1], "TU \"QRZ\"");
     EXPECT_EQ(state.F[2], "S5  599 #");
+    EXPECT_EQ(state.F[3], "*");  // an empty stored F4 or F5 would send "?"
+    EXPECT_EQ(state.Fs[4], "TU !");
     EXPECT_EQ(state.R09, 165);
 
     SaveMainSettings(state, dir.path(), "14.04.13");
@@ -207,8 +213,10 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "F1=" + text.substr(0, 2047) + "\n"
         "F2s=TU \"QRZ\"\n"
         "F3=S5  599 #\n"
-        "F2=\nF4=\nF5=\nF6=\nF7=\nF8=\nF9=\n"
-        "F1s=\nF3s=\nF4s=\nF5s=\nF6s=\nF7s=\nF8s=\nF9s=\n"
+        "F4=*\n"
+        "F5s=TU !\n"
+        "F2=\nF5=!\nF6=\nF7=\nF8=\nF9=\n"
+        "F1s=\nF3s=\nF4s=*\nF6s=\nF7s=\nF8s=\nF9s=\n"
         "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
         "[REGISTER]\n"
         "R09=165\n"

@@ -3,6 +3,7 @@
 #include "keyer/KeyerRig.h"
 
 #include "ui/KeyerWindow.h"
+#include "ui/MessagePanel.h"
 #include "settings/MainSettings.h"
 
 #include <QApplication>
@@ -92,6 +93,23 @@ private slots:
         QTRY_VERIFY(st().KeyerOnline);  // the status timer ran
     }
 
+    void aStoredPositionIsUsedAndKeptOnTheScreen()
+    {
+        const auto reopen = [this](const char *file) {
+            w.reset();
+            QFile out(QString::fromStdString(KeyerWindowFile(rig->folder)));
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+            out.close();
+            w = std::make_unique<KeyerWindow>(rig->link, mainWindow.get());
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        };
+        reopen("[VIEW]\r\nWKTop=20\r\nWKLeft=30\r\n");
+        QCOMPARE(w->pos(), QPoint(30, 20));
+        reopen("[VIEW]\r\nWKTop=-900\r\nWKLeft=5000\r\n");
+        QVERIFY(w->screen()->availableGeometry().contains(w->frameGeometry()));
+    }
+
     void openComSaysWhyItFailedAndSendsHostModeThenTheOptions()
     {
         rig->port.SetPort(rig->folder + "no-such-port");
@@ -155,6 +173,22 @@ private slots:
         w->ELead->setText(QStringLiteral("250"));
         w->BWriteWK->click();
         QVERIFY2(rig->received(bytes({0x04, 0xFA, 0x00, 0x10, 0x00, 0x11, 0x00, 0x17, 50})), received().c_str());
+    }
+
+    void tuneAndWriteToWinkeyerWithThePortClosedSayPortNotOpen()
+    {
+        MessagePanel memo(rig->link, mainWindow.get());
+        w->show();
+        QTRY_VERIFY(st().KeyerOnline);  // showing the window ran the status timer
+        const std::string mode = rig->main.display.BModeColor;
+        for (QPushButton *button : {w->BTune, memo.BTune, w->BWriteWK}) {
+            const QString caption = button->text();
+            const QString shown = answerMessageBox([&] { button->click(); });
+            QVERIFY2(shown.startsWith(QStringLiteral("Port Not Open")), qPrintable(button->objectName() + shown));
+            QCOMPARE(button->text(), caption);
+        }
+        QVERIFY(!st().TuneOn);
+        QCOMPARE(rig->main.display.BModeColor, mode);
     }
 
     void keyerSpeedPotWithThePortClosed()
