@@ -116,6 +116,9 @@ public:
     LineSignalEvent OnCTSChange, OnDSRChange, OnRLSDChange;
     LineErrorEvent OnError;
     SerialFailureEvent OnException;
+    // Output waits and has not moved for a while (the far end sent XOFF or holds CTS),
+    // or moves again. Bytes given up after their write timeout come as OnError ceTxFull.
+    LineSignalEvent OnTxHold;
 
 protected:
     virtual void StoreIniFile(const std::string &FileName);

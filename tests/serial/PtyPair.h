@@ -67,6 +67,21 @@ public:
         return got;
     }
 
+    // True once the far end's XOFF has stopped the port's output: nothing more can be written.
+    bool outputStopped(int ms = 2000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        for (;;) {
+            pollfd p{slave_, POLLOUT, 0};
+            if (::poll(&p, 1, 0) == 0)
+                return true;
+            if (timer.elapsed() > ms)
+                return false;
+            ::usleep(1000);
+        }
+    }
+
     void closeMaster()
     {
         if (master_ >= 0)

@@ -287,24 +287,6 @@ TEST(ComPortTransfer, NoEventsMeansNoEventThread)
     EXPECT_EQ(p.port.ReadText(text, 10), 0);  // a read never waits
 }
 
-TEST(ComPortTransfer, WriteGivesUpAfterTheWriteTimeoutWhenTheFarEndHoldsXoff)
-{
-    PortOnPty p;
-    p.port.FlowControl().SetFlowControl(fcSoftware);
-    p.port.Timeouts().SetWriteTotalConstant(300);
-    p.port.Timeouts().SetWriteTotalMultiplier(0);
-    p.port.Open();
-    p.pty.send("\x13");  // XOFF: the far end's buffer is full
-    runEventsFor(50);
-    const std::string big(1 << 20, 'E');
-    const auto start = std::chrono::steady_clock::now();
-    const int written = p.port.WriteText(big);
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(written, static_cast<int>(big.size()));
-    EXPECT_GE(took, std::chrono::milliseconds(250));
-    EXPECT_LT(took, std::chrono::milliseconds(3000));
-}
-
 TEST(ComPortSync, ThreadSyncWindowSyncAndNoneRunHandlersWhereTheyShould)
 {
     const auto guiThread = std::this_thread::get_id();
@@ -588,4 +570,115 @@ TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
     EXPECT_FALSE(missing.Connected());
     ASSERT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(reports.messages[0], "Unable to open com port (Error: 2)");
+}
+
+TEST(ComPortReceive, EventCharacterRaisesOnRxFlagAndDiscardedNulsAreNeverCounted)
+{
+    PortOnPty p;
+    p.port.SetEventChar('\r');
+    p.port.SetDiscardNull(true);
+    int flags = 0;
+    std::vector<int> counts;
+    std::string received;
+    bool shortRead = false;
+    p.port.OnRxFlag = [&](SerialPort &) { ++flags; };
+    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+        counts.push_back(count);
+        std::string text;
+        shortRead |= sender.ReadText(text, count) != count;
+        received += text;
+    };
+    p.port.Open();
+    p.pty.send(std::string("5\0\0NN", 5));
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 3; }));
+    p.pty.send("TU\r");
+    ASSERT_TRUE(waitUntil([&] { return flags == 1; }));
+    runEventsFor(50);
+    EXPECT_EQ(received, "5NNTU\r");
+    EXPECT_FALSE(shortRead) << "the count took in NUL bytes that the read dropped";
+    counts.clear();
+    p.pty.send(std::string(3, '\0'));  // nothing that can be read arrives
+    runEventsFor(100);
+    EXPECT_TRUE(counts.empty());
+    EXPECT_EQ(flags, 1);
+}
+
+// With XON/XOFF the far end can stop the output at any time: the caller (the
+// window's thread) never waits for it, and is told when output is held and when
+// bytes were given up.
+TEST(ComPortOutput, AStrayXoffNeverHoldsTheCallerAndIsReported)
+{
+    PortOnPty p;
+    p.port.FlowControl().SetFlowControl(fcSoftware);
+    p.port.Timeouts().SetWriteTotalConstant(3000);  // twenty writes that waited would take a minute
+    const auto guiThread = std::this_thread::get_id();
+    std::vector<bool> held;
+    bool offThread = false;
+    p.port.OnTxHold = [&](SerialPort &, bool on) {
+        offThread |= std::this_thread::get_id() != guiThread;
+        held.push_back(on);
+    };
+    p.port.Open();
+    p.pty.send("\x13");
+    ASSERT_TRUE(p.pty.outputStopped());
+    std::string sent;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        const std::string frame = "CQ " + std::to_string(i) + " ";
+        EXPECT_EQ(p.port.WriteText(frame), static_cast<int>(frame.size()));
+        sent += frame;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ASSERT_TRUE(waitUntil([&] { return !held.empty(); }));
+    EXPECT_TRUE(held[0]);
+    p.pty.send("\x11");
+    EXPECT_EQ(p.pty.receive(sent.size()), sent);
+    ASSERT_TRUE(waitUntil([&] { return held.size() == 2; }));
+    EXPECT_FALSE(held[1]);
+    EXPECT_FALSE(offThread);
+}
+
+TEST(ComPortOutput, HeldBytesPastTheirWriteTimeoutAreDroppedAndReported)
+{
+    PortOnPty p;
+    p.port.FlowControl().SetFlowControl(fcSoftware);
+    p.port.Timeouts().SetWriteTotalConstant(100);
+    p.port.Timeouts().SetWriteTotalMultiplier(0);
+    std::vector<LineErrors> errors;
+    p.port.OnError = [&](SerialPort &, LineErrors e) { errors.push_back(e); };
+    p.port.Open();
+    p.pty.send("\x13");
+    ASSERT_TRUE(p.pty.outputStopped());
+    EXPECT_EQ(p.port.WriteText("LOST"), 4);
+    ASSERT_TRUE(waitUntil([&] { return !errors.empty(); }));
+    EXPECT_TRUE(errors[0].contains(ceTxFull));
+    p.pty.send("\x11");
+    EXPECT_EQ(p.port.WriteText("OK"), 2);
+    EXPECT_EQ(p.pty.receive(2), "OK");
+    // More than the port can hold is refused at once, and said so.
+    p.pty.send("\x13");
+    ASSERT_TRUE(p.pty.outputStopped());
+    const std::string big(1 << 20, 'E');
+    EXPECT_LT(p.port.WriteText(big), static_cast<int>(big.size()));
+    ASSERT_TRUE(waitUntil([&] { return errors.size() >= 2; }));
+    EXPECT_TRUE(errors[1].contains(ceTxFull));
+}
+
+TEST(ComPortOutput, ClosingWithOutputHeldGivesUpSoonAndDiscardsIt)
+{
+    PortOnPty p;
+    p.port.FlowControl().SetFlowControl(fcSoftware);
+    p.port.Timeouts().SetWriteTotalConstant(60000);
+    p.port.Open();
+    p.pty.send("\x13");
+    ASSERT_TRUE(p.pty.outputStopped());
+    p.port.WriteText(std::string("\x00\x03", 2));
+    const auto start = std::chrono::steady_clock::now();
+    p.port.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_FALSE(p.port.Connected());
+    p.port.FlowControl().SetFlowControl(fcNone);
+    p.port.Open();  // without XON/XOFF the line runs again; the held bytes are gone
+    EXPECT_EQ(p.port.WriteText("K"), 1);
+    EXPECT_EQ(p.pty.receive(1), "K");
 }

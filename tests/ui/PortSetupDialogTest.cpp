@@ -213,6 +213,23 @@ private slots:
         QCOMPARE(port.Port(), std::string("/dev/ttyUSB7"));
     }
 
+    void aStoredShortNameSelectsItsListedPath()
+    {
+        SetComPortLister([](std::vector<std::string> &list) {
+            list = {"/dev/serial/by-id/usb-1a86_USB2.0-Serial-if00-port0", "/dev/ttyS0", "/dev/ttyUSB0"};
+        });
+        for (const auto &[stored, listed] : {std::pair{"ttyUSB0", "/dev/ttyUSB0"}, std::pair{"COM1", "/dev/ttyS0"}}) {
+            SerialPort port;
+            port.SetPort(stored);
+            whenDialogShows([listed](PortSetupDialog &d) {
+                QCOMPARE(d.Combo1->currentText(), QString(listed));
+                d.Button1->click();
+            });
+            RunSetupDialog(port);
+            QCOMPARE(port.Port(), std::string(listed));
+        }
+    }
+
     void aFailureToApplyReachesTheCallerAfterTheBatch()
     {
         SerialPort port;
