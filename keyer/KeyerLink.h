@@ -76,6 +76,7 @@ public:
 private:
     void apply(const KeyerEffect &effect);
     void deviceGone();
+    void outputDropped();
     void showClosed();
     bool wkShown() const { return wk_ && wk_->isShown(); }
 
@@ -84,4 +85,5 @@ private:
     WkView *wk_ = nullptr;
     MemoView *memo_ = nullptr;
     std::function<void(int)> pause_;
+    bool reportingDrop_ = false;
 };

@@ -134,7 +134,7 @@ protected:
 };
 
 // The keyer's line settings on the given port name.
-inline void keyerSettings(SerialPort &port, const std::string &name = "COM7")
+inline void keyerSettings(SerialPort &port, const std::string &name = "/dev/ttyUSB0")
 {
     port.SetPort(name);
     port.SetBaudRate(br1200);

@@ -270,7 +270,7 @@ TEST(ComPortTransfer, OnRxBufGetsTheBytesWhenOnRxCharIsNotTriggered)
     EXPECT_EQ(p.port.InputQueueCount(), 0);
 }
 
-TEST(ComPortTransfer, NoEventsMeansNoEventThread)
+TEST(ComPortTransfer, NoEventsMeansNoEventsRaised)
 {
     PortOnPty p;
     p.port.SetEvents({});
