@@ -125,14 +125,17 @@ TEST(ComPortOpen, OnExceptionTakesTheReportInsteadOfRaising)
     EXPECT_TRUE(std::get<3>(reports[1]).empty());
 }
 
-TEST(ComPortOpen, OperatorTextNamesTheDialoutGroupForAPermissionFailure)
+TEST(ComPortOpen, OperatorTextSaysWhatToDoForAPermissionFailureOrAMissingPort)
 {
     const SerialPortError denied(1, EACCES);
     EXPECT_STREQ(denied.what(), "Unable to open com port (Error: 13)");
     const std::string text = SerialPortErrorText(denied);
     EXPECT_EQ(text.rfind("Unable to open com port (Error: 13)", 0), 0u);
     EXPECT_NE(text.find("dialout"), std::string::npos);
-    EXPECT_EQ(SerialPortErrorText(SerialPortError(1, ENOENT)), "Unable to open com port (Error: 2)");
+    const std::string missing = SerialPortErrorText(SerialPortError(1, ENOENT));
+    EXPECT_EQ(missing.rfind("Unable to open com port (Error: 2)\n\n", 0), 0u);
+    EXPECT_NE(missing.find("plug in the keyer"), std::string::npos);
+    EXPECT_EQ(SerialPortErrorText(SerialPortError(1, EIO)), "Unable to open com port (Error: 5)");
 }
 
 TEST(ComPortOpen, OpenAndCloseRaiseTheirEventsOnceInOrder)
@@ -569,7 +572,7 @@ TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
     EXPECT_NO_THROW(missing.Loaded());
     EXPECT_FALSE(missing.Connected());
     ASSERT_EQ(reports.messages.size(), 1u);
-    EXPECT_EQ(reports.messages[0], "Unable to open com port (Error: 2)");
+    EXPECT_EQ(reports.messages[0].rfind("Unable to open com port (Error: 2)\n\n", 0), 0u);
 }
 
 TEST(ComPortReceive, EventCharacterRaisesOnRxFlagAndDiscardedNulsAreNeverCounted)
