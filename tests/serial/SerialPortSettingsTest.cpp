@@ -232,28 +232,3 @@ TEST(ListComPorts, RealDevicesAndStableNamesSortedIgnoringCase)
     std::sort(names.begin(), names.end(), ComPortNameLess);
     EXPECT_EQ(names, (std::vector<std::string>{"com1", "COM10", "COM3"}));
 }
-
-TEST(ComPortNames, EveryNameIsKeptAsTheFullPathOfItsDevice)
-{
-    const std::pair<std::string, std::string> names[] = {
-        {"ttyUSB0", "/dev/ttyUSB0"},  // as older keyer window files store it
-        {"/dev/ttyACM1", "/dev/ttyACM1"},
-        {"/dev/serial/by-id/usb-1a86_USB2.0-Serial-if00-port0", "/dev/serial/by-id/usb-1a86_USB2.0-Serial-if00-port0"},
-        {"COM7", "/dev/ttyS6"},  // the keyer's original platform counts its serial ports from COM1
-        {"com1", "/dev/ttyS0"},
-        {"COM", "/dev/COM"},
-        {"COM0", "/dev/COM0"},
-        {"", ""},
-    };
-    for (const auto &[given, kept] : names) {
-        SerialPort port;
-        port.SetPort(given);
-        EXPECT_EQ(port.Port(), kept) << given;
-    }
-    TestFolder folder;
-    const std::string file = folder.file("Quillfeather.ini");
-    writeFileBytes(file, "[ComPort]\r\nPort=ttyUSB3\r\n");
-    SerialPort port;
-    port.LoadSettingsFromIni(file);
-    EXPECT_EQ(port.Port(), "/dev/ttyUSB3");
-}
