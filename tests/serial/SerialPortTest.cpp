@@ -644,3 +644,16 @@ TEST(ComPortOutput, AStrayXoffNeverHoldsTheWindowsThread)
     EXPECT_EQ(p.port.WriteText("K"), 1);
     EXPECT_EQ(p.pty.receive(1), "K");
 }
+
+TEST(ComPortOutput, WhatWasWrittenBeforeCloseStillReachesTheFarEnd)
+{
+    PortOnPty p;
+    p.port.Open();
+    // More than the far end's line takes in before it reads: the rest waits on the way.
+    const std::string message = allByteValues() + std::string(8000, 'E') + std::string("\x00\x03", 2);
+    EXPECT_EQ(p.port.WriteText(message), static_cast<int>(message.size()));
+    p.port.Close();
+    const std::string got = p.pty.receive(message.size());
+    EXPECT_EQ(got.size(), message.size());
+    EXPECT_TRUE(got == message);
+}
