@@ -400,7 +400,11 @@ public:
             txBytes_ = 0;
         }
         const bool rx = flags & PURGE_RXCLEAR;
-        const bool tx = flags & PURGE_TXCLEAR;
+        // Only what the driver still holds is discarded. A pseudo-terminal holds nothing
+        // (it passes each write on at once), and flushing it would take what was written
+        // from the far end's input before the far end read it: a Host Close, say.
+        int held = 0;
+        const bool tx = (flags & PURGE_TXCLEAR) && ::ioctl(fd_, TIOCOUTQ, &held) == 0 && held > 0;
         if (rx)
             rx_.clear();
         if (lost_ || (!rx && !tx))
