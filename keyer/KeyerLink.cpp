@@ -13,7 +13,7 @@ void ConfigureKeyerPort(SerialPort &port)
 {
     port.SetName("ComPort");
     // USB keyers appear as the first USB serial device; the operator picks another in "Setup Com".
-    port.SetPort("ttyUSB0");
+    port.SetPort("/dev/ttyUSB0");
     port.SetBaudRate(br1200);
     port.SetDataBits(dbEight);
     port.SetStopBits(sbOneStopBit);
@@ -43,6 +43,14 @@ KeyerLink::KeyerLink(Contest &main, SerialPort &port) : main_(main), port_(port)
     port_.OnError = [this](SerialPort &, LineErrors errors) {
         if (errors.contains(ceIO))
             deviceGone();
+        else if (errors.contains(ceTxFull))
+            outputDropped();
+    };
+    port_.OnTxHold = [this](SerialPort &, bool held) {
+        display.OutputHeld = held;
+        if (port_.Connected())
+            main_.display.EWinkeyerColor = held ? Colors::ColorBlue : Colors::ColorGreen;
+        refresh();
     };
     main_.setKeyer(this);
 }
@@ -52,6 +60,19 @@ KeyerLink::~KeyerLink()
     main_.setKeyer(nullptr);
     port_.OnRxChar = nullptr;
     port_.OnError = nullptr;
+    port_.OnTxHold = nullptr;
+}
+
+// The keyer held the line past the write timeout and keys were given up. One report
+// at a time: more are dropped while the operator reads it.
+void KeyerLink::outputDropped()
+{
+    if (reportingDrop_)
+        return;
+    reportingDrop_ = true;
+    reportApplicationError("Keys were not sent: the keyer held the line (XOFF) longer than the write timeout. "
+                           "Check the keyer and its cable, then Close Com and Open Com.");
+    reportingDrop_ = false;
 }
 
 void KeyerLink::refresh()

@@ -102,6 +102,7 @@ private:
     void openingSent();
     void endOpening();
     void deviceGone();
+    void outputDropped();
     void showClosed();
     bool wkShown() const { return wk_ && wk_->isShown(); }
 
@@ -122,4 +123,5 @@ private:
     bool statusAsked_ = false;
     unsigned asks_ = 0;
     bool keyerXoff_ = false;
+    bool reportingDrop_ = false;
 };

@@ -12,6 +12,7 @@ struct WkDisplay {
     std::string LBCom = "BRate";
     std::string LInfo;   // "Winkeyer 2 - Open"
     std::string LInfo1;  // "WKConnected", or why the port did not open
+    bool OutputHeld = false;  // the keyer holds back what is sent (XOFF)
     std::string BOpenCom = "Open Com";
     std::string ShapePadColor = Colors::ColorGreen;
     std::string LPad;

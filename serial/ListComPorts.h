@@ -17,3 +17,10 @@ void SetComPortLister(std::function<void(std::vector<std::string> &)> lister);
 
 // Sorting of the port list: letter case ignored, so "/dev/ttyS10" comes before "/dev/ttyS2".
 bool ComPortNameLess(const std::string &a, const std::string &b);
+
+// The one form a port name is kept and shown in: the full path of its device. A bare
+// name ("ttyUSB0", as older files store it) lives under /dev/; the keyer's original
+// platform's "COM1", "COM2", ... are the PC's serial ports /dev/ttyS0, /dev/ttyS1, ...
+std::string PortDevicePath(const std::string &name);
+// Whether two names stand for the same port; letter case is not looked at.
+bool SamePortName(const std::string &a, const std::string &b);

@@ -24,6 +24,13 @@ bool builtInPortAbsent(const fs::path &entry)
     return type && (type >> value) && value == 0;
 }
 
+bool equalIgnoringCase(const std::string &a, const std::string &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
 } // namespace
 
 bool ComPortNameLess(const std::string &a, const std::string &b)
@@ -72,6 +79,23 @@ void ListComPorts(std::vector<std::string> &List)
         return;
     }
     ListComPortsFrom("/sys/class/tty", "/dev/serial/by-id", List);
+}
+
+std::string PortDevicePath(const std::string &name)
+{
+    if (name.empty() || name.find('/') != std::string::npos)
+        return name;
+    const std::string digits = name.size() > 3 ? name.substr(3) : std::string();
+    const bool com = equalIgnoringCase(name.substr(0, 3), "COM") && !digits.empty() && digits.size() <= 3
+                     && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (com && std::stoi(digits) >= 1)
+        return "/dev/ttyS" + std::to_string(std::stoi(digits) - 1);
+    return "/dev/" + name;
+}
+
+bool SamePortName(const std::string &a, const std::string &b)
+{
+    return equalIgnoringCase(PortDevicePath(a), PortDevicePath(b));
 }
 
 void SetComPortLister(std::function<void(std::vector<std::string> &)> l)

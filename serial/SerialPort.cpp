@@ -1,6 +1,7 @@
 #include "serial/SerialPort.h"
 
 #include "logging/ErrorReport.h"
+#include "serial/ListComPorts.h"
 #include "serial/SerialHandOff.h"
 #include "serial/SerialPortBackend.h"
 
@@ -11,6 +12,9 @@
 using namespace ComBits;
 
 namespace {
+
+// Closing waits this long at most for what is still to go out; the rest is discarded.
+constexpr int kCloseDrainMs = 1000;
 
 bool onOwnerThread(const std::thread &t)
 {
@@ -73,9 +77,7 @@ void SerialPort::ReportError(int Code, int64_t WinError)
 
 std::string SerialPort::DevicePath() const
 {
-    if (port_.find('/') != std::string::npos)
-        return port_;
-    return "/dev/" + port_;
+    return PortDevicePath(port_);
 }
 
 void SerialPort::SetConnected(bool value)
@@ -137,8 +139,10 @@ void SerialPort::Open()
         connected_ = false;
         throw;
     }
-    if (!events_.empty())
-        StartEventThread();
+    txHeld_ = false;
+    // The event thread also carries the output that the line cannot take at once, so
+    // it runs even when no event is asked for.
+    StartEventThread();
     DoAfterOpen();
     unsigned status = 0;
     if (LineStatus(status))
@@ -162,8 +166,12 @@ void SerialPort::Close()
     DoCTSChange(false);
     DoDSRChange(false);
     DoRLSDChange(false);
+    if (txHeld_) {
+        txHeld_ = false;
+        DoTxHold(false);
+    }
     DoBeforeClose();
-    backend_->drainOutput();
+    backend_->drainOutput(kCloseDrainMs);
     if (const int error = backend_->purge(PURGE_TXABORT | PURGE_RXABORT); error != 0)
         ReportError(5, error);
     StopEventThread();
@@ -274,6 +282,10 @@ void SerialPort::RunActions(unsigned mask, uint64_t generation)
         DoRLSDChange((status & MS_RLSD_ON) != 0);
     if ((mask & EV_RX80FULL) && stillOpen())
         DoRx80Full();
+    if ((mask & EV_TXHOLD) && stillOpen() && backend_->outputHeld() != txHeld_) {
+        txHeld_ = !txHeld_;
+        DoTxHold(txHeld_);
+    }
 }
 
 bool SerialPort::LineStatus(unsigned &status)
@@ -294,10 +306,11 @@ int SerialPort::WriteText(const std::string &Text)
         ReportError(24, 0);
         return 0;
     }
-    int written = 0;
-    if (const int error = backend_->write(Text.data(), static_cast<int>(Text.size()), written); error != 0)
+    // Returns at once: bytes the line cannot take now wait for the event thread.
+    int accepted = 0;
+    if (const int error = backend_->write(Text.data(), static_cast<int>(Text.size()), accepted); error != 0)
         ReportError(2, error);
-    return written;
+    return accepted;
 }
 
 int SerialPort::ReadText(std::string &Text, int Count)
@@ -448,8 +461,9 @@ void SerialPort::SetCustomBaudRate(int v)
     ApplyLineSettings();
 }
 
-void SerialPort::SetPort(const std::string &v)
+void SerialPort::SetPort(const std::string &name)
 {
+    const std::string v = PortDevicePath(name);
     if (v == port_)
         return;
     port_ = v;
@@ -517,3 +531,4 @@ void SerialPort::DoDSRChange(bool OnOff) { if (OnDSRChange) OnDSRChange(*this, O
 void SerialPort::DoRLSDChange(bool OnOff) { if (OnRLSDChange) OnRLSDChange(*this, OnOff); }
 void SerialPort::DoError(LineErrors Errors) { if (OnError) OnError(*this, Errors); }
 void SerialPort::DoRx80Full() { if (OnRx80Full) OnRx80Full(*this); }
+void SerialPort::DoTxHold(bool Held) { if (OnTxHold) OnTxHold(*this, Held); }

@@ -23,7 +23,8 @@ using SerialFailureEvent = std::function<void(SerialPort &Sender, SerialFailure 
 
 // The serial port through which the program talks to the keyer. Created and used on
 // the GUI thread; its event thread hands every event back to that thread
-// (smThreadSync, smWindowSync) or runs handlers itself (smNone).
+// (smThreadSync, smWindowSync) or runs handlers itself (smNone). Writes never wait
+// for the line: the event thread sends what the line could not take at once.
 class SerialPort {
 public:
     explicit SerialPort(std::string name = "ComPort");
@@ -63,7 +64,8 @@ public:
     int CustomBaudRate() const { return customBaudRate_; }
     void SetCustomBaudRate(int v);
     const std::string &Port() const { return port_; }
-    void SetPort(const std::string &v);
+    // Kept as the full path of the device (see PortDevicePath), whatever form it came in.
+    void SetPort(const std::string &name);
     TStopBits StopBits() const { return stopBits_; }
     void SetStopBits(TStopBits v);
     TDataBits DataBits() const { return dataBits_; }
@@ -99,7 +101,7 @@ public:
     SerialTimeoutValues BuildTimeouts() const;
     // What the device reports after the last line settings reached it.
     AppliedLineSettings AppliedLine() const;
-    // The device path the port name stands for: a name without "/" lives under /dev/.
+    // The device path the port name stands for (the name itself, as it is kept).
     std::string DevicePath() const;
 
     // Raises SerialPortError, or calls OnException instead when it is assigned (then returns).
@@ -116,6 +118,9 @@ public:
     LineSignalEvent OnCTSChange, OnDSRChange, OnRLSDChange;
     LineErrorEvent OnError;
     SerialFailureEvent OnException;
+    // Output waits and has not moved for a while (the far end sent XOFF or holds CTS),
+    // or moves again. Bytes given up after their write timeout come as OnError ceTxFull.
+    LineSignalEvent OnTxHold;
 
 protected:
     virtual void StoreIniFile(const std::string &FileName);
@@ -143,6 +148,7 @@ protected:
     virtual void DoRLSDChange(bool OnOff);
     virtual void DoError(LineErrors Errors);
     virtual void DoRx80Full();
+    virtual void DoTxHold(bool Held);
 
     bool CanApply() const;
 
@@ -167,13 +173,14 @@ private:
     int updateCount_ = 0;
     bool loading_ = false;
     bool closing_ = false;
+    bool txHeld_ = false;  // as last told through OnTxHold
     std::atomic<bool> connected_{false};
     bool connectedWhenLoaded_ = false;
 
     std::string name_;
     TBaudRate baudRate_ = br9600;
     int customBaudRate_ = 9600;
-    std::string port_ = "COM1";
+    std::string port_ = "/dev/ttyS0";  // COM1
     SerialParity parity_{this};
     TStopBits stopBits_ = sbOneStopBit;
     TDataBits dataBits_ = dbEight;

@@ -18,6 +18,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 using namespace ComBits;
@@ -52,6 +54,27 @@ bool isRaw(const termios2 &t)
 {
     return !(t.c_lflag & (ECHO | ICANON | ISIG | IEXTEN)) && !(t.c_oflag & OPOST)
         && !(t.c_iflag & (INLCR | IGNCR | ICRNL | ISTRIP));
+}
+
+using Clock = std::chrono::steady_clock;
+
+// What waits for the driver at most: nine minutes of keying at the keyer's 1200 baud.
+constexpr size_t kOutputQueueLimit = 64 * 1024;
+// Output that waits this long without a byte moving is held by the far end.
+constexpr auto kHoldAfter = std::chrono::milliseconds(500);
+
+// Bytes of one write that the driver has not taken yet.
+struct WaitingOutput {
+    std::string bytes;
+    size_t sent = 0;
+    bool limited = false;  // both write timeouts 0: no time limit
+    Clock::time_point deadline;
+};
+
+int msUntil(Clock::time_point when, Clock::time_point now)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(when - now).count() + 1;
+    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
 }
 
 // Line-state requests that a pseudo-terminal or a simple adapter cannot answer.
@@ -100,7 +123,17 @@ public:
         lostReported_ = false;
         txPending_ = false;
         errorWord_ = 0;
-        consumed_ = 0;
+        pendingEvents_ = 0;
+        held_ = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            rx_.clear();
+            received_ = 0;
+            tx_.clear();
+            txBytes_ = 0;
+            lastOutq_ = 0;
+            txMoved_ = Clock::now();
+        }
         reported_ = 0;
         rx80Above_ = false;
         mask_ = 0;
@@ -196,6 +229,7 @@ public:
             setLine(TIOCM_RTS, rts == 1);
 
         discardNull_ = (dcb.Flags & fNull) != 0;
+        eventChar_ = dcb.EvtChar;
         applied_.Valid = true;
         ++applied_.ApplyCount;
         applied_.Requested = dcb;
@@ -227,93 +261,104 @@ public:
 
     AppliedLineSettings applied() const override { return applied_; }
 
-    int write(const char *data, int size, int &written) override
+    // Never waits for the line: what the driver does not take at once waits in the
+    // port's own queue, which the event thread sends from as the line takes it.
+    int write(const char *data, int size, int &accepted) override
     {
-        written = 0;
+        accepted = 0;
         if (fd_ < 0)
             return EBADF;
         if (lost_)
             return EIO;
-        using Clock = std::chrono::steady_clock;
-        // Both totals 0 means no time limit, as on the keyer's original platform.
-        const uint64_t limitMs = uint64_t(timeouts_.WriteTotalTimeoutConstant)
-                               + uint64_t(timeouts_.WriteTotalTimeoutMultiplier) * uint64_t(size);
-        const bool limited = limitMs != 0;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(std::min<uint64_t>(limitMs, 1ULL << 40));
-        const auto msLeft = [&]() -> int {
-            if (!limited)
-                return -1;
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            return static_cast<int>(std::clamp<long long>(left, 0, 60000));
-        };
-
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto now = Clock::now();
         int done = 0;
-        while (done < size) {
-            const ssize_t n = ::write(fd_, data + done, static_cast<size_t>(size - done));
-            if (n > 0) {
-                done += static_cast<int>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && errno != EAGAIN) {
-                written = done;
-                return errno;
-            }
-            const int wait = msLeft();
-            if (wait == 0 && limited)
+        if (tx_.empty()) {
+            while (done < size) {
+                const ssize_t n = ::write(fd_, data + done, static_cast<size_t>(size - done));
+                if (n > 0) {
+                    done += static_cast<int>(n);
+                    continue;
+                }
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0 && errno != EAGAIN) {
+                    accepted = done;
+                    return errno;
+                }
                 break;
-            pollfd p{fd_, POLLOUT, 0};
-            if (::poll(&p, 1, wait) < 0 && errno != EINTR) {
-                written = done;
-                return errno;
             }
-            if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
-                written = done;
-                return EIO;
-            }
+            txMoved_ = now;  // the output moved, or begins to wait now
         }
-        written = done;
-        if (mask_ & EV_TXEMPTY) {
+        if (done < size) {
+            const size_t room = kOutputQueueLimit - std::min(txBytes_, kOutputQueueLimit);
+            const size_t keep = std::min(static_cast<size_t>(size - done), room);
+            if (keep > 0) {
+                // Each write keeps the time limit the write timeouts give it, counted from now.
+                const uint64_t limitMs = uint64_t(timeouts_.WriteTotalTimeoutConstant)
+                                       + uint64_t(timeouts_.WriteTotalTimeoutMultiplier) * uint64_t(size);
+                WaitingOutput waiting;
+                waiting.bytes.assign(data + done, keep);
+                waiting.limited = limitMs != 0;
+                waiting.deadline = now + std::chrono::milliseconds(std::min<uint64_t>(limitMs, 1ULL << 40));
+                tx_.push_back(std::move(waiting));
+                txBytes_ += keep;
+            }
+            if (keep < static_cast<size_t>(size - done))
+                outputDropped();
+            done += static_cast<int>(keep);
+        }
+        accepted = done;
+        if (mask_ & EV_TXEMPTY)
             txPending_ = true;
-            wake();
-        }
+        wake();
         return 0;
     }
 
-    // A write returns once the driver holds the bytes, so the operator's keys never
-    // wait for the line; closing waits here instead, so a Host Close still goes out.
-    void drainOutput() override
+    // Closing gives the output a short while, sending from the queue itself (the event
+    // thread may be waiting for the window's thread); what is left then is purged.
+    void drainOutput(int ms) override
     {
         if (fd_ < 0 || lost_)
             return;
-        using Clock = std::chrono::steady_clock;
-        int queued = 0;
-        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)
-            return;
-        const uint64_t limitMs = uint64_t(timeouts_.WriteTotalTimeoutConstant)
-                               + uint64_t(timeouts_.WriteTotalTimeoutMultiplier) * uint64_t(queued);
-        const auto deadline = Clock::now() + std::chrono::milliseconds(std::min<uint64_t>(limitMs, 60000));
-        while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            bool waiting = false;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                flushLocked(Clock::now());
+                waiting = !tx_.empty();
+            }
+            int queued = 0;
+            if (!waiting && (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0))
+                return;
+            const auto now = Clock::now();
+            if (now >= deadline)
+                return;
+            pollfd p{fd_, static_cast<short>(waiting ? POLLOUT : 0), 0};
+            ::poll(&p, 1, std::min(msUntil(deadline, now), 5));
+            if (p.revents & (POLLERR | POLLHUP | POLLNVAL))
+                return;
+        }
     }
+
+    bool outputHeld() const override { return held_; }
 
     int read(char *data, int size, int &got) override
     {
         got = 0;
         if (fd_ < 0)
             return EBADF;
-        ssize_t n;
-        do {
-            n = ::read(fd_, data, static_cast<size_t>(size));
-        } while (n < 0 && errno == EINTR);
-        if (n < 0)
-            return errno == EAGAIN ? 0 : errno;
-        consumed_ += static_cast<uint64_t>(n);
-        int count = static_cast<int>(n);
-        if (discardNull_)
-            count = static_cast<int>(std::remove(data, data + count, '\0') - data);
-        got = count;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool full = rx_.size() >= rxLimit();
+        pumpLocked();
+        const size_t take = std::min(static_cast<size_t>(size), rx_.size());
+        std::memcpy(data, rx_.data(), take);
+        rx_.erase(0, take);
+        got = static_cast<int>(take);
+        // The event thread stopped taking from the driver while the queue was full.
+        if ((full && take > 0) || pendingEvents_ != 0)
+            wake();
         return 0;
     }
 
@@ -322,9 +367,12 @@ public:
         count = 0;
         if (fd_ < 0)
             return EBADF;
-        if (lost_)
-            return 0;
-        return ::ioctl(fd_, FIONREAD, &count) == 0 ? 0 : errno;
+        std::lock_guard<std::mutex> lock(mutex_);
+        pumpLocked();
+        count = static_cast<int>(rx_.size());
+        if (pendingEvents_ != 0)
+            wake();
+        return 0;
     }
 
     int modemStatus(unsigned &status) override
@@ -345,23 +393,22 @@ public:
     {
         if (fd_ < 0)
             return EBADF;
-        // Reads and writes never stay pending here, so there is nothing to abort.
-        const bool rx = flags & PURGE_RXCLEAR;
-        bool tx = flags & PURGE_TXCLEAR;
-        // Output is discarded only while the device still reports it queued. A
-        // pseudo-terminal reports none, yet a flush there discards the bytes its far
-        // end has not read yet: the keyer simulator would lose the Host Close.
-        if (tx && !lost_) {
-            int queued = 0;
-            tx = ::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0;
+        std::lock_guard<std::mutex> lock(mutex_);
+        // Writes still waiting in the queue are the pending writes an abort cancels.
+        if (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) {
+            tx_.clear();
+            txBytes_ = 0;
         }
+        const bool rx = flags & PURGE_RXCLEAR;
+        // Only what the driver still holds is discarded. A pseudo-terminal holds nothing
+        // (it passes each write on at once), and flushing it would take what was written
+        // from the far end's input before the far end read it: a Host Close, say.
+        int held = 0;
+        const bool tx = (flags & PURGE_TXCLEAR) && ::ioctl(fd_, TIOCOUTQ, &held) == 0 && held > 0;
+        if (rx)
+            rx_.clear();
         if (lost_ || (!rx && !tx))
             return 0;
-        if (rx) {
-            int queued = 0;
-            if (::ioctl(fd_, FIONREAD, &queued) == 0 && queued > 0)
-                consumed_ += static_cast<uint64_t>(queued);
-        }
         const int selector = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
         return ::ioctl(fd_, TCFLSH, selector) == 0 ? 0 : errno;
     }
@@ -392,21 +439,26 @@ public:
             if (stop_)
                 return 0;
             const unsigned mask = mask_;
-            const bool wantRx = mask & (EV_RXCHAR | EV_RX80FULL);
+            const bool wantRx = mask & (EV_RXCHAR | EV_RX80FULL | EV_RXFLAG);
             unsigned events = 0;
-            bool unread = false;
+            bool rxRoom = true;
+            bool txWaiting = false;
+            int timeout = -1;
+            const auto atMost = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
             if (!lost_) {
                 if (wantRx)
-                    checkReceived(mask, events, unread);
+                    checkReceived(mask, events, rxRoom);
+                serviceOutput(events, txWaiting, atMost);
                 if (txPending_ && (mask & EV_TXEMPTY)) {
                     int queued = 0;
-                    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+                    if (!txWaiting && (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)) {
                         txPending_ = false;
                         events |= EV_TXEMPTY;
                     }
                 }
                 checkLines(mask, events);
             }
+            events |= pendingEvents_.exchange(0) & mask;
             if (lost_ && !lostReported_) {
                 lostReported_ = true;
                 errorWord_ |= CE_IOE;
@@ -415,19 +467,17 @@ public:
             if (events != 0)
                 return events;
 
-            // One wait covers the port and the stop request. Bytes already reported but
-            // not yet read keep the port readable, so then only new arrivals are looked
-            // for, a few times a second; line states are looked at where no event tells of them.
+            // One wait covers the port and the stop request. While the input queue is
+            // full the driver keeps the bytes (and tells the far end to wait) until a
+            // read makes room; line states are looked at where no event tells of them.
             pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, 0, 0}};
             nfds_t count = 1;
-            int timeout = -1;
-            const auto atMost = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
             if (!lost_) {
                 count = 2;
-                if (wantRx && !unread)
-                    fds[1].events = POLLIN;
-                if (wantRx && unread)
-                    atMost(10);
+                if (wantRx && rxRoom)
+                    fds[1].events |= POLLIN;
+                if (txWaiting)
+                    fds[1].events |= POLLOUT;
                 if (txPending_ && (mask & EV_TXEMPTY))
                     atMost(2);
                 if (watchingLines(mask))
@@ -484,29 +534,121 @@ private:
         [[maybe_unused]] const auto r = ::write(wakeFd_, &one, sizeof one);
     }
 
-    // Reports bytes that arrived since the last report. The driver only tells how
-    // many are waiting, so arrivals are counted as (read or purged so far + waiting).
-    void checkReceived(unsigned mask, unsigned &events, bool &unread)
+    size_t rxLimit() const { return static_cast<size_t>(std::max(inputSize_.load(), 2)); }
+
+    // Moves what the driver holds into the port's own input queue, up to the queue's
+    // size. NULs are dropped here when asked, so that a count never takes in bytes a
+    // read will not give, and the event character is looked for as it arrives.
+    void pumpLocked()
     {
-        int queued = 0;
-        if (::ioctl(fd_, FIONREAD, &queued) != 0) {
-            if (errno == EIO || errno == ENODEV || errno == ENXIO)
-                lost_ = true;
+        if (fd_ < 0 || lost_)
             return;
+        char buffer[4096];
+        while (rx_.size() < rxLimit()) {
+            const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, rxLimit() - rx_.size()));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return;
+            char *end = buffer + n;
+            if (discardNull_)
+                end = std::remove(buffer, end, '\0');
+            if (std::find(buffer, end, eventChar_.load()) != end)
+                pendingEvents_ |= EV_RXFLAG;
+            rx_.append(buffer, end);
+            received_ += static_cast<uint64_t>(end - buffer);
         }
-        unread = queued > 0;
-        const uint64_t arrived = consumed_ + static_cast<uint64_t>(std::max(queued, 0));
-        if (arrived < reported_)
-            reported_ = arrived;  // bytes dropped by a purge were never counted
+    }
+
+    // Reports bytes that arrived since the last report.
+    void checkReceived(unsigned mask, unsigned &events, bool &room)
+    {
+        uint64_t arrived = 0;
+        size_t queued = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            pumpLocked();
+            arrived = received_;
+            queued = rx_.size();
+        }
+        room = queued < rxLimit();
         if (arrived > reported_) {
             reported_ = arrived;
             if (mask & EV_RXCHAR)
                 events |= EV_RXCHAR;
         }
-        const bool above = inputSize_ > 0 && queued * 10 >= inputSize_ * 8;
+        const bool above = queued * 10 >= rxLimit() * 8;
         if (above && !rx80Above_ && (mask & EV_RX80FULL))
             events |= EV_RX80FULL;
         rx80Above_ = above;
+    }
+
+    // Sends what waits as far as the line takes it. Caller holds mutex_.
+    bool flushLocked(Clock::time_point now)
+    {
+        bool moved = false;
+        while (!tx_.empty()) {
+            WaitingOutput &front = tx_.front();
+            const ssize_t n = ::write(fd_, front.bytes.data() + front.sent, front.bytes.size() - front.sent);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            moved = true;
+            front.sent += static_cast<size_t>(n);
+            txBytes_ -= static_cast<size_t>(n);
+            if (front.sent == front.bytes.size())
+                tx_.pop_front();
+        }
+        if (moved)
+            txMoved_ = now;
+        return moved;
+    }
+
+    // Bytes given up are a full transmit buffer to the owner: it hears of them as a line error.
+    void outputDropped()
+    {
+        errorWord_ |= CE_TXFULL;
+        pendingEvents_ |= EV_ERR;
+    }
+
+    // Sends from the queue, gives up what waited past its write timeout, and tells
+    // when the output stops moving (XOFF or CTS from the far end) and moves again.
+    template <typename AtMost>
+    void serviceOutput(unsigned &events, bool &waitingInQueue, AtMost atMost)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto now = Clock::now();
+        bool moved = flushLocked(now);
+        bool dropped = false;
+        while (!tx_.empty() && tx_.front().limited && now >= tx_.front().deadline) {
+            txBytes_ -= tx_.front().bytes.size() - tx_.front().sent;
+            tx_.pop_front();
+            dropped = true;
+        }
+        if (dropped)
+            outputDropped();
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0)
+            queued = 0;
+        if (queued < lastOutq_)
+            moved = true;
+        lastOutq_ = queued;
+        const bool waiting = !tx_.empty() || queued > 0;
+        if (moved || !waiting)
+            txMoved_ = now;
+        const bool held = waiting && now - txMoved_ >= kHoldAfter;
+        if (held != held_) {
+            held_ = held;
+            events |= EV_TXHOLD;
+        }
+        waitingInQueue = !tx_.empty();
+        if (waitingInQueue && tx_.front().limited)
+            atMost(msUntil(tx_.front().deadline, now));
+        if (waiting && !held)
+            atMost(msUntil(txMoved_ + kHoldAfter, now));
+        if (queued > 0)
+            atMost(10);  // the driver tells nothing when its queue shrinks
     }
 
     bool watchingLines(unsigned mask) const
@@ -568,15 +710,26 @@ private:
     SerialTimeoutValues timeouts_;
     int outputSize_ = 1024;
 
+    // The port's own input and output queues, shared by the owner and the event thread.
+    std::mutex mutex_;
+    std::string rx_;
+    uint64_t received_ = 0;  // bytes put into rx_ since the port opened
+    std::deque<WaitingOutput> tx_;
+    size_t txBytes_ = 0;
+    Clock::time_point txMoved_;  // when output last moved, or began to wait
+    int lastOutq_ = 0;
+
     // Set by the owner thread, read by the event thread too.
     std::atomic<int> inputSize_{1024};
     std::atomic<bool> discardNull_{false};
+    std::atomic<char> eventChar_{0};
+    std::atomic<unsigned> pendingEvents_{0};  // noticed outside the event thread's own checks
+    std::atomic<bool> held_{false};
     std::atomic<unsigned> mask_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> lost_{false};
     std::atomic<bool> txPending_{false};
     std::atomic<unsigned> errorWord_{0};
-    std::atomic<uint64_t> consumed_{0};
     // Event thread only.
     bool lostReported_ = false;
     uint64_t reported_ = 0;

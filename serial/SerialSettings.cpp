@@ -179,6 +179,8 @@ std::string SerialPortErrorText(const SerialPortError &error)
                 "dialout group (sudo adduser $USER dialout), then log out and in again.";
     else if (error.Code == 1 && error.WinError == EBUSY)
         text += "\n\nAnother program is using this port.";
+    else if (error.Code == 1 && (error.WinError == ENOENT || error.WinError == ENODEV || error.WinError == ENXIO))
+        text += "\n\nThere is no such port: plug in the keyer, or choose its port with \"Setup Com\".";
     return text;
 }
 

@@ -74,6 +74,8 @@ namespace ComBits {
 inline constexpr unsigned EV_RXCHAR = 0x001, EV_RXFLAG = 0x002, EV_TXEMPTY = 0x004, EV_CTS = 0x008,
                           EV_DSR = 0x010, EV_RLSD = 0x020, EV_BREAK = 0x040, EV_ERR = 0x080,
                           EV_RING = 0x100, EV_RX80FULL = 0x400;
+// Ours, not the driver's: the output queue became held by the far end, or moves again.
+inline constexpr unsigned EV_TXHOLD = 0x10000;
 inline constexpr unsigned CE_RXOVER = 0x0001, CE_OVERRUN = 0x0002, CE_RXPARITY = 0x0004,
                           CE_FRAME = 0x0008, CE_BREAK = 0x0010, CE_TXFULL = 0x0100,
                           CE_IOE = 0x0400, CE_MODE = 0x8000;

@@ -247,7 +247,10 @@ void KeyerWindow::BSetupComClick()
 
 void KeyerWindow::BOpenComClick()
 {
+    const bool opening = !link_.port().Connected();
     run([this] { link_.BOpenComClick(); });
+    if (opening && !link_.port().Connected() && !link_.display.LInfo1.empty())
+        ShowPortOpenFailure(this, link_.port().Port(), link_.display.LInfo1);
 }
 
 void KeyerWindow::BFClick(int number)
@@ -402,15 +405,19 @@ void KeyerWindow::displayChanged()
 {
     const WkDisplay &d = link_.display;
     paintBackground(ShapeCom, d.ShapeComColor);
-    setTextIfChanged(LCCom, d.LCCom);
     if (LCCom->font().bold() != d.LCComBold) {
         QFont f = LCCom->font();
         f.setBold(d.LCComBold);
         LCCom->setFont(f);
     }
+    ShowPortName(LCCom, d.LCCom);
     setTextIfChanged(LBCom, d.LBCom);
     setTextIfChanged(LInfo, d.LInfo);
-    setTextIfChanged(LInfo1, d.LInfo1);
+    // A failure's first line fits the label; the whole text is its tip.
+    const std::string info = d.OutputHeld ? std::string("Output held by the keyer (XOFF)") : d.LInfo1;
+    const size_t firstLine = info.find('\n');
+    setTextIfChanged(LInfo1, info.substr(0, firstLine));
+    LInfo1->setToolTip(firstLine == std::string::npos ? QString() : toScreen(info));
     if (BOpenCom->text() != toScreen(d.BOpenCom))
         BOpenCom->setText(toScreen(d.BOpenCom));
     paintBackground(ShapePad, d.ShapePadColor);

@@ -3,12 +3,20 @@
 #include "logging/ScreenText.h"
 #include "serial/ListComPorts.h"
 
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+#include <algorithm>
 #include <vector>
 
 PortComboBox::PortComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);  // a list to choose from, no free typing
     connect(this, &QComboBox::activated, this, &PortComboBox::ComboActivated);
+    connect(this, &QComboBox::currentTextChanged, this,
+            [this](const QString &text) { setToolTip(comProperty_ == cpPort ? text : QString()); });
 }
 
 PortComboBox::~PortComboBox()
@@ -73,8 +81,13 @@ void PortComboBox::SetComProperty(PortProperty property)
             items.push_back(FlowControlText(static_cast<TFlowControl>(i)));
         break;
     }
-    for (const std::string &item : items)
+    int widest = 0;
+    for (const std::string &item : items) {
         addItem(toScreen(item));
+        widest = std::max(widest, fontMetrics().horizontalAdvance(toScreen(item)));
+    }
+    // The open list is as wide as its longest name (a by-id name is long).
+    view()->setMinimumWidth(widest + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 24);
     if (count() == 0)
         return;
     if (comPort_)
@@ -114,10 +127,33 @@ void PortComboBox::UpdateSettings()
     if (!comPort_ || comProperty_ == cpNone)
         return;
     // Letter case is ignored, as port names and stored texts come in either case.
-    const int index = findText(toScreen(CurrentValueText()), Qt::MatchFixedString);
+    int index = findText(toScreen(CurrentValueText()), Qt::MatchFixedString);
+    for (int i = 0; comProperty_ == cpPort && index < 0 && i < count(); ++i)
+        if (SamePortName(fromScreen(itemText(i)), comPort_->Port()))
+            index = i;
     setCurrentIndex(index);
     if (index >= 0)
         TakeItem(index);
+}
+
+void PortComboBox::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideLeft, field.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void ShowPortName(QLabel *label, const std::string &name)
+{
+    const QString full = toScreen(name);
+    const QString shown = label->fontMetrics().elidedText(full, Qt::ElideLeft, label->contentsRect().width());
+    if (label->text() != shown)
+        label->setText(shown);
+    label->setToolTip(shown == full ? QString() : full);
 }
 
 void PortComboBox::TakeItem(int index)

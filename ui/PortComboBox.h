@@ -6,6 +6,8 @@
 
 #include <string>
 
+class QLabel;
+
 enum PortProperty { cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl };
 
 // The choice a combo holds until it is applied to its port.
@@ -41,6 +43,10 @@ public:
     void ApplySelection();
     const PortChoice &Pending() const { return pending_; }
 
+protected:
+    // A long port name shows its end, which tells the ports apart.
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void ComboActivated(int index);
     void TakeItem(int index);
@@ -53,3 +59,7 @@ private:
     bool autoApply_ = false;
     PortChoice pending_;
 };
+
+// Shows a port name in a label too narrow for it: as much of its end as fits, the whole
+// name in the label's tip.
+void ShowPortName(QLabel *label, const std::string &name);

@@ -1,7 +1,10 @@
 #include "ui/PortSetupDialog.h"
 
+#include "logging/ScreenText.h"
+
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 
@@ -84,4 +87,12 @@ void RunSetupDialog(SerialPort &ComPort)
         throw;
     }
     ComPort.EndUpdate();
+}
+
+void ShowPortOpenFailure(QWidget *parent, const std::string &port, const std::string &reason)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Open Com"),
+                                toScreen("Port " + port + " did not open.\n\n" + reason), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

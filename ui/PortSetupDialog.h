@@ -27,3 +27,7 @@ protected:
 // Shows the setup dialog for the port; OK applies all six choices in one batch
 // (a failure to apply reaches the caller as SerialPortError), Cancel applies nothing.
 void RunSetupDialog(SerialPort &ComPort);
+
+// Tells the operator why the port did not open, in full (the options window's label
+// has room for the first line only). Does not wait for the answer.
+void ShowPortOpenFailure(QWidget *parent, const std::string &port, const std::string &reason);

@@ -188,7 +188,7 @@ TEST_F(KeyerOptionsTest, CommandBoxKeys)
 TEST_F(KeyerOptionsTest, WindowFileGivesThePortAndThePosition)
 {
     KeyerWindowPosition fresh = options.windowCreated();
-    EXPECT_EQ(rig.port.Port(), "ttyUSB0");
+    EXPECT_EQ(rig.port.Port(), "/dev/ttyUSB0");
     EXPECT_EQ(rig.port.BaudRate(), br1200);
     EXPECT_EQ(rig.port.FlowControl().FlowControl(), fcSoftware);
     EXPECT_EQ(fresh.WKTop, 112);

@@ -65,6 +65,18 @@ public:
         return got;
     }
 
+    // True once the far end's XOFF has stopped the port's output: nothing more can be written.
+    bool outputStopped()
+    {
+        for (int ms = 0; ms < 2000; ++ms) {
+            pollfd p{slave_, POLLOUT, 0};
+            if (::poll(&p, 1, 0) == 0)
+                return true;
+            ::usleep(1000);
+        }
+        return false;
+    }
+
     void closeMaster()
     {
         if (master_ >= 0)
@@ -94,7 +106,7 @@ protected:
 };
 
 // The keyer's line settings on the given port name.
-inline void keyerSettings(SerialPort &port, const std::string &name = "COM7")
+inline void keyerSettings(SerialPort &port, const std::string &name = "/dev/ttyUSB0")
 {
     port.SetPort(name);
     port.SetBaudRate(br1200);

@@ -24,7 +24,7 @@ TEST(ComPortIni, KeyerPortWritesExactlyTheBasicKeys)
     keyerSettings(port);
     port.SaveSettingsToIni(file);
     EXPECT_EQ(readFileBytes(file), "[VIEW]\r\nWKTop=112\r\n\r\n"
-                                   "[ComPort]\r\nPort=COM7\r\nBaudRate=1200\r\nStopBits=1\r\nDataBits=8\r\n"
+                                   "[ComPort]\r\nPort=/dev/ttyUSB0\r\nBaudRate=1200\r\nStopBits=1\r\nDataBits=8\r\n"
                                    "Parity=None\r\nFlowControl=Software\r\n");
 }
 
@@ -114,7 +114,7 @@ TEST(ComPortIni, ReadingRulesForMissingAndUnknownValues)
     EXPECT_EQ(port.FlowControl().ControlDTR(), dtrEnable);
     EXPECT_EQ(port.BaudRate(), br9600);
     EXPECT_EQ(port.CustomBaudRate(), 9600);  // only read with BaudRate=Custom
-    EXPECT_EQ(port.Port(), "COM7");          // missing key: unchanged
+    EXPECT_EQ(port.Port(), "/dev/ttyUSB0");  // missing key: unchanged
 
     writeFileBytes(file, "[ComPort]\r\nFlowControl=XonXoff\r\nFlowControl.XonXoffIn=yes\r\n"
                          "EventChar=#\r\nParity.ReplaceChar=\r\nFlowControl.XonChar=#abc\r\n");

@@ -204,6 +204,25 @@ private slots:
         QCOMPARE(port.Port(), std::string("/dev/ttyUSB7"));
     }
 
+    // Names as older keyer window files store them; "COM7" is the seventh serial port of
+    // the keyer's original platform.
+    void aStoredShortNameSelectsItsListedPath()
+    {
+        SetComPortLister([](std::vector<std::string> &list) {
+            list = {"/dev/serial/by-id/usb-1a86_USB2.0-Serial-if00-port0", "/dev/ttyS6", "/dev/ttyUSB0"};
+        });
+        for (const auto &[stored, listed] : {std::pair{"ttyUSB0", "/dev/ttyUSB0"}, std::pair{"com7", "/dev/ttyS6"}}) {
+            SerialPort port;
+            port.SetPort(stored);
+            whenDialogShows([listed](PortSetupDialog &d) {
+                QCOMPARE(d.Combo1->currentText(), QString(listed));
+                d.Button1->click();
+            });
+            RunSetupDialog(port);
+            QCOMPARE(port.Port(), std::string(listed));
+        }
+    }
+
     void aFailureToApplyReachesTheCallerAfterTheBatch()
     {
         SerialPort port;

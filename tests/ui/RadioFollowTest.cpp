@@ -50,7 +50,7 @@ int connectedSocket(int port)
 }
 
 // One command in rigctld's protocol, as any client sends it; true when it answers "RPRT 0".
-bool rigctl(int port, const std::string &command)
+bool rigctlOnce(int port, const std::string &command)
 {
     const int s = connectedSocket(port);
     if (s < 0)
@@ -62,6 +62,12 @@ bool rigctl(int port, const std::string &command)
             reply += c;
     close(s);
     return reply == "RPRT 0";
+}
+
+// A rigctld just started may take a moment on a busy machine before it answers.
+bool rigctl(int port, const std::string &command)
+{
+    return QTest::qWaitFor([&] { return rigctlOnce(port, command); }, 10000);
 }
 
 // The keyer as the mode list sees it.
