@@ -2,18 +2,29 @@
 
 #include "keyer/Frames.h"
 
+#include <algorithm>
+
 namespace {
+
+// A value may hold the later macro characters, so texts from a hand-edited settings
+// file could grow by their lengths multiplied, billions of bytes from one key press.
+// No message comes near this length; what would lie beyond it is dropped.
+constexpr size_t kMaxExpandedText = 65536;
 
 void replaceAll(std::string &text, char what, const std::string &with)
 {
     std::string out;
-    out.reserve(text.size() + with.size());
+    out.reserve(std::min(text.size() + with.size(), kMaxExpandedText));
     for (char c : text) {
+        if (out.size() >= kMaxExpandedText)
+            break;
         if (c == what)
             out += with;
         else
             out.push_back(c);
     }
+    if (out.size() > kMaxExpandedText)
+        out.resize(kMaxExpandedText);
     text.swap(out);
 }
 

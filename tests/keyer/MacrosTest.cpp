@@ -124,3 +124,17 @@ TEST(Macros, EightBitTextPassesUntouched)
     const std::string text = "\xC8" "E\x8A" "KA";  // Windows-1250 letters
     EXPECT_EQ(ComposeCwMessage(text, s), text + " ");
 }
+
+// Values holding later macro characters multiply: 2047 "*" with a call of 2047 "#" and an
+// exchange of 2047 "$" would be 25 GB. The text stops growing at 64 KiB.
+TEST(Macros, NestedValuesCannotGrowAMessageWithoutBound)
+{
+    ContestState s;
+    s.MyCall = std::string(2047, '#');
+    s.MyYearLic = std::string(2047, '$');
+    s.LastCall = "S5A";
+    s.SpeedMode = 1;
+    const std::string out = ExpandMacros(std::string(2047, '*') + "<", s);
+    EXPECT_EQ(out.size(), 65536u);
+    EXPECT_EQ(out.substr(0, 6), "S5AS5A");
+}
