@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <ctime>
+
 #include <unistd.h>
 
 // The program started on files an operator's editor, a full disk or another system left
@@ -27,7 +29,8 @@ class HostileStartTest : public QObject {
 
     struct Started {
         QStringList messages;
-        double seconds = 0;
+        double seconds = 0;     // from the first window's construction to its first show
+        double cpuSeconds = 0;  // of those, this process's processor time
         int rows = 0;
     };
 
@@ -47,6 +50,7 @@ class HostileStartTest : public QObject {
         answer.start();
         QElapsedTimer clock;
         clock.start();
+        const std::clock_t cpuStart = std::clock();
         ContestState state;
         LogTable table;
         SystemClock systemClock;
@@ -59,11 +63,13 @@ class HostileStartTest : public QObject {
             MessagePanel fMemo(link, &fMain);
             fMain.show();
             started.seconds = clock.nsecsElapsed() / 1e9;
+            started.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
             QTest::qWait(100);  // the reports that follow the first show
             started.rows = state.QsoCount;
             fMain.close();
         }
-        qInfo("%s: started in %.2f s, %d QSOs, %lld messages", what, started.seconds, started.rows,
+        qInfo("%s: started in %.2f s (processor %.2f s), %d QSOs, %lld messages", what, started.seconds,
+              started.cpuSeconds, started.rows,
               static_cast<long long>(started.messages.size()));
         return started;
     }
@@ -101,33 +107,38 @@ class HostileStartTest : public QObject {
     }
 
 private slots:
+    // The line reader decides which odd lines it takes; whatever it leaves out is reported
+    // with the file's name and stays on the disk.
     void oddLogsStartAndKeepTheirBytes_data()
     {
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<int>("goodLines");
+        QTest::addColumn<int>("lines");
         const QByteArray good = "2013-04-14 0712 S5XYZ 1987 80 CW\r\n";
-        QTest::newRow("10 MB single line") << QByteArray(10 * 1024 * 1024, 'A') << 0;
+        QTest::newRow("10 MB single line") << QByteArray(10 * 1024 * 1024, 'A') << 0 << 1;
         QTest::newRow("10 MB line between QSOs")
-            << good + "2013-04-14 0713 S5ABC " + QByteArray(10 * 1024 * 1024, '7') + " 80 CW\r\n" + good << 2;
-        QTest::newRow("NUL bytes") << good + QByteArray("\0\0\0\0\r\n2013-04-14 0714 S5\0Z 1 80 CW\r\n", 36) << 1;
+            << good + "2013-04-14 0713 S5ABC " + QByteArray(10 * 1024 * 1024, '7') + " 80 CW\r\n" + good << 2 << 3;
+        QTest::newRow("NUL bytes") << good + QByteArray("\0\0\0\0\r\n2013-04-14 0714 S5\0Z 1 80 CW\r\n", 36) << 1 << 3;
         QByteArray high;
         for (int b = 0x80; b <= 0xFF; ++b)
             high += static_cast<char>(b);
-        QTest::newRow("bytes 0x80-0xFF") << high + "\r\n" + good << 1;
+        QTest::newRow("bytes 0x80-0xFF") << high + "\r\n" + good + "2013-04-14 0715 S5\xC8\xD0 \xFF\x80 80 CW\r\n" << 1 << 3;
     }
     void oddLogsStartAndKeepTheirBytes()
     {
         QFETCH(QByteArray, log);
         QFETCH(int, goodLines);
+        QFETCH(int, lines);
         QTemporaryDir dir;
         writeSettings(dir);
         const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
         writeFile(logPath, log);
         const Started started = startAndClose(dir.path(), QTest::currentDataTag());
-        QCOMPARE(started.rows, goodLines);
+        QVERIFY(started.rows >= goodLines && started.rows <= lines);
         QVERIFY(started.seconds < 60);
-        QCOMPARE(started.messages.size(), 1);
-        QVERIFY(started.messages[0].contains(logPath));
+        QCOMPARE(started.messages.size(), started.rows < lines ? 1 : 0);
+        if (started.rows < lines)
+            QVERIFY(started.messages[0].contains(logPath));
         nothingLost(log, logPath);
     }
 
