@@ -30,6 +30,7 @@ public:
     // A whole number in [low, high], from the next bytes.
     int number(int low, int high);
     std::string remainder() const { return std::string(rest_); }
+    bool empty() const { return rest_.empty(); }
 
 private:
     std::string_view rest_;

@@ -28,14 +28,15 @@ run_target() {
         "$build/corpus/$name" "$root/fuzz/corpus/$name" >"$build/logs/$name.log" 2>&1 || true
 }
 
+count_files() { [ -d "$1" ] && find "$1" -maxdepth 1 -type f | wc -l || echo 0; }
+
 names=()
 for source in "$root"/fuzz/targets/*.cpp; do
     names+=("$(basename "$source" .cpp)")
 done
 running=0
 for name in "${names[@]}"; do
-    crashes_before=$(ls "$build/crashes/$name" 2>/dev/null | wc -l)
-    echo "$crashes_before" >"$build/crashes-before-$name"
+    count_files "$build/crashes/$name" >"$build/crashes-before-$name"
     run_target "$name" &
     running=$((running + 1))
     if [ "$running" -ge 2 ]; then
@@ -52,9 +53,9 @@ for name in "${names[@]}"; do
     execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{print $2}' | tail -1)
     cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | awk '{print $2}')
     ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | awk '{print $2}')
-    corpus=$(ls "$build/corpus/$name" | wc -l)
+    corpus=$(count_files "$build/corpus/$name")
     before=$(cat "$build/crashes-before-$name")
-    now=$(ls "$build/crashes/$name" | wc -l)
+    now=$(count_files "$build/crashes/$name")
     new=$((now - before))
     printf '%-18s %12s %8s %8s %8s %s\n' "$name" "${execs:-?}" "${cov:-?}" "${ft:-?}" "$corpus" "$new"
     if [ "$new" -gt 0 ] || grep -q 'ERROR: libFuzzer\|ERROR: AddressSanitizer\|runtime error:\|fuzz check failed' "$log"; then

@@ -18,12 +18,12 @@ int QuillFuzz_cabrillo(const uint8_t *data, size_t size)
     state.MyYearLic = in.part();
     state.LogDate = in.part();
     std::vector<QsoRow> rows;
-    while (rows.size() < 64) {
+    while (rows.size() < 100000) {
         QsoRow row;
         for (int column = 0; column < LogTable::ColumnCount; ++column)
             LogTable::field(row, column) = in.part();
         row.Date = in.part();
-        if (in.remainder().empty() && row == QsoRow{})
+        if (in.empty() && row == QsoRow{})
             break;
         rows.push_back(std::move(row));
     }
