@@ -154,6 +154,11 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
 
 } // namespace
 
+std::string CabrilloText(const ContestState &state, const LogTable &log)
+{
+    return buildCabrillo(state, log);
+}
+
 std::string CabrilloFilePath(const ContestState &state, const std::string &folder)
 {
     return folder + CallFileName(state.MyCall) + ".cbr";

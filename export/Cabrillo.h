@@ -26,6 +26,8 @@ std::string CabrilloFilePath(const ContestState &state, const std::string &folde
 // export's tables, when a received number is not an integer with "Number" ticked,
 // and when the file cannot be created or written.
 void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder);
+// The bytes ExportCabrillo writes; throws CabrilloError for the same table faults.
+std::string CabrilloText(const ContestState &state, const LogTable &log);
 
 // The question "Save CBR" asks before exporting: four lines joined by line feed
 // then carriage return. Only "OK" exports.

@@ -27,11 +27,12 @@ ensure_packages() {
     fi
 }
 
-# build_quillfeather [target...]: every target when none is named.
+# build_quillfeather [target...]: every target when none is named. The tree is build/
+# unless build_dir names another; build_options are added when it is first configured.
 build_quillfeather() {
-    local build="$root/build"
+    local build="${build_dir:-$root/build}"
     if [ ! -f "$build/CMakeCache.txt" ]; then
-        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${build_options[@]+"${build_options[@]}"} || return 1
     fi
     if [ $# -gt 0 ]; then
         cmake --build "$build" --parallel "$(nproc)" --target "$@"

@@ -8,20 +8,30 @@
 #include <QDate>
 #include <QLocale>
 
+#include <algorithm>
+#include <climits>
 #include <limits>
 
 
 namespace {
 
+// The keyer's speeds, in words per minute, fit in a byte and it keys at most 99.
+constexpr int kMaxWpm = 99;
+// Far beyond any screen, yet window arithmetic on it cannot overflow.
+constexpr int kScreenLimit = 100000;
+
 // Every key of the main file, in the one order both reading and writing follow.
-// S is ContestState when loading and const ContestState when saving.
+// S is ContestState when loading and const ContestState when saving. Each integer
+// carries the range it means something in: a value read from a hand-edited file is
+// clamped into it, so sums and list positions built on it stay in bounds. R09 is
+// written back as it was read and nothing computes with it; SpeedStep has its own rule.
 template <typename S, typename Visitor>
 void visitMainSettings(S &s, Visitor &&v)
 {
     v.text("GENERAL", "MyCall", s.MyCall);
     v.text("GENERAL", "MyYearLic", s.MyYearLic);
     v.text("GENERAL", "Mode", s.Mode);
-    v.integer("GENERAL", "EMode", s.EModeIndex);
+    v.integer("GENERAL", "EMode", s.EModeIndex, -1, 1);
     // Read after MyYearLic with the value just read as default, so it decides when both are there.
     v.text("GENERAL", "EExchange", s.MyYearLic);
     v.text("GENERAL", "EBand", s.Band);
@@ -29,8 +39,8 @@ void visitMainSettings(S &s, Visitor &&v)
     v.flag("GENERAL", "cbNumber", s.CbNumber);
     v.text("GENERAL", "ContestId", s.ContestId);
 
-    v.integer("VIEW", "MainTop", s.MainTop);
-    v.integer("VIEW", "MainLeft", s.MainLeft);
+    v.integer("VIEW", "MainTop", s.MainTop, -kScreenLimit, kScreenLimit);
+    v.integer("VIEW", "MainLeft", s.MainLeft, -kScreenLimit, kScreenLimit);
     v.flag("VIEW", "VisibleASCI", s.VisibleASCI);
     v.flag("VIEW", "VisibleMemo", s.VisibleMemo);
 
@@ -40,13 +50,13 @@ void visitMainSettings(S &s, Visitor &&v)
     v.flag("WK", "ComConnected", s.ComConnected);
     v.flag("WK", "RunMode", s.RunMode);
     v.flag("WK", "EnterSendMsg", s.EnterSendMsg);
-    v.integer("WK", "Speed", s.Speed);
-    v.integer("WK", "SpeedUp", s.SpeedUp);
-    v.integer("WK", "SpeedMode", s.SpeedMode);
-    v.integer("WK", "SpeedMin", s.SpeedMin);
-    v.integer("WK", "SpeedMax", s.SpeedMax);
-    v.integer("WK", "SpeedStep", s.SpeedStep);
-    v.integer("WK", "Sidetone", s.Sidetone);
+    v.integer("WK", "Speed", s.Speed, 0, kMaxWpm);
+    v.integer("WK", "SpeedUp", s.SpeedUp, 0, 20);
+    v.integer("WK", "SpeedMode", s.SpeedMode, 0, 2);
+    v.integer("WK", "SpeedMin", s.SpeedMin, 0, kMaxWpm);
+    v.integer("WK", "SpeedMax", s.SpeedMax, 0, kMaxWpm);
+    v.integer("WK", "SpeedStep", s.SpeedStep, INT_MIN, INT_MAX);  // made 1 or 2 after loading
+    v.integer("WK", "Sidetone", s.Sidetone, 0, 8);
 
     for (size_t i = 0; i < s.F.size(); ++i)
         v.text("Memo", "F" + std::to_string(i + 1), s.F[i]);
@@ -65,35 +75,35 @@ void visitMainSettings(S &s, Visitor &&v)
     v.flag("WKSetup", "SerialEcho", s.SerialEcho);
     v.flag("WKSetup", "AutoSpace", s.AutoSpace);
     v.flag("WKSetup", "WordSpace", s.WordSpace);
-    v.integer("WKSetup", "PaddleMode", s.PaddleMode);
+    v.integer("WKSetup", "PaddleMode", s.PaddleMode, 0, 3);
     v.flag("WKSetup", "SidetonePaddle", s.SidetonePaddle);
     v.text("WKSetup", "Lead", s.Lead);
     v.text("WKSetup", "Tail", s.Tail);
     v.text("WKSetup", "FirstCarExt", s.FirstCarExt);
     v.text("WKSetup", "KeyComp", s.KeyComp);
     v.text("WKSetup", "Ratio", s.Ratio);
-    v.integer("WKSetup", "HangTime", s.HangTime);
+    v.integer("WKSetup", "HangTime", s.HangTime, 0, 4);
 
-    v.integer("REGISTER", "E0", s.E0);
-    v.integer("REGISTER", "R01", s.R01);
-    v.integer("REGISTER", "R09", s.R09);
+    v.integer("REGISTER", "E0", s.E0, 0, 255);
+    v.integer("REGISTER", "R01", s.R01, 0, 255);
+    v.integer("REGISTER", "R09", s.R09, INT_MIN, INT_MAX);
 
-    v.integer("CAT", "Model", s.CatModel);
+    v.integer("CAT", "Model", s.CatModel, 0, INT_MAX);
     v.text("CAT", "Port", s.CatPort);
-    v.integer("CAT", "BaudRate", s.CatBaudRate);
+    v.integer("CAT", "BaudRate", s.CatBaudRate, 0, INT_MAX);
     v.flag("CAT", "Follow", s.CatFollow);
 }
 
 struct Reader {
-    const ProfileFile &file;
+    const ProfileText &file;
 
     void text(const char *section, const std::string &key, std::string &value)
     {
         value = file.readString(section, key, value);
     }
-    void integer(const char *section, const std::string &key, int &value)
+    void integer(const char *section, const std::string &key, int &value, int low, int high)
     {
-        value = file.readInteger(section, key, value);
+        value = std::clamp(file.readInteger(section, key, value), low, high);
     }
     void flag(const char *section, const std::string &key, bool &value)
     {
@@ -102,15 +112,16 @@ struct Reader {
     void date(const char *, const std::string &) {}  // written for the operator's eyes only
 };
 
+template <typename File>
 struct Writer {
-    ProfileFile &file;
+    File &file;
     const std::string &lastDate;
 
     void text(const char *section, const std::string &key, const std::string &value)
     {
         file.writeString(section, key, value);
     }
-    void integer(const char *section, const std::string &key, int value)
+    void integer(const char *section, const std::string &key, int value, int, int)
     {
         file.writeInteger(section, key, value);
     }
@@ -138,7 +149,7 @@ std::string KeyerWindowFile(const std::string &folder)
 
 void LoadMainSettings(ContestState &state, const std::string &folder)
 {
-    const ProfileFile file(MainSettingsFile(folder));
+    const ProfileText file = ProfileFile(MainSettingsFile(folder)).read();
     visitMainSettings(state, Reader{file});
     if (state.SpeedStep != 1 && state.SpeedStep != 2)
         state.SpeedStep = 1;
@@ -160,7 +171,12 @@ void LoadMainSettings(ContestState &state, const std::string &folder)
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate)
 {
     ProfileFile file(MainSettingsFile(folder));
-    visitMainSettings(state, Writer{file, lastDate});
+    try {
+        file.write([&](ProfileText &text) { visitMainSettings(state, Writer<ProfileText>{text, lastDate}); });
+    } catch (const ProfileWriteError &) {
+        // The keys are written one at a time then, so those that fit stay written.
+        visitMainSettings(state, Writer<ProfileFile>{file, lastDate});
+    }
 }
 
 std::string SystemShortDate(const Clock &clock)
@@ -171,14 +187,16 @@ std::string SystemShortDate(const Clock &clock)
 
 void LoadKeyerWindowPosition(KeyerWindowPosition &position, const std::string &folder)
 {
-    const ProfileFile file(KeyerWindowFile(folder));
+    const ProfileText file = ProfileFile(KeyerWindowFile(folder)).read();
     // No stored position is told apart by a value no window has.
     constexpr int none = std::numeric_limits<int>::min();
     const int top = file.readInteger("VIEW", "WKTop", none);
     const int left = file.readInteger("VIEW", "WKLeft", none);
     position.stored = position.stored || top != none || left != none;
-    position.WKTop = top != none ? top : position.WKTop;
-    position.WKLeft = left != none ? left : position.WKLeft;
+    if (top != none)
+        position.WKTop = std::clamp(top, -kScreenLimit, kScreenLimit);
+    if (left != none)
+        position.WKLeft = std::clamp(left, -kScreenLimit, kScreenLimit);
 }
 
 void SaveKeyerWindowPosition(const KeyerWindowPosition &position, const std::string &folder)

@@ -12,15 +12,17 @@ std::string MainSettingsFile(const std::string &folder);
 std::string KeyerWindowFile(const std::string &folder);
 
 // Reads every key of the main settings file into the state, each with the state's
-// current value as default (a missing file, section or key changes nothing), then
-// makes a SpeedStep other than 1 or 2 into 1 and a negative CAT model or baud rate
-// into 0. Run once, first thing when the main window is created.
+// current value as default (a missing file, section or key changes nothing), each
+// integer clamped into the range it means something in, then makes a SpeedStep
+// other than 1 or 2 into 1 and a negative CAT model or baud rate into 0. The file is
+// read once, however large. Run once, first thing when the main window is created.
 void LoadMainSettings(ContestState &state, const std::string &folder);
 
-// Writes every key of the main settings file, one at a time, in the file's fixed order;
+// Writes every key of the main settings file in the file's fixed order, in one rewrite;
 // lastDate is written under INFO/LastDate (see SystemShortDate). Run only when the main
-// window closes. Throws ProfileWriteError ("Unable to write to <path>") at the first key
-// that cannot be written; the keys before it stay written.
+// window closes. When that rewrite fails the keys are written one at a time, and
+// ProfileWriteError ("Unable to write to <path>") is thrown at the first key that
+// cannot be written; the keys before it stay written.
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate);
 
 // Today's local date of the clock in the system's short date format, 8-bit text.

@@ -31,31 +31,15 @@ char upper(char c)
 }
 
 // Windows compares profile names without regard to case; for 8-bit names we fold ASCII only.
-bool sameName(std::string_view a, std::string_view b)
+std::string folded(std::string_view name)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
-}
-
-std::vector<std::string> splitLines(const std::string &all)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find('\n', start);
-        if (end == std::string::npos)
-            end = all.size();
-        size_t stop = end;
-        if (stop > start && all[stop - 1] == '\r')
-            --stop;
-        lines.emplace_back(all, start, stop - start);
-        start = end + 1;
-    }
-    return lines;
+    std::string out(name);
+    std::transform(out.begin(), out.end(), out.begin(), upper);
+    return out;
 }
 
 // A missing or unreadable file reads as an empty one: every key gives its default.
-std::vector<std::string> readLines(const std::string &path)
+std::string readBytes(const std::string &path)
 {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
@@ -63,7 +47,7 @@ std::vector<std::string> readLines(const std::string &path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    return splitLines(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The section name of a "[name]" line, if it is one.
@@ -88,39 +72,6 @@ std::optional<std::string_view> keyOf(std::string_view line)
     if (eq == std::string_view::npos)
         return std::nullopt;
     return trim(line.substr(0, eq));
-}
-
-struct Location {
-    long sectionLine = -1;    // the "[section]" line
-    long lastEntryLine = -1;  // last non-blank line that belongs to the section
-    long keyLine = -1;
-};
-
-Location locate(const std::vector<std::string> &lines, std::string_view section, std::string_view key)
-{
-    Location at;
-    bool inside = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (auto name = sectionOf(lines[i])) {
-            if (inside)
-                break;  // the first section of that name is the one Windows reads and writes
-            if (sameName(*name, section)) {
-                inside = true;
-                at.sectionLine = at.lastEntryLine = static_cast<long>(i);
-            }
-            continue;
-        }
-        if (!inside)
-            continue;
-        if (!trim(lines[i]).empty())
-            at.lastEntryLine = static_cast<long>(i);
-        if (at.keyLine < 0) {
-            auto k = keyOf(lines[i]);
-            if (k && sameName(*k, key))
-                at.keyLine = static_cast<long>(i);
-        }
-    }
-    return at;
 }
 
 // A line break inside a value would end the line early and turn the rest into keys
@@ -183,63 +134,17 @@ ProfileFile::ProfileFile(std::string path) : path_(ExistingFileName(path)) {}
 std::string ProfileFile::readString(const std::string &section, const std::string &key,
                                     const std::string &defaultValue) const
 {
-    const std::vector<std::string> lines = readLines(path_);
-    const Location at = locate(lines, section, key);
-    if (at.keyLine < 0)
-        return defaultValue.substr(0, MaxValueLength);
-    const std::string &line = lines[static_cast<size_t>(at.keyLine)];
-    std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
-    // Windows reads a value in matching quotes without them.
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return std::string(value.substr(0, MaxValueLength));
+    return read().readString(section, key, defaultValue);
 }
-
-namespace {
-
-std::string withKey(const std::string &current, const std::string &section, const std::string &key,
-                    const std::string &value)
-{
-    std::vector<std::string> text = splitLines(current);
-    const Location at = locate(text, section, key);
-    const std::string clean = oneLine(value);
-    if (at.keyLine >= 0) {
-        std::string &line = text[static_cast<size_t>(at.keyLine)];
-        line = std::string(*keyOf(line)) + "=" + clean;
-    } else if (at.sectionLine >= 0) {
-        text.insert(text.begin() + at.lastEntryLine + 1, key + "=" + clean);
-    } else {
-        if (!text.empty() && !trim(text.back()).empty())
-            text.emplace_back();
-        text.push_back("[" + section + "]");
-        text.push_back(key + "=" + clean);
-    }
-
-    size_t size = 0;
-    for (const std::string &line : text)
-        size += line.size() + 2;
-    std::string bytes;
-    bytes.reserve(size);
-    for (const std::string &line : text) {
-        bytes += line;
-        bytes += "\r\n";
-    }
-    return bytes;
-}
-
-} // namespace
 
 void ProfileFile::writeString(const std::string &section, const std::string &key, const std::string &value)
 {
-    const auto edit = [&](const std::string &current) { return withKey(current, section, key, value); };
-    if (!RewriteFile(path_, edit))
-        throw ProfileWriteError("Unable to write to " + path_);
+    write([&](ProfileText &text) { text.writeString(section, key, value); });
 }
 
 int ProfileFile::readInteger(const std::string &section, const std::string &key, int defaultValue) const
 {
-    const auto value = ParseProfileInteger(readString(section, key, std::string()));
-    return value ? *value : defaultValue;
+    return read().readInteger(section, key, defaultValue);
 }
 
 void ProfileFile::writeInteger(const std::string &section, const std::string &key, int value)
@@ -249,10 +154,128 @@ void ProfileFile::writeInteger(const std::string &section, const std::string &ke
 
 bool ProfileFile::readBool(const std::string &section, const std::string &key, bool defaultValue) const
 {
-    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+    return read().readBool(section, key, defaultValue);
 }
 
 void ProfileFile::writeBool(const std::string &section, const std::string &key, bool value)
 {
     writeString(section, key, value ? "1" : "0");
+}
+
+ProfileText ProfileFile::read() const
+{
+    return ProfileText(readBytes(path_));
+}
+
+void ProfileFile::write(const std::function<void(ProfileText &)> &edits)
+{
+    const auto edit = [&](const std::string &current) {
+        ProfileText text(current);
+        edits(text);
+        return text.bytes();
+    };
+    if (!RewriteFile(path_, edit))
+        throw ProfileWriteError("Unable to write to " + path_);
+}
+
+ProfileText::ProfileText(const std::string &all)
+{
+    Section *inside = nullptr;
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find('\n', start);
+        if (end == std::string::npos)
+            end = all.size();
+        size_t stop = end;
+        if (stop > start && all[stop - 1] == '\r')
+            --stop;
+        const Line line = lines_.emplace(lines_.end(), all, start, stop - start);
+        start = end + 1;
+
+        if (auto name = sectionOf(*line)) {
+            // A later section of a name already seen is never read or written: its keys are not indexed.
+            auto [at, added] = sections_.try_emplace(folded(*name), Section{line, {}});
+            inside = added ? &at->second : nullptr;
+            continue;
+        }
+        if (!inside)
+            continue;
+        if (!trim(*line).empty())
+            inside->lastEntry = line;
+        if (auto k = keyOf(*line))
+            inside->keys.try_emplace(folded(*k), line);
+    }
+}
+
+std::string ProfileText::readString(const std::string &section, const std::string &key,
+                                    const std::string &defaultValue) const
+{
+    const auto s = sections_.find(folded(section));
+    if (s == sections_.end())
+        return defaultValue.substr(0, ProfileFile::MaxValueLength);
+    const auto k = s->second.keys.find(folded(key));
+    if (k == s->second.keys.end())
+        return defaultValue.substr(0, ProfileFile::MaxValueLength);
+    const std::string &line = *k->second;
+    std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
+    // Windows reads a value in matching quotes without them.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value.substr(0, ProfileFile::MaxValueLength));
+}
+
+int ProfileText::readInteger(const std::string &section, const std::string &key, int defaultValue) const
+{
+    const auto value = ParseProfileInteger(readString(section, key, std::string()));
+    return value ? *value : defaultValue;
+}
+
+bool ProfileText::readBool(const std::string &section, const std::string &key, bool defaultValue) const
+{
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void ProfileText::writeString(const std::string &section, const std::string &key, const std::string &value)
+{
+    const std::string clean = oneLine(value);
+    auto s = sections_.find(folded(section));
+    if (s == sections_.end()) {
+        if (!lines_.empty() && !trim(lines_.back()).empty())
+            lines_.emplace_back();
+        const Line header = lines_.insert(lines_.end(), "[" + section + "]");
+        s = sections_.try_emplace(folded(section), Section{header, {}}).first;
+    }
+    Section &at = s->second;
+    const std::string name = folded(key);
+    if (const auto k = at.keys.find(name); k != at.keys.end()) {
+        std::string &line = *k->second;
+        line = std::string(*keyOf(line)) + "=" + clean;
+        return;
+    }
+    at.lastEntry = lines_.insert(std::next(at.lastEntry), key + "=" + clean);
+    at.keys.try_emplace(name, at.lastEntry);
+}
+
+void ProfileText::writeInteger(const std::string &section, const std::string &key, int value)
+{
+    writeString(section, key, std::to_string(value));
+}
+
+void ProfileText::writeBool(const std::string &section, const std::string &key, bool value)
+{
+    writeString(section, key, value ? "1" : "0");
+}
+
+std::string ProfileText::bytes() const
+{
+    size_t size = 0;
+    for (const std::string &line : lines_)
+        size += line.size() + 2;
+    std::string out;
+    out.reserve(size);
+    for (const std::string &line : lines_) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
 }

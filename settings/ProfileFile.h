@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <list>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 // Raised when a key cannot be written. The message is "Unable to write to <path>", the
 // path in the system's own file name bytes, so a folder of any letters shows as it is.
@@ -19,6 +22,8 @@ public:
 // first write, new keys appended at the end of their section, unknown lines and the
 // order of the file kept, CR LF, 8-bit text, values read into at most 2047 characters.
 // Nothing is held between calls: every read looks at the file, every write reaches it.
+class ProfileText;
+
 class ProfileFile {
 public:
     // Windows reads a value into a 2048-byte buffer, terminator included.
@@ -44,8 +49,44 @@ public:
     bool readBool(const std::string &section, const std::string &key, bool defaultValue) const;
     void writeBool(const std::string &section, const std::string &key, bool value);
 
+    // The whole file read once, for reading many keys in one pass over it.
+    ProfileText read() const;
+    // Many writes made on one reading of the file and written back in one rewrite;
+    // throws ProfileWriteError as writeString does, and then none of them is written.
+    void write(const std::function<void(ProfileText &)> &edits);
+
 private:
     std::string path_;
+};
+
+// A profile file's text with an index of its sections and keys: reads and writes give
+// exactly what ProfileFile's do on the same bytes, at a cost that does not grow with
+// the size of the file, so a file of many sections is read and written in linear time.
+class ProfileText {
+public:
+    explicit ProfileText(const std::string &bytes);
+
+    std::string readString(const std::string &section, const std::string &key,
+                           const std::string &defaultValue) const;
+    int readInteger(const std::string &section, const std::string &key, int defaultValue) const;
+    bool readBool(const std::string &section, const std::string &key, bool defaultValue) const;
+
+    void writeString(const std::string &section, const std::string &key, const std::string &value);
+    void writeInteger(const std::string &section, const std::string &key, int value);
+    void writeBool(const std::string &section, const std::string &key, bool value);
+
+    std::string bytes() const;
+
+private:
+    using Line = std::list<std::string>::iterator;
+    struct Section {
+        Line lastEntry;  // last non-blank line that belongs to the section
+        std::unordered_map<std::string, Line> keys;
+    };
+
+    std::list<std::string> lines_;
+    // The first section of a name is the one Windows reads and writes; names folded to upper case.
+    std::unordered_map<std::string, Section> sections_;
 };
 
 // The profile's integer form: decimal with an optional sign, or hexadecimal after "$"

@@ -50,6 +50,9 @@ MainWindow::MainWindow(Contest &contest, QWidget *parent) : QMainWindow(parent),
 
 MainWindow::~MainWindow()
 {
+    // The children are deleted after this body, and a focused one moves the application's
+    // focus as it goes: the grid's focus watch must not run on a window half taken apart.
+    disconnect(qApp, nullptr, this, nullptr);
     c_.setView(nullptr);
 }
 

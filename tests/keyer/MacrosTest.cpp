@@ -113,3 +113,6 @@ TEST(Macros, EmptyMemoryEmptyValuesAndEightBitText)
     empty.SpeedMode = 1;
     EXPECT_EQ(ComposeCwMessage("*!#$", empty), " ");
 }
+
+// Values holding later macro characters multiply: 2047 "*" with a call of 2047 "#" and an
+// exchange of 2047 "$" would be 25 GB. The text stops growing at 64 KiB.

@@ -410,3 +410,31 @@ TEST(MainSettings, KeyerWindowPositionSharesItsFileWithThePort)
 }
 
 } // namespace
+
+// Integers from a hand-edited file reach sums and list positions (Speed + SpeedUp, Sidetone + 1):
+// each is held to the range it means something in; R09 is only carried, so it keeps its value.
+TEST(MainSettings, IntegersAreClampedIntoTheirRangesWhenRead)
+{
+    TestFolder dir;
+    writeFileBytes(MainSettingsFile(dir.path()),
+                   crlf("[GENERAL]\nEMode=-2147483648\n[VIEW]\nMainTop=2147483647\nMainLeft=-2147483648\n"
+                        "[WK]\nSpeed=2147483647\nSpeedUp=2147483647\nSpeedMode=-1\nSpeedMin=-5\nSpeedMax=$FFFFFF\n"
+                        "Sidetone=2147483647\n[WKSetup]\nPaddleMode=9\nHangTime=-2147483648\n"
+                        "[REGISTER]\nE0=-1\nR01=0x7FFFFFFF\nR09=-2147483648\n"));
+    ContestState s;
+    LoadMainSettings(s, dir.path());
+    EXPECT_EQ(s.EModeIndex, -1);
+    EXPECT_EQ(s.MainTop, 100000);
+    EXPECT_EQ(s.MainLeft, -100000);
+    EXPECT_EQ(s.Speed, 99);
+    EXPECT_EQ(s.SpeedUp, 20);
+    EXPECT_EQ(s.SpeedMode, 0);
+    EXPECT_EQ(s.SpeedMin, 0);
+    EXPECT_EQ(s.SpeedMax, 99);
+    EXPECT_EQ(s.Sidetone, 8);
+    EXPECT_EQ(s.PaddleMode, 3);
+    EXPECT_EQ(s.HangTime, 0);
+    EXPECT_EQ(s.E0, 0);
+    EXPECT_EQ(s.R01, 255);
+    EXPECT_EQ(s.R09, -2147483647 - 1);
+}

@@ -1,0 +1,247 @@
+#include "keyer/KeyerLink.h"
+#include "logging/Clock.h"
+#include "logging/Contest.h"
+#include "logging/LogTable.h"
+#include "serial/SerialPort.h"
+#include "settings/MainSettings.h"
+#include "ui/KeyerWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/MessagePanel.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <ctime>
+
+#include <unistd.h>
+
+// The program started on files an operator's editor, a full disk or another system left
+// behind: it must come up in reasonable time, say what it could not read and leave every
+// byte of those files on the disk.
+class HostileStartTest : public QObject {
+    Q_OBJECT
+
+    struct Started {
+        QStringList messages;
+        double seconds = 0;     // from the first window's construction to its first show
+        double cpuSeconds = 0;  // of those, this process's processor time
+        int rows = 0;
+    };
+
+    // The windows built as the program builds them, on the folder's files; every message
+    // box is answered; closed as "Close" closes it.
+    static Started startAndClose(const QString &folder, const char *what)
+    {
+        Started started;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                started.messages << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        answer.start();
+        QElapsedTimer clock;
+        clock.start();
+        const std::clock_t cpuStart = std::clock();
+        ContestState state;
+        LogTable table;
+        SystemClock systemClock;
+        Contest contest(state, table, systemClock, folder.toStdString() + "/");
+        {
+            MainWindow fMain(contest);
+            SerialPort comPort;
+            KeyerLink link(contest, comPort);
+            KeyerWindow fWK(link, &fMain);
+            MessagePanel fMemo(link, &fMain);
+            fMain.show();
+            started.seconds = clock.nsecsElapsed() / 1e9;
+            started.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+            QTest::qWait(100);  // the reports that follow the first show
+            started.rows = state.QsoCount;
+            fMain.close();
+        }
+        qInfo("%s: started in %.2f s (processor %.2f s), %d QSOs, %lld messages", what, started.seconds,
+              started.cpuSeconds, started.rows,
+              static_cast<long long>(started.messages.size()));
+        return started;
+    }
+
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static QString settingsPath(const QTemporaryDir &dir)
+    {
+        return QString::fromStdString(MainSettingsFile(dir.path().toStdString() + "/"));
+    }
+    static void writeSettings(const QTemporaryDir &dir, const QByteArray &extra = {})
+    {
+        writeFile(settingsPath(dir), "[GENERAL]\r\nMyCall=S59ABC\r\nMode=CW\r\nEBand=80\r\n" + extra);
+    }
+
+    // Every line the log held is still on the disk, in the log or in a file kept beside it.
+    static void nothingLost(const QByteArray &original, const QString &logPath)
+    {
+        const QByteArray kept = readFile(logPath) + readFile(logPath + QStringLiteral(".rejected"));
+        for (QByteArray line : original.split('\n')) {
+            if (line.endsWith('\r'))
+                line.chop(1);
+            if (!line.isEmpty())
+                QVERIFY2(kept.contains(line), line.left(60).constData());
+        }
+    }
+
+private slots:
+    // The line reader decides which odd lines it takes; whatever it leaves out is reported
+    // with the file's name and stays on the disk.
+    void oddLogsStartAndKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<int>("goodLines");
+        QTest::addColumn<int>("lines");
+        const QByteArray good = "2013-04-14 0712 S5XYZ 1987 80 CW\r\n";
+        QTest::newRow("10 MB single line") << QByteArray(10 * 1024 * 1024, 'A') << 0 << 1;
+        QTest::newRow("10 MB line between QSOs")
+            << good + "2013-04-14 0713 S5ABC " + QByteArray(10 * 1024 * 1024, '7') + " 80 CW\r\n" + good << 2 << 3;
+        QTest::newRow("NUL bytes") << good + QByteArray("\0\0\0\0\r\n2013-04-14 0714 S5\0Z 1 80 CW\r\n", 36) << 1 << 3;
+        QByteArray high;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            high += static_cast<char>(b);
+        QTest::newRow("bytes 0x80-0xFF") << high + "\r\n" + good + "2013-04-14 0715 S5\xC8\xD0 \xFF\x80 80 CW\r\n" << 1 << 3;
+    }
+    void oddLogsStartAndKeepTheirBytes()
+    {
+        QFETCH(QByteArray, log);
+        QFETCH(int, goodLines);
+        QFETCH(int, lines);
+        QTemporaryDir dir;
+        writeSettings(dir);
+        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
+        writeFile(logPath, log);
+        const Started started = startAndClose(dir.path(), QTest::currentDataTag());
+        QVERIFY(started.rows >= goodLines && started.rows <= lines);
+        QVERIFY(started.seconds < 60);
+        QCOMPARE(started.messages.size(), started.rows < lines ? 1 : 0);
+        if (started.rows < lines)
+            QVERIFY(started.messages[0].contains(logPath));
+        nothingLost(log, logPath);
+    }
+
+    void aHundredMegabyteLogStarts()
+    {
+        QTemporaryDir dir;
+        writeSettings(dir);
+        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
+        QByteArray log;
+        log.reserve(100 * 1024 * 1024 + 64);
+        int lines = 0;
+        while (log.size() < 100 * 1024 * 1024) {
+            log += "2013-04-14 0712 S5X" + QByteArray::number(lines % 100000) + " 1987 80 CW\r\n";
+            ++lines;
+        }
+        writeFile(logPath, log);
+        const Started started = startAndClose(dir.path(), "100 MB log");
+        QCOMPARE(started.rows, lines);
+        QVERIFY(started.messages.isEmpty());
+        QCOMPARE(QFileInfo(logPath).size(), log.size());
+    }
+
+    void aFolderWhereTheLogShouldBe()
+    {
+        QTemporaryDir dir;
+        writeSettings(dir);
+        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
+        QVERIFY(QDir().mkpath(logPath));
+        writeFile(logPath + QStringLiteral("/inside.txt"), "kept");
+        const Started started = startAndClose(dir.path(), "folder as log");
+        QCOMPARE(started.rows, 0);
+        QVERIFY(!started.messages.isEmpty());
+        QVERIFY(started.messages.join('\n').contains(logPath));
+        QVERIFY(QFileInfo(logPath).isDir());
+        QCOMPARE(readFile(logPath + QStringLiteral("/inside.txt")), QByteArray("kept"));
+    }
+
+    // Root reads every file, so as root the case runs again in a process of user nobody.
+    void anUnreadableLog()
+    {
+        if (geteuid() == 0) {
+            const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+            if (setpriv.isEmpty())
+                QSKIP("running as root without setpriv to become another user");
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+            child.setProcessEnvironment(env);
+            child.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                  QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                                  QStringLiteral("anUnreadableLog")});
+            QVERIFY(child.waitForFinished(120000));
+            QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(child.exitCode(), 0);
+            return;
+        }
+        QTemporaryDir dir;
+        writeSettings(dir);
+        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
+        const QByteArray log = "2013-04-14 0712 S5XYZ 1987 80 CW\r\n";
+        writeFile(logPath, log);
+        QVERIFY(QFile::setPermissions(logPath, QFileDevice::Permissions()));
+        const Started started = startAndClose(dir.path(), "unreadable log");
+        QVERIFY(QFile::setPermissions(logPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QVERIFY(!started.messages.isEmpty());
+        QVERIFY(started.messages.join('\n').contains(logPath));
+        QCOMPARE(readFile(logPath), log);
+    }
+
+    void oddSettingsStartAndKeepTheirLines_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QByteArray sections;
+        for (int i = 0; i < 100000; ++i)
+            sections += "[KEEP" + QByteArray::number(i) + "]\r\nKey=" + QByteArray::number(i) + "\r\n";
+        QTest::newRow("100,000 sections") << sections;
+        QTest::newRow("very long values") << "[Other]\r\nKEEP=" + QByteArray(1024 * 1024, 'v') + "\r\n[Memo]\r\nF1="
+                                                 + QByteArray(100000, 'x') + "\r\n";
+        QTest::newRow("lines without =") << QByteArray("[WK]\r\nKEEP no equals\r\nSpeed 30\r\n[KEEP\r\n]KEEP[\r\n");
+        QTest::newRow("duplicate keys") << QByteArray("[general]\r\nMyCall=KEEP-second\r\n[WK]\r\nSpeed=20\r\nSpeed=KEEP\r\n");
+    }
+    void oddSettingsStartAndKeepTheirLines()
+    {
+        QFETCH(QByteArray, settings);
+        QTemporaryDir dir;
+        writeSettings(dir, settings);
+        const QByteArray before = readFile(settingsPath(dir));
+        const Started started = startAndClose(dir.path(), QTest::currentDataTag());
+        QVERIFY(started.messages.isEmpty());
+        QVERIFY(started.seconds < 60);
+        // Every line the program does not own is still there, in its place.
+        const QList<QByteArray> after = readFile(settingsPath(dir)).split('\n');
+        qsizetype at = 0;
+        for (const QByteArray &line : before.split('\n')) {
+            if (!line.contains("KEEP"))
+                continue;
+            while (at < after.size() && after[at] != line)
+                ++at;
+            QVERIFY2(at < after.size(), line.left(60).constData());
+        }
+    }
+};
+
+QTEST_MAIN(HostileStartTest)
+#include "HostileStartTest.moc"
