@@ -376,12 +376,22 @@ void KeyerLink::ComPortRxChar(int count)
 void KeyerLink::decode(const std::string &bytes)
 {
     ContestState &st = main_.st;
+    // The command box is edited as text and shown once per batch: a chatty keyer hands
+    // over thousands of bytes at a time, and redrawing the box for each would hold the
+    // window for as long.
+    const std::string shown = wk_ ? wk_->commandText() : std::string();
+    std::string command = shown;
+    command_ = &command;
+    const bool asci = wk_ && wk_->asciChecked();
     for (unsigned char b : bytes) {
         if (IsStatusByte(b))
             statusReceived(b);
-        const KeyerDisplay now{wk_ ? static_cast<int>(wk_->commandText().size()) : 0, wk_ && wk_->asciChecked()};
+        const KeyerDisplay now{static_cast<int>(command.size()), asci};
         DecodeKeyerByte(b, st, now, [this](const KeyerEffect &e) { apply(e); });
     }
+    command_ = nullptr;
+    if (wk_ && command != shown)
+        wk_->setCommandText(command);
     pump();
     refresh();
 }
@@ -391,11 +401,15 @@ void KeyerLink::apply(const KeyerEffect &e)
     MainDisplay &md = main_.display;
     switch (e.kind) {
     case KeyerEffect::AppendCommand:
-        if (wk_)
+        if (command_)
+            *command_ += e.text;
+        else if (wk_)
             wk_->setCommandText(wk_->commandText() + e.text);
         break;
     case KeyerEffect::ClearCommand:
-        if (wk_)
+        if (command_)
+            command_->clear();
+        else if (wk_)
             wk_->setCommandText(std::string());
         break;
     case KeyerEffect::AppendTransmit:
