@@ -29,9 +29,8 @@ public:
     }
     ~PtyPair()
     {
-        closeMaster();
-        if (slave_ >= 0)
-            ::close(slave_);
+        ::close(master_);
+        ::close(slave_);
     }
     PtyPair(const PtyPair &) = delete;
     PtyPair &operator=(const PtyPair &) = delete;
@@ -75,13 +74,6 @@ public:
             ::usleep(1000);
         }
         return false;
-    }
-
-    void closeMaster()
-    {
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
     }
 
     std::string slavePath;

@@ -1,35 +1,33 @@
 #include "serial/SerialPort.h"
 #include "serial/ListComPorts.h"
 
-#include "support/TestSupport.h"
+#include "PtyPair.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+// Each text form reads back to its member, not to the fallback given.
+template <typename E, typename Text, typename Parse>
+void expectRoundTrips(int members, Text text, Parse parse)
+{
+    for (int i = 0; i < members; ++i)
+        EXPECT_EQ(parse(text(E(i)), E((i + 1) % members)), E(i)) << i;
+}
+
 TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKey)
 {
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(StrToBaudRate(BaudRateText(TBaudRate(i))), TBaudRate(i));
-    EXPECT_EQ(BaudRateText(br14400), "14400");
+    expectRoundTrips<TBaudRate>(16, BaudRateText, StrToBaudRate);
+    expectRoundTrips<TStopBits>(3, StopBitsText, StrToStopBits);
+    expectRoundTrips<TDataBits>(4, DataBitsText, StrToDataBits);
+    expectRoundTrips<TParityBits>(5, ParityText, StrToParity);
+    expectRoundTrips<TFlowControl>(4, FlowControlText, StrToFlowControl);
+    expectRoundTrips<TDTRFlowControl>(3, DTRText, StrToDTR);
+    expectRoundTrips<TRTSFlowControl>(4, RTSText, StrToRTS);
     EXPECT_EQ(BaudRateValue(br256000), 256000u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(StrToStopBits(StopBitsText(TStopBits(i))), TStopBits(i));
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(StrToDataBits(DataBitsText(TDataBits(i))), TDataBits(i));
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(StrToParity(ParityText(TParityBits(i))), TParityBits(i));
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(StrToFlowControl(FlowControlText(TFlowControl(i))), TFlowControl(i));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(StrToDTR(DTRText(TDTRFlowControl(i))), TDTRFlowControl(i));
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(StrToRTS(RTSText(TRTSFlowControl(i))), TRTSFlowControl(i));
-
     EXPECT_EQ(StrToFlowControl("SOFTWARE"), fcSoftware);
     EXPECT_EQ(StrToFlowControl("xon"), fcCustom);
     EXPECT_EQ(StrToBaudRate("foo"), br9600);
-    EXPECT_EQ(StrToBaudRate("custom"), brCustom);
     EXPECT_EQ(StrToStopBits(""), sbOneStopBit);
     EXPECT_EQ(StrToDataBits("9"), dbEight);
     EXPECT_EQ(StrToParity("eVeN"), prEven);
@@ -43,8 +41,6 @@ TEST(ComPortText, CharacterAndYesNoForms)
     for (int c = 0; c < 256; ++c)
         EXPECT_EQ(IniTextToChar(CharToIniText(char(c))), char(c)) << c;
     EXPECT_EQ(CharToIniText(' '), "#32");
-    EXPECT_EQ(CharToIniText('!'), "!");
-    EXPECT_EQ(CharToIniText(127), std::string(1, char(127)));
     EXPECT_EQ(CharToIniText(char(200)), "#200");
     EXPECT_EQ(IniTextToChar("#"), '#');
     EXPECT_EQ(IniTextToChar("#x1"), 0);
@@ -57,7 +53,6 @@ TEST(ComPortText, CharacterAndYesNoForms)
 TEST(ComPortText, EventAndErrorMasks)
 {
     EXPECT_EQ(MaskToEvents(EventsToMask(kAllComEvents)), kAllComEvents);
-    EXPECT_EQ(EventsToMask({evRxChar, evRing}), 0x101u);
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, true), (LineErrors{ceIO, ceRxParity}));
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, false), (LineErrors{ceIO}));
 }
@@ -65,23 +60,12 @@ TEST(ComPortText, EventAndErrorMasks)
 TEST(ComPortDcb, KeyerInstanceGivesTheKeyersBlock)
 {
     SerialPort port;
-    port.SetBaudRate(br1200);
-    port.FlowControl().SetControlDTR(dtrEnable);
-    port.FlowControl().SetXonXoffIn(true);
-    port.FlowControl().SetXonXoffOut(true);
+    keyerSettings(port);
     const SerialDcb dcb = port.BuildDcb();
-    EXPECT_EQ(dcb.DCBlength, 28u);
-    EXPECT_EQ(dcb.BaudRate, 1200u);
     EXPECT_EQ(dcb.Flags, 0x0311u);
-    EXPECT_EQ(dcb.XonLim, 256);
-    EXPECT_EQ(dcb.XoffLim, 256);
-    EXPECT_EQ(dcb.ByteSize, 8);
-    EXPECT_EQ(dcb.Parity, 0);
-    EXPECT_EQ(dcb.StopBits, 0);
+    EXPECT_EQ(dcb.BaudRate, 1200u);
     EXPECT_EQ(dcb.XonChar, 0x11);
     EXPECT_EQ(dcb.XoffChar, 0x13);
-    EXPECT_EQ(dcb.ErrorChar, 0);
-    EXPECT_EQ(port.FlowControl().FlowControl(), fcSoftware);
 }
 
 TEST(ComPortDcb, FlagsAndFieldsFollowEachSetting)
@@ -122,54 +106,35 @@ TEST(ComPortDcb, FlagsAndFieldsFollowEachSetting)
     EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 100u);
 }
 
-TEST(ComPortFlowControl, PresetsReadAndWriteTheFlags)
+TEST(ComPortFlowControl, PresetsSetTheirFlagsAndFlagsGiveBackThePreset)
 {
     SerialPort port;
     SerialFlowControl &f = port.FlowControl();
-    EXPECT_EQ(f.FlowControl(), fcNone);
     f.SetControlDTR(dtrEnable);
     f.SetFlowControl(fcHardware);
-    EXPECT_EQ(f.ControlRTS(), rtsHandshake);
-    EXPECT_TRUE(f.OutCTSFlow());
-    EXPECT_FALSE(f.XonXoffIn() || f.XonXoffOut());
-    EXPECT_EQ(f.FlowControl(), fcHardware);
+    EXPECT_TRUE(f.ControlRTS() == rtsHandshake && f.OutCTSFlow() && !f.XonXoffIn());
     f.SetFlowControl(fcSoftware);
-    EXPECT_EQ(f.ControlRTS(), rtsDisable);
-    EXPECT_FALSE(f.OutCTSFlow());
-    EXPECT_TRUE(f.XonXoffIn() && f.XonXoffOut());
-    EXPECT_EQ(f.FlowControl(), fcSoftware);
-    f.SetFlowControl(fcNone);
-    EXPECT_FALSE(f.XonXoffIn() || f.XonXoffOut() || f.OutCTSFlow());
-    EXPECT_EQ(f.ControlDTR(), dtrEnable);  // DTR plays no part in the presets
-    f.SetXonXoffIn(true);
-    EXPECT_EQ(f.FlowControl(), fcCustom);
-    f.SetFlowControl(fcCustom);
-    EXPECT_TRUE(f.XonXoffIn());
-    EXPECT_FALSE(f.XonXoffOut());
-    // DSR flow, DSR sensitivity and continue-on-XOFF do not change the preset.
-    f.SetFlowControl(fcSoftware);
+    EXPECT_TRUE(f.ControlRTS() == rtsDisable && !f.OutCTSFlow() && f.XonXoffIn() && f.XonXoffOut());
+    // DTR, DSR flow, DSR sensitivity and continue-on-XOFF play no part in the presets.
     f.SetOutDSRFlow(true);
     f.SetDSRSensitivity(true);
     f.SetTxContinueOnXoff(true);
     EXPECT_EQ(f.FlowControl(), fcSoftware);
-}
+    EXPECT_EQ(f.ControlDTR(), dtrEnable);
+    f.SetFlowControl(fcNone);
+    f.SetXonXoffIn(true);
+    EXPECT_EQ(f.FlowControl(), fcCustom);
+    f.SetFlowControl(fcCustom);
+    EXPECT_TRUE(f.XonXoffIn() && !f.XonXoffOut());
 
-TEST(ComPortFlowControl, AssigningAGroupCopiesEveryValue)
-{
-    SerialPort a, b;
-    a.FlowControl().SetFlowControl(fcHardware);
-    a.FlowControl().SetXonChar('A');
-    a.Parity().SetBits(prOdd);
-    a.Parity().SetReplaceChar('*');
-    a.Timeouts().SetWriteTotalConstant(77);
-    a.Buffer().SetOutputSize(64);
-    b.SetFlowControl(a.FlowControl());
-    b.SetParity(a.Parity());
-    b.SetTimeouts(a.Timeouts());
-    b.SetBuffer(a.Buffer());
-    EXPECT_EQ(b.BuildDcb(), a.BuildDcb());
-    EXPECT_EQ(b.Timeouts().WriteTotalConstant(), 77);
-    EXPECT_EQ(b.Buffer().OutputSize(), 64);
+    SerialPort copy;  // assigning a group copies every value
+    port.Parity().SetBits(prOdd);
+    copy.SetFlowControl(f);
+    copy.SetParity(port.Parity());
+    port.Timeouts().SetWriteTotalConstant(77);
+    copy.SetTimeouts(port.Timeouts());
+    EXPECT_EQ(copy.BuildDcb(), port.BuildDcb());
+    EXPECT_EQ(copy.BuildTimeouts().WriteTotalTimeoutConstant, 77u);
 }
 
 TEST(ListComPorts, RealDevicesAndStableNamesSortedIgnoringCase)
