@@ -144,6 +144,7 @@ TEST_F(KeyerOptionsTest, CommandBoxKeys)
     st.SpeedStep = 2;
     EXPECT_FALSE(key(EntryKeys::PageUp));
     EXPECT_EQ(view.edSpeed, 51);
+    st.ComConnected = false;
 
     st.RunMode = false;
     st.EsmState = 3;
