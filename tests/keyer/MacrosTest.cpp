@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 ContestState cwState()
@@ -22,55 +24,50 @@ ContestState cwState()
 
 } // namespace
 
-TEST(Macros, CutNumbersTouchOnlyDigitsWrittenInTheMessage)
+TEST(Macros, Compose)
 {
-    ContestState s = cwState();
-    s.Short9N = true;
-    EXPECT_EQ(ComposeCwMessage("599 #", s), "5NN 95 ");  // the licence year keeps its 9
-
-    s.Short0T = true;
-    s.Short0O = true;
-    EXPECT_EQ(ComposeCwMessage("*", s), "S50A ");  // the call keeps its 0
-    EXPECT_EQ(ComposeCwMessage("100 !", s), "1TT S59ABC ");  // with both 0-flags, T wins
-
-    s.Short0T = false;
-    EXPECT_EQ(ComposeCwMessage("100", s), "1OO ");
-    s.Short0O = false;
-    s.Short9N = false;
-    EXPECT_EQ(ComposeCwMessage("5990", s), "5990 ");
-}
-
-TEST(Macros, SpeedMacrosBecomeBufferedSpeedChanges)
-{
-    ContestState s = cwState();
-    EXPECT_EQ(ComposeCwMessage("<*>%", s), bytes({0x1C, 0x1D}) + "S50A" + bytes({0x1C, 0x13, 0x1E}) + " ");
-
-    // Unchecked low byte of a speed below zero.
-    s.Speed = 3;
-    EXPECT_EQ(ComposeCwMessage(">", s), bytes({0x1C, 0xFE, ' '}));
-}
-
-TEST(Macros, ASpeedByteThatLooksLikeAMacroStaysASpeed)
-{
-    // 32 + 5 is '%' and 67 - 5 is '>': each must stay the parameter of its 1C.
-    ContestState s = cwState();
-    s.Speed = 32;
-    EXPECT_EQ(ComposeCwMessage("<E%", s), bytes({0x1C, 37, 'E', 0x1E, ' '}));
-    s.Speed = 57;
-    EXPECT_EQ(ComposeCwMessage("<E", s), bytes({0x1C, 62, 'E', ' '}));
-    s.Speed = 42;
-    EXPECT_EQ(ComposeCwMessage(">E", s), bytes({0x1C, 37, 'E', ' '}));
-}
-
-TEST(Macros, MacroValuesAreText)
-{
-    ContestState s = cwState();
-    s.MyCall = "!#";
-    EXPECT_EQ(ComposeCwMessage("*", s), "!# ");
-    s.MyCall = "<";
-    EXPECT_EQ(ComposeCwMessage("*", s), "< ");
-    s.LastCall = "*";
-    EXPECT_EQ(ComposeCwMessage("$", s), "* ");
+    struct Case {
+        std::function<void(ContestState &)> set;
+        std::string memory, sent;
+    };
+    const auto cut = [](bool n, bool t, bool o) {
+        return [=](ContestState &s) { s.Short9N = n; s.Short0T = t; s.Short0O = o; };
+    };
+    const auto speed = [](int wpm, int mode = 1) {
+        return [=](ContestState &s) { s.Speed = wpm; s.SpeedMode = mode; };
+    };
+    const Case cases[] = {
+        // Cut numbers touch only digits written in the message.
+        {cut(true, false, false), "599 #", "5NN 95 "},  // the licence year keeps its 9
+        {cut(true, true, true), "*", "S50A "},  // the call keeps its 0
+        {cut(true, true, true), "100 !", "1TT S59ABC "},  // with both 0-flags, T wins
+        {cut(true, false, true), "100", "1OO "},
+        {cut(false, false, false), "5990", "5990 "},
+        {nullptr, "<*>%", bytes({0x1C, 0x1D}) + "S50A" + bytes({0x1C, 0x13, 0x1E}) + " "},
+        {speed(3), ">", bytes({0x1C, 0xFE, ' '})},  // the low byte of a speed below zero
+        // 32 + 5 is '%' and 67 - 5 is '>': each must stay the parameter of its 1C.
+        {speed(32), "<E%", bytes({0x1C, 37, 'E', 0x1E, ' '})},
+        {speed(57), "<E", bytes({0x1C, 62, 'E', ' '})},
+        {speed(42), ">E", bytes({0x1C, 37, 'E', ' '})},
+        // Macro values are text.
+        {[](ContestState &s) { s.MyCall = "!#"; }, "*", "!# "},
+        {[](ContestState &s) { s.MyCall = "<"; }, "*", "< "},
+        {[](ContestState &s) { s.LastCall = "*"; }, "$", "* "},
+        {speed(20, 0), "CQ", bytes({0x02, 0x14}) + "CQ "},
+        {speed(20, 0), "", bytes({0x02, 0x14}) + "? "},
+        {speed(20, 2), "CQ", "CQ "},
+        {nullptr, "", "? "},  // an empty memory sends a question mark
+        {nullptr, " ", "  "},
+        {nullptr, "\xC8" "E\x8A" "KA", "\xC8" "E\x8A" "KA "},  // Windows-1250 letters pass untouched
+        {[](ContestState &s) { s = ContestState(); s.Speed = 20; s.SpeedMode = 1; }, "*!#$", " "},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.memory);
+        ContestState s = cwState();
+        if (c.set)
+            c.set(s);
+        EXPECT_EQ(ComposeCwMessage(c.memory, s), c.sent);
+    }
 }
 
 TEST(Macros, ACraftedSettingsFileGivesABoundedMessage)
@@ -89,30 +86,3 @@ TEST(Macros, ACraftedSettingsFileGivesABoundedMessage)
     EXPECT_EQ(sent.substr(0, 46), "S5" + std::string(41, '#') + "S5#");
     EXPECT_EQ(ComposeCwMessage("#$", s), std::string(40, '$') + "S5< ");
 }
-
-TEST(Macros, SpeedModeZeroPrefixesTheProgramSpeed)
-{
-    ContestState s = cwState();
-    s.SpeedMode = 0;
-    s.Speed = 20;
-    EXPECT_EQ(ComposeCwMessage("CQ", s), bytes({0x02, 0x14}) + "CQ ");
-    EXPECT_EQ(ComposeCwMessage("", s), bytes({0x02, 0x14}) + "? ");
-    s.SpeedMode = 2;
-    EXPECT_EQ(ComposeCwMessage("CQ", s), "CQ ");
-}
-
-TEST(Macros, EmptyMemoryEmptyValuesAndEightBitText)
-{
-    ContestState s = cwState();
-    EXPECT_EQ(ComposeCwMessage("", s), "? ");  // an empty memory sends a question mark
-    EXPECT_EQ(ComposeCwMessage(" ", s), "  ");
-    const std::string text = "\xC8" "E\x8A" "KA";  // Windows-1250 letters pass untouched
-    EXPECT_EQ(ComposeCwMessage(text, s), text + " ");
-    ContestState empty;
-    empty.Speed = 20;
-    empty.SpeedMode = 1;
-    EXPECT_EQ(ComposeCwMessage("*!#$", empty), " ");
-}
-
-// Values holding later macro characters multiply: 2047 "*" with a call of 2047 "#" and an
-// exchange of 2047 "$" would be 25 GB. The text stops growing at 64 KiB.
