@@ -108,14 +108,7 @@ TEST(MainSettings, FirstStartThenCloseWritesEveryKeyInOrder)
     ContestState state;
     LoadMainSettings(state, dir.path());
     EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));  // loading creates nothing
-    EXPECT_EQ(state.SpeedStep, 1);
-    EXPECT_EQ(state.MainTop, 104);
-    EXPECT_EQ(state.MainLeft, 206);
-    EXPECT_EQ(state.EModeIndex, -1);
-    EXPECT_EQ(state.F[0], "");
-    // F4 and F5 send the own call and the other station's call from the first start.
-    EXPECT_EQ(state.F[3] + state.F[4] + state.Fs[3] + state.Fs[4], "*!*!");
-
+    // The save shows every loaded start value, F4 and F5 sending the own and the other call among them.
     state.MyCall = "S5";  // what the main window makes of an empty own call
     SaveMainSettings(state, dir.path(), "14.04.13");
     EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
@@ -157,26 +150,7 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
     ContestState state;
     state.SpeedMax = 40;  // a key that does not convert keeps what the setting held
     LoadMainSettings(state, dir.path());
-    EXPECT_EQ(state.MyCall, "S59ABC/P");
-    EXPECT_EQ(state.MyYearLic, "2001");
-    EXPECT_EQ(state.Mode, "CW");
-    EXPECT_EQ(state.EModeIndex, 0);
-    EXPECT_EQ(state.Band, "40");
-    EXPECT_TRUE(state.CbNumber);
-    EXPECT_FALSE(state.CbExchange);
-    EXPECT_EQ(state.MainTop, 300);
-    EXPECT_EQ(state.MainLeft, 30);
-    EXPECT_TRUE(state.VisibleMemo);
-    EXPECT_EQ(state.Speed, 30);
-    EXPECT_EQ(state.SpeedMax, 40);
-    EXPECT_EQ(state.SpeedStep, 1);
-    EXPECT_EQ(state.F[0], text.substr(0, 2047));
-    EXPECT_EQ(state.Fs[1], "TU \"QRZ\"");
-    EXPECT_EQ(state.F[2], "S5  599 #");
-    EXPECT_EQ(state.F[3], "*");  // an empty stored F4 or F5 would send "?"
-    EXPECT_EQ(state.Fs[4], "TU !");
-    EXPECT_EQ(state.R09, 165);
-
+    // Every loaded value shows in the save; an empty stored F4 or F5 would send "?", so it becomes "*".
     SaveMainSettings(state, dir.path(), "14.04.13");
     EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), crlf(
         "[general]\n"
@@ -354,12 +328,6 @@ TEST(MainSettings, EverySettingComesBack)
     LoadMainSettings(b, one.path());
     SaveMainSettings(b, two.path(), "14.04.13");
     EXPECT_EQ(readFileBytes(MainSettingsFile(two.path())), readFileBytes(MainSettingsFile(one.path())));
-    EXPECT_EQ(b.FText[8], a.FText[8]);
-    EXPECT_EQ(b.R09, -5);
-    EXPECT_TRUE(b.Short9N);
-    EXPECT_EQ(b.SpeedStep, 2);
-    EXPECT_EQ(b.CatPort, "shack-pi:4532");
-    EXPECT_TRUE(b.CatFollow);
 }
 
 TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
@@ -423,18 +391,7 @@ TEST(MainSettings, IntegersAreClampedIntoTheirRangesWhenRead)
                         "[REGISTER]\nE0=-1\nR01=0x7FFFFFFF\nR09=-2147483648\n"));
     ContestState s;
     LoadMainSettings(s, dir.path());
-    EXPECT_EQ(s.EModeIndex, -1);
-    EXPECT_EQ(s.MainTop, 100000);
-    EXPECT_EQ(s.MainLeft, -100000);
-    EXPECT_EQ(s.Speed, 99);
-    EXPECT_EQ(s.SpeedUp, 20);
-    EXPECT_EQ(s.SpeedMode, 0);
-    EXPECT_EQ(s.SpeedMin, 0);
-    EXPECT_EQ(s.SpeedMax, 99);
-    EXPECT_EQ(s.Sidetone, 8);
-    EXPECT_EQ(s.PaddleMode, 3);
-    EXPECT_EQ(s.HangTime, 0);
-    EXPECT_EQ(s.E0, 0);
-    EXPECT_EQ(s.R01, 255);
-    EXPECT_EQ(s.R09, -2147483647 - 1);
+    EXPECT_EQ((std::vector<int>{s.EModeIndex, s.MainTop, s.MainLeft, s.Speed, s.SpeedUp, s.SpeedMode, s.SpeedMin,
+                                s.SpeedMax, s.Sidetone, s.PaddleMode, s.HangTime, s.E0, s.R01, s.R09}),
+              (std::vector<int>{-1, 100000, -100000, 99, 20, 0, 0, 99, 8, 3, 0, 0, 255, -2147483647 - 1}));
 }
