@@ -275,17 +275,6 @@ TEST_F(ContestTest, CommitCreatesALogThatIsMissing)
     EXPECT_EQ(readFileBytes(dir.file("S5NEW.log")), "2013-04-14 0712 S5AAA 1 80 CW\r\n");
 }
 
-TEST_F(ContestTest, FailedAppendCountsNothingAndKeepsTheLine)
-{
-    start();
-    c.myCallChanged("NOFOLDER/../../X");  // cannot exist under the folder
-    ASSERT_EQ(::mkdir(c.logPath().c_str(), 0755), 0);  // a folder where the log should be
-    view.type("S5AAA 1");
-    EXPECT_THROW(c.keys.enter(), FileError);
-    EXPECT_EQ(st.QsoCount, 0);
-    EXPECT_EQ(view.entry, "S5AAA 1");
-}
-
 TEST_F(ContestTest, DeleteLastAndDeleteFile)
 {
     start();
