@@ -231,26 +231,22 @@ TEST(MainSettings, MissingKeysLeaveTheSettingsAsTheyWere)
 {
     TestFolder dir;
     writeFileBytes(MainSettingsFile(dir.path()), crlf("[GENERAL]\nMyCall=S50A\n[WK]\nSpeed=abc\n"));
-    ContestState state;
-    state.MyYearLic = "1987";
-    state.Speed = 24;
-    state.R09 = 7;
-    state.Lead = "3";
-    state.F[8] = "73";
-    state.ComAuto = true;
-    state.CatModel = 1035;  // a file without the radio's section keeps the radio
-    state.CatPort = "/dev/ttyUSB1";
-    LoadMainSettings(state, dir.path());
-    EXPECT_EQ(state.MyCall, "S50A");
-    EXPECT_EQ(state.MyYearLic, "1987");  // neither MyYearLic nor EExchange present
-    EXPECT_EQ(state.Speed, 24);
-    EXPECT_EQ(state.R09, 7);
-    EXPECT_EQ(state.Lead, "3");
-    EXPECT_EQ(state.F[8], "73");
-    EXPECT_TRUE(state.ComAuto);
-    EXPECT_EQ(state.CatModel, 1035);
-    EXPECT_EQ(state.CatPort, "/dev/ttyUSB1");
-    EXPECT_FALSE(state.CatFollow);
+    ContestState before;
+    before.MyYearLic = "1987";  // neither MyYearLic nor EExchange present
+    before.Speed = 24;
+    before.R09 = 7;
+    before.Lead = "3";
+    before.F[8] = "73";
+    before.ComAuto = true;
+    before.CatModel = 1035;  // a file without the radio's section keeps the radio
+    before.CatPort = "/dev/ttyUSB1";
+    ContestState after = before;
+    LoadMainSettings(after, dir.path());
+    before.MyCall = "S50A";
+    TestFolder one, two;
+    SaveMainSettings(before, one.path(), "14.04.13");
+    SaveMainSettings(after, two.path(), "14.04.13");
+    EXPECT_EQ(readFileBytes(MainSettingsFile(two.path())), readFileBytes(MainSettingsFile(one.path())));
 }
 
 TEST(MainSettings, RadioValuesThatCannotBeOneMeanNoneOrTheRadiosDefault)
