@@ -243,6 +243,9 @@ TEST(MainSettings, MissingKeysLeaveTheSettingsAsTheyWere)
     ContestState after = before;
     LoadMainSettings(after, dir.path());
     before.MyCall = "S50A";
+    before.SpeedStep = 1;  // the rules every load applies
+    before.F[3] = before.Fs[3] = "*";
+    before.F[4] = before.Fs[4] = "!";
     TestFolder one, two;
     SaveMainSettings(before, one.path(), "14.04.13");
     SaveMainSettings(after, two.path(), "14.04.13");
