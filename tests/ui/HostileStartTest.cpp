@@ -8,13 +8,7 @@
 #include "ui/MainWindow.h"
 #include "ui/MessagePanel.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QMessageBox>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtWidgets>
 #include <QtTest>
 
 #include <unistd.h>

@@ -4,15 +4,7 @@
 #include "ui/RadioSetupDialog.h"
 #include "support/FixedClock.h"
 
-#include <QComboBox>
-#include <QCompleter>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTableView>
-#include <QTemporaryDir>
+#include <QtWidgets>
 #include <QtTest>
 
 #include <arpa/inet.h>

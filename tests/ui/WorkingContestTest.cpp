@@ -6,12 +6,7 @@
 #include "support/FixedClock.h"
 #include "serial/SerialPort.h"
 
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QTemporaryDir>
+#include <QtWidgets>
 #include <QtTest>
 
 #include <memory>
