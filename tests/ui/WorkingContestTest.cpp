@@ -278,25 +278,23 @@ private slots:
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5PH  40 SSB\r\n2013-04-14 0712 S5PH 59 40 SSB\r\n"));
     }
 
-    void cwWithoutEsmNeedsCallAndExchange()
-    {
-        key(Qt::Key_F12);
-        type(QStringLiteral("S5ABC"));
-        enter();
-        QCOMPARE(st->QsoCount, 0);
-        type(QStringLiteral(" 1987"));
-        enter();
-        QCOMPARE(st->QsoCount, 1);
-        QVERIFY(nothingSent());
-    }
-
-    void shortCallAndStrayCharacters()
+    void shortCallStrayCharactersAndCwWithoutEsm()
     {
         type(QStringLiteral("S5"));
         enter();
         QVERIFY(nothingSent());
         type(QStringLiteral(",-?"));
         QCOMPARE(w->ECall->text(), QStringLiteral("S5"));
+
+        // Without ESM a QSO needs the call and the exchange, and nothing is sent.
+        key(Qt::Key_F12);
+        type(QStringLiteral("ABC"));
+        enter();
+        QCOMPARE(st->QsoCount, 0);
+        type(QStringLiteral(" 1987"));
+        enter();
+        QCOMPARE(st->QsoCount, 1);
+        QVERIFY(nothingSent());
     }
 };
 
