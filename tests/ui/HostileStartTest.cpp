@@ -19,6 +19,7 @@
 class HostileStartTest : public QObject {
     Q_OBJECT
 
+    enum Kind { File, Folder, Unreadable };
     struct Started {
         QStringList messages;
         double seconds = 0;  // from the first window's construction to its first show
@@ -99,7 +100,6 @@ class HostileStartTest : public QObject {
 private slots:
     // The line reader decides which odd lines it takes; whatever it leaves out, or a log it
     // cannot read at all, is reported with the file's name and stays on the disk.
-    enum Kind { File, Folder, Unreadable };
     void oddLogsStartAndKeepTheirBytes_data()
     {
         QTest::addColumn<QByteArray>("log");
