@@ -3,14 +3,7 @@
 #include "logging/LogFile.h"
 #include "ui/MainWindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
+#include <QtWidgets>
 #include <QtTest>
 
 #include <csignal>

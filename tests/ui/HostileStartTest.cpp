@@ -8,16 +8,8 @@
 #include "ui/MainWindow.h"
 #include "ui/MessagePanel.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QMessageBox>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtWidgets>
 #include <QtTest>
-
-#include <ctime>
 
 #include <unistd.h>
 
@@ -27,10 +19,10 @@
 class HostileStartTest : public QObject {
     Q_OBJECT
 
+    enum Kind { File, Folder, Unreadable };
     struct Started {
         QStringList messages;
-        double seconds = 0;     // from the first window's construction to its first show
-        double cpuSeconds = 0;  // of those, this process's processor time
+        double seconds = 0;  // from the first window's construction to its first show
         int rows = 0;
     };
 
@@ -50,7 +42,6 @@ class HostileStartTest : public QObject {
         answer.start();
         QElapsedTimer clock;
         clock.start();
-        const std::clock_t cpuStart = std::clock();
         ContestState state;
         LogTable table;
         SystemClock systemClock;
@@ -63,13 +54,11 @@ class HostileStartTest : public QObject {
             MessagePanel fMemo(link, &fMain);
             fMain.show();
             started.seconds = clock.nsecsElapsed() / 1e9;
-            started.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
             QTest::qWait(100);  // the reports that follow the first show
             started.rows = state.QsoCount;
             fMain.close();
         }
-        qInfo("%s: started in %.2f s (processor %.2f s), %d QSOs, %lld messages", what, started.seconds,
-              started.cpuSeconds, started.rows,
+        qInfo("%s: started in %.2f s, %d QSOs, %lld messages", what, started.seconds, started.rows,
               static_cast<long long>(started.messages.size()));
         return started;
     }
@@ -98,6 +87,8 @@ class HostileStartTest : public QObject {
     static void nothingLost(const QByteArray &original, const QString &logPath)
     {
         const QByteArray kept = readFile(logPath) + readFile(logPath + QStringLiteral(".rejected"));
+        if (kept == original)
+            return;
         for (QByteArray line : original.split('\n')) {
             if (line.endsWith('\r'))
                 line.chop(1);
@@ -107,79 +98,43 @@ class HostileStartTest : public QObject {
     }
 
 private slots:
-    // The line reader decides which odd lines it takes; whatever it leaves out is reported
-    // with the file's name and stays on the disk.
+    // The line reader decides which odd lines it takes; whatever it leaves out, or a log it
+    // cannot read at all, is reported with the file's name and stays on the disk.
     void oddLogsStartAndKeepTheirBytes_data()
     {
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<int>("goodLines");
         QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("kind");
         const QByteArray good = "2013-04-14 0712 S5XYZ 1987 80 CW\r\n";
-        QTest::newRow("10 MB single line") << QByteArray(10 * 1024 * 1024, 'A') << 0 << 1;
+        QTest::newRow("10 MB single line") << QByteArray(10 * 1024 * 1024, 'A') << 0 << 1 << int(File);
         QTest::newRow("10 MB line between QSOs")
-            << good + "2013-04-14 0713 S5ABC " + QByteArray(10 * 1024 * 1024, '7') + " 80 CW\r\n" + good << 2 << 3;
-        QTest::newRow("NUL bytes") << good + QByteArray("\0\0\0\0\r\n2013-04-14 0714 S5\0Z 1 80 CW\r\n", 36) << 1 << 3;
+            << good + "2013-04-14 0713 S5ABC " + QByteArray(10 * 1024 * 1024, '7') + " 80 CW\r\n" + good << 2 << 3
+            << int(File);
+        QTest::newRow("NUL bytes") << good + QByteArray("\0\0\0\0\r\n2013-04-14 0714 S5\0Z 1 80 CW\r\n", 36) << 1 << 3
+                                   << int(File);
         QByteArray high;
         for (int b = 0x80; b <= 0xFF; ++b)
             high += static_cast<char>(b);
-        QTest::newRow("bytes 0x80-0xFF") << high + "\r\n" + good + "2013-04-14 0715 S5\xC8\xD0 \xFF\x80 80 CW\r\n" << 1 << 3;
+        QTest::newRow("bytes 0x80-0xFF") << high + "\r\n" + good + "2013-04-14 0715 S5\xC8\xD0 \xFF\x80 80 CW\r\n" << 1
+                                         << 3 << int(File);
+        QByteArray big;
+        big.reserve(100 * 1024 * 1024 + 64);
+        int lines = 0;
+        for (; big.size() < 100 * 1024 * 1024; ++lines)
+            big += "2013-04-14 0712 S5X" + QByteArray::number(lines % 100000) + " 1987 80 CW\r\n";
+        QTest::newRow("100 MB log") << big << lines << lines << int(File);
+        QTest::newRow("folder as log") << QByteArray("kept") << 0 << 1 << int(Folder);
+        QTest::newRow("unreadable log") << good << 0 << 1 << int(Unreadable);
     }
+    // Root reads every file, so as root the unreadable log runs again in a process of user nobody.
     void oddLogsStartAndKeepTheirBytes()
     {
         QFETCH(QByteArray, log);
         QFETCH(int, goodLines);
         QFETCH(int, lines);
-        QTemporaryDir dir;
-        writeSettings(dir);
-        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
-        writeFile(logPath, log);
-        const Started started = startAndClose(dir.path(), QTest::currentDataTag());
-        QVERIFY(started.rows >= goodLines && started.rows <= lines);
-        QVERIFY(started.seconds < 60);
-        QCOMPARE(started.messages.size(), started.rows < lines ? 1 : 0);
-        if (started.rows < lines)
-            QVERIFY(started.messages[0].contains(logPath));
-        nothingLost(log, logPath);
-    }
-
-    void aHundredMegabyteLogStarts()
-    {
-        QTemporaryDir dir;
-        writeSettings(dir);
-        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
-        QByteArray log;
-        log.reserve(100 * 1024 * 1024 + 64);
-        int lines = 0;
-        while (log.size() < 100 * 1024 * 1024) {
-            log += "2013-04-14 0712 S5X" + QByteArray::number(lines % 100000) + " 1987 80 CW\r\n";
-            ++lines;
-        }
-        writeFile(logPath, log);
-        const Started started = startAndClose(dir.path(), "100 MB log");
-        QCOMPARE(started.rows, lines);
-        QVERIFY(started.messages.isEmpty());
-        QCOMPARE(QFileInfo(logPath).size(), log.size());
-    }
-
-    void aFolderWhereTheLogShouldBe()
-    {
-        QTemporaryDir dir;
-        writeSettings(dir);
-        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
-        QVERIFY(QDir().mkpath(logPath));
-        writeFile(logPath + QStringLiteral("/inside.txt"), "kept");
-        const Started started = startAndClose(dir.path(), "folder as log");
-        QCOMPARE(started.rows, 0);
-        QVERIFY(!started.messages.isEmpty());
-        QVERIFY(started.messages.join('\n').contains(logPath));
-        QVERIFY(QFileInfo(logPath).isDir());
-        QCOMPARE(readFile(logPath + QStringLiteral("/inside.txt")), QByteArray("kept"));
-    }
-
-    // Root reads every file, so as root the case runs again in a process of user nobody.
-    void anUnreadableLog()
-    {
-        if (geteuid() == 0) {
+        QFETCH(int, kind);
+        if (kind == Unreadable && geteuid() == 0) {
             const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
             if (setpriv.isEmpty())
                 QSKIP("running as root without setpriv to become another user");
@@ -190,7 +145,7 @@ private slots:
             child.setProcessEnvironment(env);
             child.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                                   QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                                  QStringLiteral("anUnreadableLog")});
+                                  QStringLiteral("oddLogsStartAndKeepTheirBytes:unreadable log")});
             QVERIFY(child.waitForFinished(120000));
             QCOMPARE(child.exitStatus(), QProcess::NormalExit);
             QCOMPARE(child.exitCode(), 0);
@@ -199,14 +154,23 @@ private slots:
         QTemporaryDir dir;
         writeSettings(dir);
         const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
-        const QByteArray log = "2013-04-14 0712 S5XYZ 1987 80 CW\r\n";
-        writeFile(logPath, log);
-        QVERIFY(QFile::setPermissions(logPath, QFileDevice::Permissions()));
-        const Started started = startAndClose(dir.path(), "unreadable log");
-        QVERIFY(QFile::setPermissions(logPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QVERIFY(!started.messages.isEmpty());
-        QVERIFY(started.messages.join('\n').contains(logPath));
-        QCOMPARE(readFile(logPath), log);
+        const QString written = kind == Folder ? logPath + QStringLiteral("/inside.txt") : logPath;
+        QVERIFY(kind != Folder || QDir().mkpath(logPath));
+        writeFile(written, log);
+        if (kind == Unreadable)
+            QVERIFY(QFile::setPermissions(logPath, QFileDevice::Permissions()));
+        const Started started = startAndClose(dir.path(), QTest::currentDataTag());
+        if (kind == Unreadable)
+            QVERIFY(QFile::setPermissions(logPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QVERIFY(started.rows >= goodLines && started.rows <= lines);
+        QVERIFY(started.seconds < 60);
+        QCOMPARE(started.messages.isEmpty(), started.rows == lines);
+        if (started.rows < lines)
+            QVERIFY(started.messages.join('\n').contains(logPath));
+        if (kind == File)
+            nothingLost(log, logPath);
+        else
+            QCOMPARE(readFile(written), log);
     }
 
     void oddSettingsStartAndKeepTheirLines_data()

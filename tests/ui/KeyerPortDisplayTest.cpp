@@ -4,9 +4,7 @@
 
 #include "ui/KeyerWindow.h"
 
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QtWidgets>
 #include <QtTest>
 
 class KeyerPortDisplayTest : public QObject {
