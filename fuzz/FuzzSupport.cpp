@@ -1,4 +1,6 @@
 #include "fuzz/FuzzTarget.h"
+#include "logging/ContestState.h"
+#include "logging/LogTable.h"
 
 #include <QDir>
 
@@ -48,4 +50,27 @@ void FuzzFail(const std::string &what)
 {
     std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
     std::abort();
+}
+
+void FuzzExportTable(FuzzInput &in, ContestState &state, LogTable &table)
+{
+    const uint8_t flags = in.byte();
+    state.CbExchange = flags & 1;
+    state.CbNumber = flags & 2;
+    state.MyCall = in.part();
+    state.MyYearLic = in.part();
+    state.LogDate = in.part();
+    std::vector<QsoRow> rows;
+    while (rows.size() < 100000) {
+        QsoRow row;
+        for (int column = 0; column < LogTable::ColumnCount; ++column)
+            LogTable::field(row, column) = in.part();
+        row.Date = in.part();
+        if (in.empty() && row == QsoRow{})
+            break;
+        rows.push_back(std::move(row));
+    }
+    const int count = static_cast<int>(rows.size());
+    table.replaceAll(std::move(rows));
+    state.QsoCount = in.number(-2, count + 2);
 }

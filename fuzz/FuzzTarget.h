@@ -36,6 +36,13 @@ private:
     std::string_view rest_;
 };
 
+struct ContestState;
+class LogTable;
+
+// The own fields, the Exchange/Number choice and a table of cells as a log file or a
+// grid edit could leave them, read from the input for the export targets.
+void FuzzExportTable(FuzzInput &in, ContestState &state, LogTable &table);
+
 // A folder of this process for the files a target must write (removed at exit);
 // each target writes its own file names there over and over.
 const std::string &FuzzFolder();

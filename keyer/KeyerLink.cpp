@@ -295,21 +295,14 @@ void KeyerLink::CloseKeyerLink()
 {
     if (!port_.Connected())
         return;
-    ++sequence_;
-    opening_ = false;
-    heldRx_.clear();
-    outgoing_.clear();
-    room_ = IdleRoom;
-    statusAsked_ = false;
-    keyerXoff_ = false;
+    forgetLinkState();
     port_.WriteText(WkFrame::hostClose());
     port_.SetConnected(false);
     showClosed();
 }
 
-// The keyer was unplugged: nothing can be said to it any more, so the link closes
-// without Host Close.
-void KeyerLink::deviceGone()
+// Opening steps still due, held bytes and paced text belong to the link that ends.
+void KeyerLink::forgetLinkState()
 {
     ++sequence_;
     opening_ = false;
@@ -318,6 +311,13 @@ void KeyerLink::deviceGone()
     room_ = IdleRoom;
     statusAsked_ = false;
     keyerXoff_ = false;
+}
+
+// The keyer was unplugged: nothing can be said to it any more, so the link closes
+// without Host Close.
+void KeyerLink::deviceGone()
+{
+    forgetLinkState();
     if (port_.Connected())
         port_.SetConnected(false);
     showClosed();

@@ -101,6 +101,7 @@ private:
     void statusReceived(unsigned char status);
     void openingSent();
     void endOpening();
+    void forgetLinkState();
     void deviceGone();
     void outputDropped();
     void showClosed();

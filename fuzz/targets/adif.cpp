@@ -40,25 +40,8 @@ int QuillFuzz_adif(const uint8_t *data, size_t size)
 {
     FuzzInput in(data, size);
     ContestState state;
-    const uint8_t flags = in.byte();
-    state.CbExchange = flags & 1;
-    state.CbNumber = flags & 2;
-    state.MyCall = in.part();
-    state.MyYearLic = in.part();
-    state.LogDate = in.part();
-    std::vector<QsoRow> rows;
-    while (rows.size() < 100000) {
-        QsoRow row;
-        for (int column = 0; column < LogTable::ColumnCount; ++column)
-            LogTable::field(row, column) = in.part();
-        row.Date = in.part();
-        if (in.empty() && row == QsoRow{})
-            break;
-        rows.push_back(std::move(row));
-    }
     LogTable table;
-    table.replaceAll(rows);
-    state.QsoCount = in.number(-2, static_cast<int>(rows.size()) + 2);
+    FuzzExportTable(in, state, table);
     state.ContestId = in.part();
     try {
         AdifExport info;
