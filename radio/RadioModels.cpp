@@ -3,6 +3,7 @@
 #include <hamlib/rig.h>
 
 #include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <mutex>
 #include <strings.h>
@@ -17,6 +18,11 @@ void PrepareHamlib()
         rig_load_all_backends();
         // A rigctld that goes away mid-write must fail that write, not end the program.
         std::signal(SIGPIPE, SIG_IGN);
+        // Opening a radio, Hamlib keeps the LC_NUMERIC name setlocale returned, switches
+        // to "C" and restores the kept name, which glibc freed on the switch unless it
+        // was "C" already: an operator's own locale (sl_SI.UTF-8) made that a use after
+        // free. Numbers from radios and files are read with a decimal point anyway.
+        std::setlocale(LC_NUMERIC, "C");
     });
 }
 
