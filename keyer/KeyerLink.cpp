@@ -381,36 +381,28 @@ void KeyerLink::decode(const std::string &bytes)
     // window for as long.
     const std::string shown = wk_ ? wk_->commandText() : std::string();
     std::string command = shown;
-    command_ = &command;
     const bool asci = wk_ && wk_->asciChecked();
     for (unsigned char b : bytes) {
         if (IsStatusByte(b))
             statusReceived(b);
         const KeyerDisplay now{static_cast<int>(command.size()), asci};
-        DecodeKeyerByte(b, st, now, [this](const KeyerEffect &e) { apply(e); });
+        DecodeKeyerByte(b, st, now, [&](const KeyerEffect &e) { apply(e, command); });
     }
-    command_ = nullptr;
     if (wk_ && command != shown)
         wk_->setCommandText(command);
     pump();
     refresh();
 }
 
-void KeyerLink::apply(const KeyerEffect &e)
+void KeyerLink::apply(const KeyerEffect &e, std::string &command)
 {
     MainDisplay &md = main_.display;
     switch (e.kind) {
     case KeyerEffect::AppendCommand:
-        if (command_)
-            *command_ += e.text;
-        else if (wk_)
-            wk_->setCommandText(wk_->commandText() + e.text);
+        command += e.text;
         break;
     case KeyerEffect::ClearCommand:
-        if (command_)
-            command_->clear();
-        else if (wk_)
-            wk_->setCommandText(std::string());
+        command.clear();
         break;
     case KeyerEffect::AppendTransmit:
         md.LTransmit += e.text;

@@ -94,7 +94,8 @@ public:
     void showMemoPanel() override;
 
 private:
-    void apply(const KeyerEffect &effect);
+    // The command box's text is edited in `command` and shown once per decoded batch.
+    void apply(const KeyerEffect &effect, std::string &command);
     void decode(const std::string &bytes);
     void sendText(const std::string &text);
     void pump();
@@ -115,7 +116,6 @@ private:
     unsigned sequence_ = 0;  // steps of an older link are not run
     bool opening_ = false;
     std::string heldRx_;     // what the keyer said while the opening ran
-    std::string *command_ = nullptr;  // the command box text while a batch is decoded
 
     // Message text goes to the keyer no faster than its buffer takes it: a part
     // while the keyer is known to have room, then a status request (15) before the
