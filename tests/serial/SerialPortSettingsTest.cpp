@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+namespace {
+
 // Each text form reads back to its member, not to the fallback given.
 template <typename E, typename Text, typename Parse>
 void expectRoundTrips(int members, Text text, Parse parse)
@@ -14,6 +16,24 @@ void expectRoundTrips(int members, Text text, Parse parse)
     for (int i = 0; i < members; ++i)
         EXPECT_EQ(parse(text(E(i)), E((i + 1) % members)), E(i)) << i;
 }
+
+TStoredProps allGroups()
+{
+    return {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers};
+}
+
+// Every key of every group in the order they are written, each away from its default.
+const char *const kEveryKey =
+    "[KeyerPort]\r\nPort=/dev/ttyUSB1\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\n"
+    "DataBits=5\r\nParity=Mark\r\nFlowControl=Custom\r\nEventChar=#13\r\nDiscardNull=Yes\r\n"
+    "Parity.Check=Yes\r\nParity.Replace=Yes\r\nParity.ReplaceChar=?\r\nBuffer.OutputSize=512\r\n"
+    "Buffer.InputSize=4000\r\nTimeouts.ReadInterval=5\r\nTimeouts.ReadTotalConstant=6\r\n"
+    "Timeouts.ReadTotalMultiplier=7\r\nTimeouts.WriteTotalConstant=8\r\nTimeouts.WriteTotalMultiplier=9\r\n"
+    "FlowControl.ControlRTS=Toggle\r\nFlowControl.ControlDTR=Handshake\r\nFlowControl.DSRSensitivity=Yes\r\n"
+    "FlowControl.OutCTSFlow=Yes\r\nFlowControl.OutDSRFlow=Yes\r\nFlowControl.TxContinueOnXoff=Yes\r\n"
+    "FlowControl.XonXoffIn=Yes\r\nFlowControl.XonXoffOut=No\r\nFlowControl.XoffChar=S\r\nFlowControl.XonChar=Q\r\n";
+
+} // namespace
 
 TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKey)
 {
@@ -66,44 +86,37 @@ TEST(ComPortDcb, KeyerInstanceGivesTheKeyersBlock)
     EXPECT_EQ(dcb.BaudRate, 1200u);
     EXPECT_EQ(dcb.XonChar, 0x11);
     EXPECT_EQ(dcb.XoffChar, 0x13);
+    EXPECT_EQ(port.BuildTimeouts().ReadIntervalTimeout, 0xFFFFFFFFu);  // -1 reaches the driver as all ones
 }
 
-TEST(ComPortDcb, FlagsAndFieldsFollowEachSetting)
+TEST(ComPortIni, EveryKeyIsReadIntoTheDriverBlockAndWrittenBackAsRead)
 {
-    SerialPort port;
-    port.SetBaudRate(brCustom);
-    port.SetCustomBaudRate(250000);
-    port.Parity().SetBits(prMark);
-    port.Parity().SetCheck(true);
-    port.Parity().SetReplaceChar('?');
-    EXPECT_EQ(port.BuildDcb().ErrorChar, 0);  // replacing is off
-    port.Parity().SetReplace(true);
-    port.SetDiscardNull(true);
-    port.SetEventChar('\r');
-    port.SetStopBits(sbTwoStopBits);
-    port.SetDataBits(dbFive);
-    port.FlowControl().SetControlRTS(rtsToggle);
-    port.FlowControl().SetControlDTR(dtrHandshake);
-    port.FlowControl().SetOutDSRFlow(true);
-    port.FlowControl().SetDSRSensitivity(true);
-    port.FlowControl().SetTxContinueOnXoff(true);
-    port.Buffer().SetInputSize(1025);
-    EXPECT_EQ(port.Buffer().InputSize(), 1024);
-    port.Buffer().SetInputSize(4001);
-    EXPECT_EQ(port.Buffer().InputSize(), 4000);
+    TestFolder folder;
+    writeFileBytes(folder.file("all.ini"), kEveryKey);
+    SerialPort port("KeyerPort");
+    port.SetStoredProps(allGroups());
+    port.LoadSettingsFromIni(folder.file("all.ini"));
+    EXPECT_EQ(port.UpdateCount(), 0);
     const SerialDcb dcb = port.BuildDcb();
     EXPECT_EQ(dcb.BaudRate, 250000u);
-    EXPECT_EQ(dcb.Flags, 0x0001u | 0x0002u | 0x0008u | 0x0020u | 0x0040u | 0x0080u | 0x0400u | 0x0800u | 0x3000u);
+    EXPECT_EQ(dcb.Flags, 0x0001u | 0x0002u | 0x0004u | 0x0008u | 0x0020u | 0x0040u | 0x0080u | 0x0200u | 0x0400u |
+                             0x0800u | 0x3000u);
     EXPECT_EQ(dcb.XonLim, 1000);
     EXPECT_EQ(dcb.ByteSize, 5);
     EXPECT_EQ(dcb.Parity, 3);
     EXPECT_EQ(dcb.StopBits, 2);
-    EXPECT_EQ(dcb.ErrorChar, '?');
-    EXPECT_EQ(dcb.EvtChar, '\r');
+    EXPECT_EQ(std::string({dcb.XonChar, dcb.XoffChar, dcb.ErrorChar, dcb.EvtChar}), "QS?\r");
     const SerialTimeoutValues t = port.BuildTimeouts();
-    EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
-    EXPECT_EQ(t.WriteTotalTimeoutConstant, 1000u);
-    EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 100u);
+    EXPECT_EQ((std::vector<uint32_t>{t.ReadIntervalTimeout, t.ReadTotalTimeoutConstant, t.ReadTotalTimeoutMultiplier,
+                                     t.WriteTotalTimeoutConstant, t.WriteTotalTimeoutMultiplier}),
+              (std::vector<uint32_t>{5, 6, 7, 8, 9}));
+    port.SaveSettingsToIni(folder.file("copy.ini"));
+    EXPECT_EQ(readFileBytes(folder.file("copy.ini")), kEveryKey);
+
+    port.Parity().SetReplace(false);
+    EXPECT_EQ(port.BuildDcb().ErrorChar, 0);  // the replacement reaches the driver only while replacing
+    port.Buffer().SetInputSize(4001);
+    EXPECT_EQ(port.Buffer().InputSize(), 4000);
 }
 
 TEST(ComPortFlowControl, PresetsSetTheirFlagsAndFlagsGiveBackThePreset)
@@ -166,4 +179,89 @@ TEST(ListComPorts, RealDevicesAndStableNamesSortedIgnoringCase)
     std::vector<std::string> names = {"COM3", "com1", "COM10"};
     std::sort(names.begin(), names.end(), ComPortNameLess);
     EXPECT_EQ(names, (std::vector<std::string>{"com1", "COM10", "COM3"}));
+}
+
+TEST(ComPortIni, KeyerPortWritesExactlyTheBasicKeys)
+{
+    TestFolder folder;
+    const std::string file = folder.file("Quillfeather.ini");
+    writeFileBytes(file, "[VIEW]\r\nWKTop=112\r\n");
+    SerialPort port;
+    keyerSettings(port);
+    port.SaveSettingsToIni(file);
+    EXPECT_EQ(readFileBytes(file), "[VIEW]\r\nWKTop=112\r\n\r\n"
+                                   "[ComPort]\r\nPort=/dev/ttyUSB0\r\nBaudRate=1200\r\nStopBits=1\r\nDataBits=8\r\n"
+                                   "Parity=None\r\nFlowControl=Software\r\n");
+}
+
+TEST(ComPortIni, OnlyTheStoredGroupsAreWrittenAndRead)
+{
+    TestFolder folder;
+    const std::string file = folder.file("k.ini");
+    writeFileBytes(file, "[ComPort]\r\nTimeouts.ReadInterval=50\r\nDiscardNull=Yes\r\nBaudRate=4800\r\n");
+    SerialPort port;
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.BaudRate(), br4800);
+    EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
+    EXPECT_FALSE(port.DiscardNull());
+    port.SaveSettingsToIni(file);
+    EXPECT_EQ(readFileBytes(file).find("Buffer."), std::string::npos);
+}
+
+TEST(ComPortIni, ReadingRulesForMissingAndUnknownValues)
+{
+    TestFolder folder;
+    const std::string file = folder.file("k.ini");
+    SerialPort port;
+    keyerSettings(port);
+    port.SetStoredProps(allGroups());
+
+    writeFileBytes(file, "[comport]\r\nflowcontrol=none\r\nbaudrate=foo\r\nCustomBaudRate=300\r\n");
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.FlowControl().FlowControl(), fcNone);
+    EXPECT_EQ(port.FlowControl().ControlDTR(), dtrEnable);
+    EXPECT_EQ(port.BaudRate(), br9600);
+    EXPECT_EQ(port.CustomBaudRate(), 9600);  // only read with BaudRate=Custom
+    EXPECT_EQ(port.Port(), "/dev/ttyUSB0");  // missing key: unchanged
+
+    writeFileBytes(file, "[ComPort]\r\nFlowControl=XonXoff\r\nFlowControl.XonXoffIn=yes\r\nBaudRate=Custom\r\n");
+    port.LoadSettingsFromIni(file);
+    EXPECT_TRUE(port.FlowControl().XonXoffIn());  // unknown preset left the flags; the flag key set it
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    EXPECT_EQ(port.BuildDcb().BaudRate, 9600u);
+}
+
+TEST(ComPortIni, LoadingAnOpenPortAppliesOnceAtTheEndAndFailuresAreCodesSixteenAndSeventeen)
+{
+    TestFolder folder;
+    SerialPort port;
+    auto e = failureOf([&] { port.SaveSettingsToIni(folder.file("no-such-folder/k.ini")); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 16);
+    EXPECT_STREQ(e->what(), "Failed to store settings");
+
+    PtyPair pty;
+    port.SetPort(pty.slavePath);
+    port.SetStoredProps(allGroups());
+    port.Open();
+    const int applied = port.AppliedLine().ApplyCount;
+    const std::string file = folder.file("k.ini");
+    writeFileBytes(file, "[ComPort]\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\nDataBits=7\r\n"
+                         "Parity=Even\r\nFlowControl=Hardware\r\n");
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.AppliedLine().ApplyCount, applied + 1);
+    EXPECT_EQ(port.AppliedLine().DeviceBaudRate, 250000u);
+    EXPECT_TRUE(port.AppliedLine().Requested.Flags & ComBits::fOutxCtsFlow);
+
+    // A stored port that cannot be opened ends the load; what was read before it stays set
+    // and the batch is closed.
+    writeFileBytes(file, "[ComPort]\r\nPort=/dev/quillfeather-no-such-port\r\nBaudRate=2400\r\n");
+    e = failureOf([&] { port.LoadSettingsFromIni(file); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 17);
+    EXPECT_STREQ(e->what(), "Failed to load settings");
+    EXPECT_EQ(port.Port(), "/dev/quillfeather-no-such-port");
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    EXPECT_EQ(port.UpdateCount(), 0);
+    EXPECT_FALSE(port.Connected());
 }
