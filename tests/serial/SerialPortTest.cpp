@@ -45,9 +45,12 @@ const char *kMissing = "/dev/quillfeather-no-such-port";
 
 } // namespace
 
-TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
+// A port that is not open refuses reads and writes with code 24; OnException, when assigned,
+// takes every failure report instead of a raised error.
+TEST(ComPortClosed, ReadsAndWritesReportPortNotOpenAndOnExceptionTakesTheReports)
 {
     SerialPort port;
+    port.SetPort(kMissing);
     auto e = failureOf([&] { port.WriteText("x"); });
     ASSERT_TRUE(e);
     EXPECT_STREQ(e->what(), "Port Not Open");
@@ -60,6 +63,19 @@ TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
     text = "stale";
     EXPECT_EQ(port.ReadText(text, 0), 0);
     EXPECT_TRUE(text.empty());
+
+    std::vector<std::tuple<SerialFailure, std::string, int64_t, std::string>> reports;
+    port.OnException = [&](SerialPort &, SerialFailure which, const std::string &message, int64_t winError,
+                           const std::string &winMessage) { reports.emplace_back(which, message, winError, winMessage); };
+    EXPECT_NO_THROW(port.Open());
+    EXPECT_FALSE(port.Connected());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(std::get<0>(reports[0]), CE_OpenFailed);
+    EXPECT_EQ(std::get<1>(reports[0]), "Unable to open com port");
+    EXPECT_EQ(std::get<2>(reports[0]), 2);
+    EXPECT_EQ(port.WriteText("x"), 0);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(std::get<0>(reports[1]), CEPortNotOpen);
 }
 
 TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
@@ -87,11 +103,8 @@ TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
         ASSERT_TRUE(e);
         EXPECT_EQ(e->Code, 1);
         EXPECT_EQ(e->WinError, c.winError);
-        const std::string what = "Unable to open com port (Error: " + std::to_string(c.winError) + ")";
-        EXPECT_EQ(e->what(), what);
-        const std::string text = SerialPortErrorText(*e);
-        EXPECT_EQ(text.rfind(what, 0), 0u);
-        EXPECT_NE(text.find(c.hint), std::string::npos);
+        EXPECT_EQ(e->what(), "Unable to open com port (Error: " + std::to_string(c.winError) + ")");
+        EXPECT_NE(SerialPortErrorText(*e).find(c.hint), std::string::npos);
         EXPECT_FALSE(port.Connected());
         EXPECT_EQ(beforeOpen, 1);
         EXPECT_EQ(afterOpen, 0);
@@ -103,24 +116,6 @@ TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
     EXPECT_EQ(bare.DevicePath(), kMissing);
 }
 
-TEST(ComPortOpen, OnExceptionTakesTheReportInsteadOfRaising)
-{
-    SerialPort port;
-    port.SetPort(kMissing);
-    std::vector<std::tuple<SerialFailure, std::string, int64_t, std::string>> reports;
-    port.OnException = [&](SerialPort &, SerialFailure which, const std::string &message, int64_t winError,
-                           const std::string &winMessage) { reports.emplace_back(which, message, winError, winMessage); };
-    EXPECT_NO_THROW(port.Open());
-    EXPECT_FALSE(port.Connected());
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(std::get<0>(reports[0]), CE_OpenFailed);
-    EXPECT_EQ(std::get<1>(reports[0]), "Unable to open com port");
-    EXPECT_EQ(std::get<2>(reports[0]), 2);
-
-    EXPECT_EQ(port.WriteText("x"), 0);
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(std::get<0>(reports[1]), CEPortNotOpen);
-}
 TEST(ComPortOpen, OpenAPortChangeAndCloseRaiseTheirEventsOnceInOrder)
 {
     std::vector<std::string> seen;  // outlives the port, whose destruction closes it
@@ -247,6 +242,7 @@ TEST(ComPortTransfer, OnRxBufOrAReadTakesTheBytesWhenOnRxCharIsNotRaised)
         EXPECT_EQ(text, noEvents ? "K1EL" : "");
     }
 }
+
 TEST(ComPortSync, ClosingWhileABatchWaitsForTheGuiThreadCompletesTheBatch)
 {
     PortOnPty p;
@@ -263,6 +259,7 @@ TEST(ComPortSync, ClosingWhileABatchWaitsForTheGuiThreadCompletesTheBatch)
     p.pty.send("TU");
     EXPECT_TRUE(p.receives("599TU")) << p.received;
 }
+
 // A handler that closes its own port does not hang; whatever one throws is reported, whether
 // the event thread waits for it or not. Either way the next bytes are delivered.
 TEST(ComPortSync, AHandlerThatClosesThePortOrThrowsLeavesDeliveryGoing)
@@ -301,6 +298,7 @@ TEST(ComPortSync, AHandlerThatClosesThePortOrThrowsLeavesDeliveryGoing)
         EXPECT_TRUE(p.receives("!OK")) << p.received;
     }
 }
+
 // The far end goes away: one I/O error on the window's thread, no spinning, and the port
 // closes cleanly, whether the error handler closes it (as the keyer link does) or not.
 TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
@@ -342,6 +340,7 @@ TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
         EXPECT_EQ(fresh.receive(3), "AGN");
     }
 }
+
 TEST(ComPortSettings, LineSettingsReachTheDevice)
 {
     PtyPair pty;
