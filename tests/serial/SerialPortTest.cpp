@@ -341,15 +341,14 @@ TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
     }
 }
 
-TEST(ComPortSettings, LineSettingsReachTheDevice)
+TEST(ComPortSettings, LineSettingsReachTheDeviceOnceEachAndBatchesAtTheEnd)
 {
-    PtyPair pty;
-    SerialPort port;
-    keyerSettings(port, pty.slavePath);
-    port.Open();
-    AppliedLineSettings applied = port.AppliedLine();
+    PortOnPty p;
+    keyerSettings(p.port, p.pty.slavePath);
+    p.port.Open();
+    AppliedLineSettings applied = p.port.AppliedLine();
     ASSERT_TRUE(applied.Valid);
-    EXPECT_EQ(applied.Requested, port.BuildDcb());
+    EXPECT_EQ(applied.Requested, p.port.BuildDcb());
     EXPECT_EQ(applied.DeviceBaudRate, 1200u);
     EXPECT_EQ(applied.DeviceByteSize, 8);
     EXPECT_FALSE(applied.DeviceTwoStopBits);
@@ -357,37 +356,19 @@ TEST(ComPortSettings, LineSettingsReachTheDevice)
     EXPECT_TRUE(applied.DeviceXonXoffOut && applied.DeviceXonXoffIn && applied.DeviceRaw);
 
     // Rates without a standard code reach it too.
-    port.SetCustomBaudRate(250000);
+    p.port.SetCustomBaudRate(250000);
     for (auto [rate, value] : {std::pair{brCustom, 250000u}, {br14400, 14400u}, {br115200, 115200u}}) {
-        port.SetBaudRate(rate);
-        EXPECT_EQ(port.AppliedLine().DeviceBaudRate, value);
+        p.port.SetBaudRate(rate);
+        EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, value);
     }
-    port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
-    EXPECT_TRUE(port.AppliedLine().DeviceTwoStopBits);
-    port.SetDataBits(dbSeven);
-    port.Parity().SetBits(prEven);
+    p.port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
+    EXPECT_TRUE(p.port.AppliedLine().DeviceTwoStopBits);
+    p.port.SetDataBits(dbSeven);
+    p.port.Parity().SetBits(prEven);
     // A pseudo-terminal always runs 8 bits without parity; the request is what can be seen.
-    EXPECT_EQ(port.AppliedLine().Requested.ByteSize, 7);
-    EXPECT_EQ(port.AppliedLine().Requested.Parity, 2);
-}
+    EXPECT_EQ(p.port.AppliedLine().Requested.ByteSize, 7);
+    EXPECT_EQ(p.port.AppliedLine().Requested.Parity, 2);
 
-TEST(ComPortSettings, ARateTheDriverRefusesFailsWithCodeSeven)
-{
-    PortOnPty p;
-    p.port.SetBaudRate(brCustom);
-    p.port.SetCustomBaudRate(0);
-    const auto e = failureOf([&] { p.port.Open(); });
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Code, 7);
-    EXPECT_FALSE(p.port.Connected());
-    p.port.SetCustomBaudRate(250000);  // the port was released again
-    EXPECT_NO_THROW(p.port.Open());
-}
-
-TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
-{
-    PortOnPty p;
-    p.port.Open();
     const int base = p.port.AppliedLine().ApplyCount;
     p.port.SetBaudRate(br2400);
     EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
@@ -395,7 +376,7 @@ TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
     EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
     p.port.BeginUpdate();
     p.port.SetBaudRate(br4800);
-    p.port.SetDataBits(dbSeven);
+    p.port.SetDataBits(dbEight);
     p.port.FlowControl().SetFlowControl(fcHardware);
     p.port.BeginUpdate();
     p.port.EndUpdate();
@@ -406,6 +387,17 @@ TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
     EXPECT_EQ(p.port.UpdateCount(), 0);
     p.port.EndUpdate();  // at 0: nothing
     EXPECT_EQ(p.port.UpdateCount(), 0);
+
+    // A rate the driver refuses fails the open with code 7 and releases the port again.
+    p.port.Close();
+    p.port.SetBaudRate(brCustom);
+    p.port.SetCustomBaudRate(0);
+    const auto e = failureOf([&] { p.port.Open(); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 7);
+    EXPECT_FALSE(p.port.Connected());
+    p.port.SetCustomBaudRate(250000);
+    EXPECT_NO_THROW(p.port.Open());
 }
 
 TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
