@@ -74,18 +74,6 @@ TEST(ComPortText, EventAndErrorMasks)
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, false), (LineErrors{ceIO}));
 }
 
-TEST(ComPortDcb, KeyerInstanceGivesTheKeyersBlock)
-{
-    SerialPort port;
-    keyerSettings(port);
-    const SerialDcb dcb = port.BuildDcb();
-    EXPECT_EQ(dcb.Flags, 0x0311u);
-    EXPECT_EQ(dcb.BaudRate, 1200u);
-    EXPECT_EQ(dcb.XonChar, 0x11);
-    EXPECT_EQ(dcb.XoffChar, 0x13);
-    EXPECT_EQ(port.BuildTimeouts().ReadIntervalTimeout, 0xFFFFFFFFu);  // -1 reaches the driver as all ones
-}
-
 TEST(ComPortIni, EveryKeyIsReadIntoTheDriverBlockAndWrittenBackAsRead)
 {
     TestFolder folder;
@@ -187,7 +175,7 @@ TEST(ComPortIni, TheKeyerPortReadsAndWritesExactlyTheBasicKeys)
     writeFileBytes(file, before);
     SerialPort port;
     port.LoadSettingsFromIni(file);
-    EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
+    EXPECT_EQ(port.BuildTimeouts().ReadIntervalTimeout, 0xFFFFFFFFu);  // -1 reaches the driver as all ones
     EXPECT_FALSE(port.DiscardNull());
     keyerSettings(port);
     port.SaveSettingsToIni(file);
