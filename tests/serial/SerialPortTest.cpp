@@ -154,8 +154,8 @@ TEST(ComPortOpen, OpenAPortChangeAndCloseRaiseTheirEventsOnceInOrder)
     EXPECT_EQ(seen, (std::vector<std::string>{"CTS-", "DSR-", "RLSD-", "BeforeClose", "AfterClose"}));
 }
 
-// Handlers run on the GUI thread, or with smNone on the event thread, which is then never
-// held up by the GUI thread; the method is fixed while the port is open.
+// Handlers run on the GUI thread, or with smNone on the event thread itself; the method
+// cannot change while the port is open.
 TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheThreadTheSyncMethodNames)
 {
     const auto guiThread = std::this_thread::get_id();
