@@ -171,7 +171,8 @@ TEST(ComPortIni, TheKeyerPortReadsAndWritesExactlyTheBasicKeys)
 {
     TestFolder folder;
     const std::string file = folder.file("Quillfeather.ini");
-    const std::string before = "[VIEW]\r\nWKTop=112\r\n\r\n[ComPort]\r\nTimeouts.ReadInterval=50\r\nDiscardNull=Yes\r\n";
+    const std::string before =
+        "[VIEW]\r\nWKTop=112\r\n\r\n[ComPort]\r\nTimeouts.ReadInterval=50\r\nDiscardNull=Yes\r\n";
     writeFileBytes(file, before);
     SerialPort port;
     port.LoadSettingsFromIni(file);
