@@ -141,13 +141,10 @@ TEST(ListComPorts, RealDevicesAndStableNamesSortedIgnoringCase)
     namespace fs = std::filesystem;
     const fs::path tty = folder.file("tty");
     const fs::path byId = folder.file("by-id");
-    fs::create_directories(tty / "ttyUSB0" / "device");
-    fs::create_directories(tty / "ttyS0" / "device");
+    for (const char *name : {"ttyUSB0", "ttyS0", "ttyS1", "ttyACM10", "ttyACM2"})
+        fs::create_directories(tty / name / "device");
     writeFileBytes((tty / "ttyS0" / "type").string(), "0\n");  // no UART there
-    fs::create_directories(tty / "ttyS1" / "device");
     writeFileBytes((tty / "ttyS1" / "type").string(), "4\n");
-    fs::create_directories(tty / "ttyACM10" / "device");
-    fs::create_directories(tty / "ttyACM2" / "device");
     fs::create_directories(tty / "tty0");  // a console: no device
     fs::create_directories(byId);
     writeFileBytes((byId / "usb-K1EL_WinKeyer-if00-port0").string(), "");
