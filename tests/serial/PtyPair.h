@@ -3,8 +3,6 @@
 #include "serial/SerialPort.h"
 #include "support/TestSupport.h"
 
-#include <QElapsedTimer>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -51,29 +49,23 @@ public:
     std::string receive(size_t count, int ms = 2000)
     {
         std::string got;
-        QElapsedTimer timer;
-        timer.start();
-        while (got.size() < count && timer.elapsed() < ms) {
-            pollfd p{master_, POLLIN, 0};
-            ::poll(&p, 1, 10);
+        waitUntil([&] {
             char buffer[4096];
             const ssize_t n = ::read(master_, buffer, sizeof buffer);
             if (n > 0)
                 got.append(buffer, static_cast<size_t>(n));
-        }
+            return got.size() >= count;
+        }, ms);
         return got;
     }
 
     // True once the far end's XOFF has stopped the port's output: nothing more can be written.
     bool outputStopped()
     {
-        for (int ms = 0; ms < 2000; ++ms) {
+        return waitUntil([&] {
             pollfd p{slave_, POLLOUT, 0};
-            if (::poll(&p, 1, 0) == 0)
-                return true;
-            ::usleep(1000);
-        }
-        return false;
+            return ::poll(&p, 1, 0) == 0;
+        }, 2000);
     }
 
     std::string slavePath;

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+namespace {
+
 // Each text form reads back to its member, not to the fallback given.
 template <typename E, typename Text, typename Parse>
 void expectRoundTrips(int members, Text text, Parse parse)
@@ -14,6 +16,24 @@ void expectRoundTrips(int members, Text text, Parse parse)
     for (int i = 0; i < members; ++i)
         EXPECT_EQ(parse(text(E(i)), E((i + 1) % members)), E(i)) << i;
 }
+
+TStoredProps allGroups()
+{
+    return {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers};
+}
+
+// Every key of every group in the order they are written, each away from its default.
+const char *const kEveryKey =
+    "[KeyerPort]\r\nPort=/dev/ttyUSB1\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\n"
+    "DataBits=5\r\nParity=Mark\r\nFlowControl=Custom\r\nEventChar=#13\r\nDiscardNull=Yes\r\n"
+    "Parity.Check=Yes\r\nParity.Replace=Yes\r\nParity.ReplaceChar=?\r\nBuffer.OutputSize=512\r\n"
+    "Buffer.InputSize=4000\r\nTimeouts.ReadInterval=5\r\nTimeouts.ReadTotalConstant=6\r\n"
+    "Timeouts.ReadTotalMultiplier=7\r\nTimeouts.WriteTotalConstant=8\r\nTimeouts.WriteTotalMultiplier=9\r\n"
+    "FlowControl.ControlRTS=Toggle\r\nFlowControl.ControlDTR=Handshake\r\nFlowControl.DSRSensitivity=Yes\r\n"
+    "FlowControl.OutCTSFlow=Yes\r\nFlowControl.OutDSRFlow=Yes\r\nFlowControl.TxContinueOnXoff=Yes\r\n"
+    "FlowControl.XonXoffIn=Yes\r\nFlowControl.XonXoffOut=No\r\nFlowControl.XoffChar=S\r\nFlowControl.XonChar=Q\r\n";
+
+} // namespace
 
 TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKey)
 {
@@ -25,9 +45,6 @@ TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKe
     expectRoundTrips<TDTRFlowControl>(3, DTRText, StrToDTR);
     expectRoundTrips<TRTSFlowControl>(4, RTSText, StrToRTS);
     EXPECT_EQ(BaudRateValue(br256000), 256000u);
-    EXPECT_EQ(StrToFlowControl("SOFTWARE"), fcSoftware);
-    EXPECT_EQ(StrToFlowControl("xon"), fcCustom);
-    EXPECT_EQ(StrToBaudRate("foo"), br9600);
     EXPECT_EQ(StrToStopBits(""), sbOneStopBit);
     EXPECT_EQ(StrToDataBits("9"), dbEight);
     EXPECT_EQ(StrToParity("eVeN"), prEven);
@@ -57,53 +74,34 @@ TEST(ComPortText, EventAndErrorMasks)
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, false), (LineErrors{ceIO}));
 }
 
-TEST(ComPortDcb, KeyerInstanceGivesTheKeyersBlock)
+TEST(ComPortIni, EveryKeyIsReadIntoTheDriverBlockAndWrittenBackAsRead)
 {
-    SerialPort port;
-    keyerSettings(port);
-    const SerialDcb dcb = port.BuildDcb();
-    EXPECT_EQ(dcb.Flags, 0x0311u);
-    EXPECT_EQ(dcb.BaudRate, 1200u);
-    EXPECT_EQ(dcb.XonChar, 0x11);
-    EXPECT_EQ(dcb.XoffChar, 0x13);
-}
-
-TEST(ComPortDcb, FlagsAndFieldsFollowEachSetting)
-{
-    SerialPort port;
-    port.SetBaudRate(brCustom);
-    port.SetCustomBaudRate(250000);
-    port.Parity().SetBits(prMark);
-    port.Parity().SetCheck(true);
-    port.Parity().SetReplaceChar('?');
-    EXPECT_EQ(port.BuildDcb().ErrorChar, 0);  // replacing is off
-    port.Parity().SetReplace(true);
-    port.SetDiscardNull(true);
-    port.SetEventChar('\r');
-    port.SetStopBits(sbTwoStopBits);
-    port.SetDataBits(dbFive);
-    port.FlowControl().SetControlRTS(rtsToggle);
-    port.FlowControl().SetControlDTR(dtrHandshake);
-    port.FlowControl().SetOutDSRFlow(true);
-    port.FlowControl().SetDSRSensitivity(true);
-    port.FlowControl().SetTxContinueOnXoff(true);
-    port.Buffer().SetInputSize(1025);
-    EXPECT_EQ(port.Buffer().InputSize(), 1024);
-    port.Buffer().SetInputSize(4001);
-    EXPECT_EQ(port.Buffer().InputSize(), 4000);
+    TestFolder folder;
+    writeFileBytes(folder.file("all.ini"), kEveryKey);
+    SerialPort port("KeyerPort");
+    port.SetStoredProps(allGroups());
+    port.LoadSettingsFromIni(folder.file("all.ini"));
+    EXPECT_EQ(port.UpdateCount(), 0);
     const SerialDcb dcb = port.BuildDcb();
     EXPECT_EQ(dcb.BaudRate, 250000u);
-    EXPECT_EQ(dcb.Flags, 0x0001u | 0x0002u | 0x0008u | 0x0020u | 0x0040u | 0x0080u | 0x0400u | 0x0800u | 0x3000u);
+    EXPECT_EQ(dcb.Flags, 0x0001u | 0x0002u | 0x0004u | 0x0008u | 0x0020u | 0x0040u | 0x0080u | 0x0200u | 0x0400u |
+                             0x0800u | 0x3000u);
     EXPECT_EQ(dcb.XonLim, 1000);
     EXPECT_EQ(dcb.ByteSize, 5);
     EXPECT_EQ(dcb.Parity, 3);
     EXPECT_EQ(dcb.StopBits, 2);
-    EXPECT_EQ(dcb.ErrorChar, '?');
-    EXPECT_EQ(dcb.EvtChar, '\r');
+    EXPECT_EQ(std::string({dcb.XonChar, dcb.XoffChar, dcb.ErrorChar, dcb.EvtChar}), "QS?\r");
     const SerialTimeoutValues t = port.BuildTimeouts();
-    EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
-    EXPECT_EQ(t.WriteTotalTimeoutConstant, 1000u);
-    EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 100u);
+    EXPECT_EQ((std::vector<uint32_t>{t.ReadIntervalTimeout, t.ReadTotalTimeoutConstant, t.ReadTotalTimeoutMultiplier,
+                                     t.WriteTotalTimeoutConstant, t.WriteTotalTimeoutMultiplier}),
+              (std::vector<uint32_t>{5, 6, 7, 8, 9}));
+    port.SaveSettingsToIni(folder.file("copy.ini"));
+    EXPECT_EQ(readFileBytes(folder.file("copy.ini")), kEveryKey);
+
+    port.Parity().SetReplace(false);
+    EXPECT_EQ(port.BuildDcb().ErrorChar, 0);  // the replacement reaches the driver only while replacing
+    port.Buffer().SetInputSize(4001);
+    EXPECT_EQ(port.Buffer().InputSize(), 4000);
 }
 
 TEST(ComPortFlowControl, PresetsSetTheirFlagsAndFlagsGiveBackThePreset)
@@ -143,13 +141,10 @@ TEST(ListComPorts, RealDevicesAndStableNamesSortedIgnoringCase)
     namespace fs = std::filesystem;
     const fs::path tty = folder.file("tty");
     const fs::path byId = folder.file("by-id");
-    fs::create_directories(tty / "ttyUSB0" / "device");
-    fs::create_directories(tty / "ttyS0" / "device");
+    for (const char *name : {"ttyUSB0", "ttyS0", "ttyS1", "ttyACM10", "ttyACM2"})
+        fs::create_directories(tty / name / "device");
     writeFileBytes((tty / "ttyS0" / "type").string(), "0\n");  // no UART there
-    fs::create_directories(tty / "ttyS1" / "device");
     writeFileBytes((tty / "ttyS1" / "type").string(), "4\n");
-    fs::create_directories(tty / "ttyACM10" / "device");
-    fs::create_directories(tty / "ttyACM2" / "device");
     fs::create_directories(tty / "tty0");  // a console: no device
     fs::create_directories(byId);
     writeFileBytes((byId / "usb-K1EL_WinKeyer-if00-port0").string(), "");
@@ -166,4 +161,78 @@ TEST(ListComPorts, RealDevicesAndStableNamesSortedIgnoringCase)
     std::vector<std::string> names = {"COM3", "com1", "COM10"};
     std::sort(names.begin(), names.end(), ComPortNameLess);
     EXPECT_EQ(names, (std::vector<std::string>{"com1", "COM10", "COM3"}));
+}
+
+// The keyer's port keeps only the basic keys: others in its section are neither read nor rewritten.
+TEST(ComPortIni, TheKeyerPortReadsAndWritesExactlyTheBasicKeys)
+{
+    TestFolder folder;
+    const std::string file = folder.file("Quillfeather.ini");
+    const std::string before =
+        "[VIEW]\r\nWKTop=112\r\n\r\n[ComPort]\r\nTimeouts.ReadInterval=50\r\nDiscardNull=Yes\r\n";
+    writeFileBytes(file, before);
+    SerialPort port;
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.BuildTimeouts().ReadIntervalTimeout, 0xFFFFFFFFu);  // -1 reaches the driver as all ones
+    EXPECT_FALSE(port.DiscardNull());
+    keyerSettings(port);
+    port.SaveSettingsToIni(file);
+    EXPECT_EQ(readFileBytes(file), before + "Port=/dev/ttyUSB0\r\nBaudRate=1200\r\nStopBits=1\r\nDataBits=8\r\n"
+                                            "Parity=None\r\nFlowControl=Software\r\n");
+}
+
+TEST(ComPortIni, ReadingRulesForMissingAndUnknownValues)
+{
+    TestFolder folder;
+    const std::string file = folder.file("k.ini");
+    SerialPort port;
+    keyerSettings(port);
+    port.SetCustomBaudRate(300);
+    writeFileBytes(file, "[comport]\r\nflowcontrol=none\r\nbaudrate=foo\r\nCustomBaudRate=1200\r\n");
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.FlowControl().FlowControl(), fcNone);
+    EXPECT_EQ(port.BaudRate(), br9600);
+    EXPECT_EQ(port.CustomBaudRate(), 300);  // only read with BaudRate=Custom
+    EXPECT_EQ(port.Port(), "/dev/ttyUSB0");  // missing key: unchanged
+
+    keyerSettings(port);
+    writeFileBytes(file, "[ComPort]\r\nFlowControl=XonXoff\r\nBaudRate=Custom\r\n");
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.FlowControl().FlowControl(), fcSoftware);  // an unknown preset leaves the flags
+    EXPECT_EQ(port.BuildDcb().BaudRate, 9600u);               // a missing custom rate reads as 9600
+}
+
+TEST(ComPortIni, LoadingAnOpenPortAppliesOnceAtTheEndAndFailuresAreCodesSixteenAndSeventeen)
+{
+    TestFolder folder;
+    SerialPort port;
+    auto e = failureOf([&] { port.SaveSettingsToIni(folder.file("no-such-folder/k.ini")); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 16);
+    EXPECT_STREQ(e->what(), "Failed to store settings");
+
+    PtyPair pty;
+    port.SetPort(pty.slavePath);
+    port.SetStoredProps(allGroups());
+    port.Open();
+    const int applied = port.AppliedLine().ApplyCount;
+    const std::string file = folder.file("k.ini");
+    writeFileBytes(file, "[ComPort]\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\nDataBits=7\r\n"
+                         "Parity=Even\r\nFlowControl=Hardware\r\n");
+    port.LoadSettingsFromIni(file);
+    EXPECT_EQ(port.AppliedLine().ApplyCount, applied + 1);
+    EXPECT_EQ(port.AppliedLine().DeviceBaudRate, 250000u);
+    EXPECT_TRUE(port.AppliedLine().Requested.Flags & ComBits::fOutxCtsFlow);
+
+    // A stored port that cannot be opened ends the load; what was read before it stays set
+    // and the batch is closed.
+    writeFileBytes(file, "[ComPort]\r\nPort=/dev/quillfeather-no-such-port\r\nBaudRate=2400\r\n");
+    e = failureOf([&] { port.LoadSettingsFromIni(file); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 17);
+    EXPECT_STREQ(e->what(), "Failed to load settings");
+    EXPECT_EQ(port.Port(), "/dev/quillfeather-no-such-port");
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    EXPECT_EQ(port.UpdateCount(), 0);
+    EXPECT_FALSE(port.Connected());
 }

@@ -11,14 +11,25 @@
 
 namespace {
 
-// A port on a pseudo-terminal, with flow control off so every byte value passes.
+// A port on a pseudo-terminal, with flow control off so every byte value passes. What
+// OnRxChar announces is read into `received` unless a test hooks that event itself.
 struct PortOnPty {
     PtyPair pty;
     SerialPort port;
+    std::string received;
     PortOnPty()
     {
         port.SetPort(pty.slavePath);
         port.FlowControl().SetFlowControl(fcNone);
+        port.OnRxChar = [this](SerialPort &sender, int count) {
+            std::string text;
+            sender.ReadText(text, count);
+            received += text;
+        };
+    }
+    bool receives(const std::string &expected)
+    {
+        return waitUntil([&] { return received == expected; });
     }
 };
 
@@ -34,9 +45,12 @@ const char *kMissing = "/dev/quillfeather-no-such-port";
 
 } // namespace
 
-TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
+// A port that is not open refuses reads and writes with code 24; OnException, when assigned,
+// takes every failure report instead of a raised error.
+TEST(ComPortClosed, ReadsAndWritesReportPortNotOpenAndOnExceptionTakesTheReports)
 {
     SerialPort port;
+    port.SetPort(kMissing);
     auto e = failureOf([&] { port.WriteText("x"); });
     ASSERT_TRUE(e);
     EXPECT_STREQ(e->what(), "Port Not Open");
@@ -49,9 +63,22 @@ TEST(ComPortClosed, WriteAndReadOnAClosedPortReportPortNotOpen)
     text = "stale";
     EXPECT_EQ(port.ReadText(text, 0), 0);
     EXPECT_TRUE(text.empty());
+
+    std::vector<std::tuple<SerialFailure, std::string, int64_t, std::string>> reports;
+    port.OnException = [&](SerialPort &, SerialFailure which, const std::string &message, int64_t winError,
+                           const std::string &winMessage) { reports.emplace_back(which, message, winError, winMessage); };
+    EXPECT_NO_THROW(port.Open());
+    EXPECT_FALSE(port.Connected());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(std::get<0>(reports[0]), CE_OpenFailed);
+    EXPECT_EQ(std::get<1>(reports[0]), "Unable to open com port");
+    EXPECT_EQ(std::get<2>(reports[0]), 2);
+    EXPECT_EQ(port.WriteText("x"), 0);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(std::get<0>(reports[1]), CEPortNotOpen);
 }
 
-TEST(ComPortOpen, FailuresCarryCodeOneAndTheSystemError)
+TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
 {
     PtyPair pty;
     SerialPort holder;
@@ -60,8 +87,10 @@ TEST(ComPortOpen, FailuresCarryCodeOneAndTheSystemError)
     const struct {
         std::string path;
         int winError;
-    } cases[] = {{kMissing, ENOENT}, {"quillfeather-no-such-port", ENOENT}, {"/dev/null", ENOTTY},
-                 {pty.slavePath, EBUSY}};  // held by another port, refused even for root
+        std::string hint;
+    } cases[] = {{kMissing, ENOENT, "plug in the keyer"},
+                 {"/dev/null", ENOTTY, ""},
+                 {pty.slavePath, EBUSY, "Another program"}};  // held by another port, refused even for root
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
         SerialPort port;
@@ -74,54 +103,29 @@ TEST(ComPortOpen, FailuresCarryCodeOneAndTheSystemError)
         EXPECT_EQ(e->Code, 1);
         EXPECT_EQ(e->WinError, c.winError);
         EXPECT_EQ(e->what(), "Unable to open com port (Error: " + std::to_string(c.winError) + ")");
+        EXPECT_NE(SerialPortErrorText(*e).find(c.hint), std::string::npos);
         EXPECT_FALSE(port.Connected());
         EXPECT_EQ(beforeOpen, 1);
         EXPECT_EQ(afterOpen, 0);
     }
+    // Root is never refused a device, so the hint for a missing permission is seen on its own.
+    EXPECT_NE(SerialPortErrorText(SerialPortError(1, EACCES)).find("dialout"), std::string::npos);
     SerialPort bare;
     bare.SetPort("quillfeather-no-such-port");  // a bare name is looked for under /dev/
     EXPECT_EQ(bare.DevicePath(), kMissing);
 }
 
-TEST(ComPortOpen, OnExceptionTakesTheReportInsteadOfRaising)
+TEST(ComPortOpen, OpenAPortChangeAndCloseRaiseTheirEventsOnceInOrder)
 {
-    SerialPort port;
-    port.SetPort(kMissing);
-    std::vector<std::tuple<SerialFailure, std::string, int64_t, std::string>> reports;
-    port.OnException = [&](SerialPort &, SerialFailure which, const std::string &message, int64_t winError,
-                           const std::string &winMessage) { reports.emplace_back(which, message, winError, winMessage); };
-    EXPECT_NO_THROW(port.Open());
-    EXPECT_FALSE(port.Connected());
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(std::get<0>(reports[0]), CE_OpenFailed);
-    EXPECT_EQ(std::get<1>(reports[0]), "Unable to open com port");
-    EXPECT_EQ(std::get<2>(reports[0]), 2);
-
-    EXPECT_EQ(port.WriteText("x"), 0);
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(std::get<0>(reports[1]), CEPortNotOpen);
-}
-
-TEST(ComPortOpen, OperatorTextSaysWhatToDoForAPermissionFailureOrAMissingPort)
-{
-    const std::string text = SerialPortErrorText(SerialPortError(1, EACCES));
-    EXPECT_EQ(text.rfind("Unable to open com port (Error: 13)", 0), 0u);
-    EXPECT_NE(text.find("dialout"), std::string::npos);
-    const std::string missing = SerialPortErrorText(SerialPortError(1, ENOENT));
-    EXPECT_EQ(missing.rfind("Unable to open com port (Error: 2)\n\n", 0), 0u);
-    EXPECT_NE(missing.find("plug in the keyer"), std::string::npos);
-}
-
-TEST(ComPortOpen, OpenAndCloseRaiseTheirEventsOnceInOrder)
-{
+    std::vector<std::string> seen;  // outlives the port, whose destruction closes it
+    PtyPair b;
     PortOnPty p;
-    std::vector<std::string> seen;
     auto note = [&](const std::string &what) { return [&seen, what](SerialPort &) { seen.push_back(what); }; };
     auto signal = [&](const std::string &what) {
         return [&seen, what](SerialPort &, bool on) { seen.push_back(what + (on ? "+" : "-")); };
     };
     p.port.OnBeforeOpen = note("BeforeOpen");
-    p.port.OnAfterOpen = note("AfterOpen");
+    p.port.OnAfterOpen = [&](SerialPort &s) { seen.push_back("AfterOpen " + s.Port()); };
     p.port.OnBeforeClose = note("BeforeClose");
     p.port.OnAfterClose = note("AfterClose");
     p.port.OnCTSChange = signal("CTS");
@@ -129,10 +133,20 @@ TEST(ComPortOpen, OpenAndCloseRaiseTheirEventsOnceInOrder)
     p.port.OnRLSDChange = signal("RLSD");
 
     p.port.SetConnected(true);
-    EXPECT_TRUE(p.port.Connected());
     p.port.SetConnected(true);
     // A pseudo-terminal has no modem lines: they read as off, without failing.
-    EXPECT_EQ(seen, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "CTS-", "DSR-", "RLSD-"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"BeforeOpen", "AfterOpen " + p.pty.slavePath, "CTS-", "DSR-", "RLSD-"}));
+    seen.clear();
+    p.port.BeginUpdate();
+    p.port.SetPort(b.slavePath);  // at once, even inside a batch
+    EXPECT_EQ(seen, (std::vector<std::string>{"CTS-", "DSR-", "RLSD-", "BeforeClose", "AfterClose", "BeforeOpen",
+                                              "AfterOpen " + b.slavePath, "CTS-", "DSR-", "RLSD-"}));
+    p.port.EndUpdate();
+    EXPECT_EQ(p.port.WriteText("B"), 1);
+    EXPECT_EQ(b.receive(1), "B");
+    SerialPort other;  // the old port is free again
+    other.SetPort(p.pty.slavePath);
+    EXPECT_NO_THROW(other.Open());
     seen.clear();
     p.port.SetConnected(false);
     p.port.SetConnected(false);
@@ -140,28 +154,43 @@ TEST(ComPortOpen, OpenAndCloseRaiseTheirEventsOnceInOrder)
     EXPECT_EQ(seen, (std::vector<std::string>{"CTS-", "DSR-", "RLSD-", "BeforeClose", "AfterClose"}));
 }
 
-TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheGuiThread)
+// Handlers run on the GUI thread, or with smNone on the event thread itself; the method
+// cannot change while the port is open.
+TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheThreadTheSyncMethodNames)
 {
-    PortOnPty p;
     const auto guiThread = std::this_thread::get_id();
-    std::string received;
-    bool offThread = false, shortRead = false, emptyCount = false;
-    p.port.OnRxChar = [&](SerialPort &sender, int count) {
-        offThread |= std::this_thread::get_id() != guiThread;
-        emptyCount |= count <= 0;
-        std::string chunk;
-        shortRead |= sender.ReadText(chunk, count) != count;
-        received += chunk;
-    };
-    p.port.Open();
     const std::string bytes = allByteValues();
-    p.pty.send(bytes);
-    ASSERT_TRUE(waitUntil([&] { return received.size() >= bytes.size(); }));
-    runEventsFor(50);
-    EXPECT_EQ(received, bytes);
-    EXPECT_FALSE(offThread);
-    EXPECT_FALSE(shortRead) << "ReadText got fewer bytes than the count given";
-    EXPECT_FALSE(emptyCount);
+    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
+        SCOPED_TRACE(method);
+        PortOnPty p;
+        p.port.SetSyncMethod(method);
+        std::string received;  // whole once Close has ended the event thread
+        std::atomic<int> onGui{0}, offGui{0}, counted{0};
+        bool shortRead = false, emptyCount = false;
+        p.port.OnRxChar = [&](SerialPort &sender, int count) {
+            (std::this_thread::get_id() == guiThread ? onGui : offGui)++;
+            emptyCount |= count <= 0;
+            std::string chunk;
+            shortRead |= sender.ReadText(chunk, count) != count;
+            received += chunk;
+            counted += count;
+        };
+        p.port.Open();
+        const auto e = failureOf([&] { p.port.SetSyncMethod(TSyncMethod((method + 1) % 3)); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->Code, 14);
+        EXPECT_STREQ(e->what(), "Cannot set property while connected");
+        EXPECT_NO_THROW(p.port.SetSyncMethod(method));  // the value held: nothing to do
+        p.pty.send(bytes);
+        ASSERT_TRUE(waitUntil([&] { return counted >= static_cast<int>(bytes.size()); }));
+        runEventsFor(50);
+        p.port.Close();
+        EXPECT_EQ(received, bytes);
+        EXPECT_EQ(onGui > 0, method != smNone);
+        EXPECT_EQ(offGui > 0, method == smNone);
+        EXPECT_FALSE(shortRead) << "ReadText got fewer bytes than the count given";
+        EXPECT_FALSE(emptyCount);
+    }
 }
 
 TEST(ComPortTransfer, UnreadBytesAreReportedAgainOnlyWhenMoreArrive)
@@ -193,9 +222,7 @@ TEST(ComPortTransfer, OnRxBufOrAReadTakesTheBytesWhenOnRxCharIsNotRaised)
             p.port.SetEvents({});
         else
             p.port.SetTriggersOnRxChar(false);
-        int rxChar = 0;
         std::string buffered;
-        p.port.OnRxChar = [&](SerialPort &, int) { ++rxChar; };
         p.port.OnRxBuf = [&](SerialPort &, const std::string &buffer, int count) {
             EXPECT_EQ(static_cast<int>(buffer.size()), count);
             buffered += buffer;
@@ -207,7 +234,7 @@ TEST(ComPortTransfer, OnRxBufOrAReadTakesTheBytesWhenOnRxCharIsNotRaised)
         else
             ASSERT_TRUE(waitUntil([&] { return buffered.size() >= 4; }));
         EXPECT_EQ(buffered, noEvents ? "" : "K1EL");
-        EXPECT_EQ(rxChar, 0);
+        EXPECT_EQ(p.received, "");  // OnRxChar was never raised
         EXPECT_EQ(p.port.InputQueueCount(), noEvents ? 4 : 0);
         std::string text;
         EXPECT_EQ(p.port.ReadText(text, 10), noEvents ? 4 : 0);
@@ -215,92 +242,59 @@ TEST(ComPortTransfer, OnRxBufOrAReadTakesTheBytesWhenOnRxCharIsNotRaised)
     }
 }
 
-TEST(ComPortSync, ThreadSyncWindowSyncAndNoneRunHandlersWhereTheyShould)
-{
-    const auto guiThread = std::this_thread::get_id();
-    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
-        SCOPED_TRACE(method);
-        PortOnPty p;
-        p.port.SetSyncMethod(method);
-        std::atomic<int> onGui{0}, offGui{0}, bytes{0};
-        p.port.OnRxChar = [&](SerialPort &sender, int count) {
-            (std::this_thread::get_id() == guiThread ? onGui : offGui)++;
-            std::string text;
-            bytes += sender.ReadText(text, count);
-        };
-        p.port.Open();
-        p.pty.send("CQ TEST");
-        ASSERT_TRUE(waitUntil([&] { return bytes == 7; }));
-        p.port.Close();
-        EXPECT_EQ(onGui > 0, method != smNone);
-        EXPECT_EQ(offGui > 0, method == smNone);
-    }
-}
-
-TEST(ComPortSync, SyncMethodCannotChangeWhileOpen)
-{
-    PortOnPty p;
-    p.port.Open();
-    const auto e = failureOf([&] { p.port.SetSyncMethod(smNone); });
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Code, 14);
-    EXPECT_STREQ(e->what(), "Cannot set property while connected");
-    EXPECT_NO_THROW(p.port.SetSyncMethod(smThreadSync));  // the value held: nothing to do
-}
-
 TEST(ComPortSync, ClosingWhileABatchWaitsForTheGuiThreadCompletesTheBatch)
 {
-    std::vector<std::string> seen;
     PortOnPty p;
-    p.port.OnRxChar = [&](SerialPort &sender, int count) {
-        std::string text;
-        sender.ReadText(text, count);
-        seen.push_back("rx:" + text);
-    };
-    p.port.OnAfterClose = [&](SerialPort &) { seen.push_back("closed"); };
+    std::string atClose;
+    p.port.OnAfterClose = [&](SerialPort &) { atClose = p.received; };
     p.port.Open();
     p.pty.send("599");
     // The GUI thread is busy (no events handled) while the event thread asks for a hand-off.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     p.port.Close();
-    EXPECT_EQ(seen, (std::vector<std::string>{"rx:599", "closed"}));
+    EXPECT_EQ(atClose, "599");
     // The port opens again and delivers as before.
-    seen.clear();
     p.port.Open();
     p.pty.send("TU");
-    ASSERT_TRUE(waitUntil([&] { return !seen.empty(); }));
-    EXPECT_EQ(seen[0], "rx:TU");
+    EXPECT_TRUE(p.receives("599TU")) << p.received;
 }
 
-// A handler that closes its own port does not hang; one that throws is reported. Either way
-// the next bytes are delivered.
+// A handler that closes its own port does not hang; whatever one throws is reported, whether
+// the event thread waits for it or not. Either way the next bytes are delivered.
 TEST(ComPortSync, AHandlerThatClosesThePortOrThrowsLeavesDeliveryGoing)
 {
-    for (bool closes : {true, false}) {
-        SCOPED_TRACE(closes);
+    const struct {
+        const char *name;
+        TSyncMethod method;
+        std::function<void(SerialPort &)> act;
+        std::string report;
+    } cases[] = {
+        {"closes", smThreadSync, [](SerialPort &sender) { sender.SetConnected(false); }, ""},
+        {"throws", smThreadSync, [](SerialPort &) { throw std::runtime_error("handler failed"); }, "handler failed"},
+        {"throws a non-exception, not waited for", smWindowSync, [](SerialPort &) { throw 42; },
+         "Unknown failure in a serial port event handler"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         ErrorReportCatcher reports;
-        std::string received;
         PortOnPty p;
-        p.port.OnRxChar = [&](SerialPort &sender, int count) {
-            std::string text;
-            sender.ReadText(text, count);
-            received += text;
-            if (text == "!" && closes)
-                sender.SetConnected(false);
-            else if (text == "!")
-                throw std::runtime_error("handler failed");
+        p.port.SetSyncMethod(c.method);
+        p.port.OnRxChar = [&, read = p.port.OnRxChar](SerialPort &sender, int count) {
+            read(sender, count);
+            if (p.received == "!")
+                c.act(sender);
         };
         p.port.Open();
         p.pty.send("!");
-        if (closes) {
+        if (c.report.empty()) {
             ASSERT_TRUE(waitUntil([&] { return !p.port.Connected(); }));
             p.port.Open();
         } else {
             ASSERT_TRUE(waitUntil([&] { return !reports.messages.empty(); }));
-            EXPECT_EQ(reports.messages[0], "handler failed");
+            EXPECT_EQ(reports.messages[0], c.report);
         }
         p.pty.send("OK");
-        ASSERT_TRUE(waitUntil([&] { return received == "!OK"; }));
+        EXPECT_TRUE(p.receives("!OK")) << p.received;
     }
 }
 
@@ -346,38 +340,16 @@ TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
     }
 }
 
-TEST(ComPortSettings, PortChangeWhileOpenReopensAtOnce)
+TEST(ComPortSettings, LineSettingsReachTheDeviceOnceEachAndBatchesAtTheEnd)
 {
-    std::vector<std::string> seen;  // outlives the port, whose destruction closes it
-    PtyPair a, b;
-    SerialPort port;
-    port.SetPort(a.slavePath);
-    port.FlowControl().SetFlowControl(fcNone);
-    port.OnAfterClose = [&](SerialPort &) { seen.push_back("closed"); };
-    port.OnAfterOpen = [&](SerialPort &s) { seen.push_back("opened " + s.Port()); };
-    port.Open();
-    seen.clear();
-    port.BeginUpdate();
-    port.SetPort(b.slavePath);  // at once, even inside a batch
-    EXPECT_EQ(seen, (std::vector<std::string>{"closed", "opened " + b.slavePath}));
-    port.EndUpdate();
-    EXPECT_TRUE(port.Connected());
-    EXPECT_EQ(port.WriteText("B"), 1);
-    EXPECT_EQ(b.receive(1), "B");
-    SerialPort other;  // the old port is free again
-    other.SetPort(a.slavePath);
-    EXPECT_NO_THROW(other.Open());
-}
-
-TEST(ComPortSettings, LineSettingsReachTheDevice)
-{
-    PtyPair pty;
-    SerialPort port;
-    keyerSettings(port, pty.slavePath);
-    port.Open();
-    AppliedLineSettings applied = port.AppliedLine();
+    PortOnPty p;
+    keyerSettings(p.port, p.pty.slavePath);
+    p.port.Open();
+    AppliedLineSettings applied = p.port.AppliedLine();
     ASSERT_TRUE(applied.Valid);
-    EXPECT_EQ(applied.Requested, port.BuildDcb());
+    EXPECT_EQ(applied.Requested, p.port.BuildDcb());
+    EXPECT_EQ(applied.Requested.Flags, 0x0311u);
+    EXPECT_EQ(std::string({applied.Requested.XonChar, applied.Requested.XoffChar}), "\x11\x13");
     EXPECT_EQ(applied.DeviceBaudRate, 1200u);
     EXPECT_EQ(applied.DeviceByteSize, 8);
     EXPECT_FALSE(applied.DeviceTwoStopBits);
@@ -385,37 +357,19 @@ TEST(ComPortSettings, LineSettingsReachTheDevice)
     EXPECT_TRUE(applied.DeviceXonXoffOut && applied.DeviceXonXoffIn && applied.DeviceRaw);
 
     // Rates without a standard code reach it too.
-    port.SetCustomBaudRate(250000);
+    p.port.SetCustomBaudRate(250000);
     for (auto [rate, value] : {std::pair{brCustom, 250000u}, {br14400, 14400u}, {br115200, 115200u}}) {
-        port.SetBaudRate(rate);
-        EXPECT_EQ(port.AppliedLine().DeviceBaudRate, value);
+        p.port.SetBaudRate(rate);
+        EXPECT_EQ(p.port.AppliedLine().DeviceBaudRate, value);
     }
-    port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
-    EXPECT_TRUE(port.AppliedLine().DeviceTwoStopBits);
-    port.SetDataBits(dbSeven);
-    port.Parity().SetBits(prEven);
+    p.port.SetStopBits(sbOne5StopBits);  // no 1.5 here: two
+    EXPECT_TRUE(p.port.AppliedLine().DeviceTwoStopBits);
+    p.port.SetDataBits(dbSeven);
+    p.port.Parity().SetBits(prEven);
     // A pseudo-terminal always runs 8 bits without parity; the request is what can be seen.
-    EXPECT_EQ(port.AppliedLine().Requested.ByteSize, 7);
-    EXPECT_EQ(port.AppliedLine().Requested.Parity, 2);
-}
+    EXPECT_EQ(p.port.AppliedLine().Requested.ByteSize, 7);
+    EXPECT_EQ(p.port.AppliedLine().Requested.Parity, 2);
 
-TEST(ComPortSettings, ARateTheDriverRefusesFailsWithCodeSeven)
-{
-    PortOnPty p;
-    p.port.SetBaudRate(brCustom);
-    p.port.SetCustomBaudRate(0);
-    const auto e = failureOf([&] { p.port.Open(); });
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Code, 7);
-    EXPECT_FALSE(p.port.Connected());
-    p.port.SetCustomBaudRate(250000);  // the port was released again
-    EXPECT_NO_THROW(p.port.Open());
-}
-
-TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
-{
-    PortOnPty p;
-    p.port.Open();
     const int base = p.port.AppliedLine().ApplyCount;
     p.port.SetBaudRate(br2400);
     EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
@@ -423,7 +377,7 @@ TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
     EXPECT_EQ(p.port.AppliedLine().ApplyCount, base + 1);
     p.port.BeginUpdate();
     p.port.SetBaudRate(br4800);
-    p.port.SetDataBits(dbSeven);
+    p.port.SetDataBits(dbEight);
     p.port.FlowControl().SetFlowControl(fcHardware);
     p.port.BeginUpdate();
     p.port.EndUpdate();
@@ -434,6 +388,17 @@ TEST(ComPortSettings, SettersApplyOnceAndBatchesApplyAtTheEnd)
     EXPECT_EQ(p.port.UpdateCount(), 0);
     p.port.EndUpdate();  // at 0: nothing
     EXPECT_EQ(p.port.UpdateCount(), 0);
+
+    // A rate the driver refuses fails the open with code 7 and releases the port again.
+    p.port.Close();
+    p.port.SetBaudRate(brCustom);
+    p.port.SetCustomBaudRate(0);
+    const auto e = failureOf([&] { p.port.Open(); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Code, 7);
+    EXPECT_FALSE(p.port.Connected());
+    p.port.SetCustomBaudRate(250000);
+    EXPECT_NO_THROW(p.port.Open());
 }
 
 TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
@@ -460,22 +425,19 @@ TEST(ComPortReceive, EventCharacterRaisesOnRxFlagAndDiscardedNulsAreNeverCounted
     p.port.SetEventChar('\r');
     p.port.SetDiscardNull(true);
     int flags = 0, counted = 0;
-    std::string received;
     p.port.OnRxFlag = [&](SerialPort &) { ++flags; };
-    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+    p.port.OnRxChar = [&, read = p.port.OnRxChar](SerialPort &sender, int count) {
         counted += count;
-        std::string text;
-        sender.ReadText(text, count);
-        received += text;
+        read(sender, count);
     };
     p.port.Open();
     p.pty.send(std::string("5\0\0NN", 5));
-    ASSERT_TRUE(waitUntil([&] { return received == "5NN"; }));
+    ASSERT_TRUE(p.receives("5NN"));
     EXPECT_EQ(flags, 0);
     p.pty.send(std::string("TU\r\0", 4));
     ASSERT_TRUE(waitUntil([&] { return flags == 1; }));
     runEventsFor(100);
-    EXPECT_EQ(received, "5NNTU\r");
+    EXPECT_EQ(p.received, "5NNTU\r");
     EXPECT_EQ(counted, 6) << "the counts took in NUL bytes that the read dropped";
 }
 
