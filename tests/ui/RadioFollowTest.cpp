@@ -1,18 +1,11 @@
-#include "logging/Contest.h"
 #include "radio/RadioLink.h"
-#include "ui/MainWindow.h"
+#include "support/WindowRig.h"
 #include "ui/RadioSetupDialog.h"
-#include "support/FixedClock.h"
-
-#include <QtWidgets>
-#include <QtTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <memory>
 
 namespace {
 
@@ -76,15 +69,9 @@ public:
 
 // The band and mode following a real Hamlib radio: rigctld's dummy radio reached over
 // the network, and Hamlib's dummy inside the program.
-class RadioFollowTest : public QObject {
+class RadioFollowTest : public WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ContestState> st;
-    std::unique_ptr<LogTable> table;
-    FixedClock clock;
-    std::unique_ptr<Contest> contest;
-    std::unique_ptr<MainWindow> w;
     std::unique_ptr<RadioLink> radio;
     std::unique_ptr<RadioSetupDialog> dialog;
     CountingKeyer keyer;
@@ -104,39 +91,29 @@ class RadioFollowTest : public QObject {
     // Logs a QSO and gives the band and mode its row shows.
     QString logQso(const QString &text)
     {
-        QTest::keyClicks(w->ECall, text);
-        QTest::keyClick(w->ECall, Qt::Key_Return);
-        const int row = st->QsoCount - 1;
-        return w->Log->model()->index(row, 4).data().toString() + ' ' + w->Log->model()->index(row, 5).data().toString();
+        logQsos({text});
+        return cell(st->QsoCount - 1, 4) + ' ' + cell(st->QsoCount - 1, 5);
     }
 
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        st = std::make_unique<ContestState>();
-        st->MyCall = "S5ABC";
-        st->Mode = "SSB";
+        newContest("S5ABC", "SSB", "40");
         st->EModeIndex = 1;
-        st->Band = "40";
-        table = std::make_unique<LogTable>();
-        contest = std::make_unique<Contest>(*st, *table, clock, dir->path().toStdString() + "/");
         keyer = CountingKeyer();
         contest->setKeyer(&keyer);
         w = std::make_unique<MainWindow>(*contest);
         radio = std::make_unique<RadioLink>(*contest);
         dialog = std::make_unique<RadioSetupDialog>(*radio, w.get());
         radio->setSetupOpener([this] { dialog->showDialog(); });
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(showWindow());
         w->SetupMenu->trigger();
     }
     void cleanup()
     {
         dialog.reset();
         radio.reset();
-        w.reset();
-        contest.reset();
+        endContest();
         rigctld.kill();
         rigctld.waitForFinished();
     }
