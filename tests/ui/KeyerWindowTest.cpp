@@ -1,24 +1,10 @@
 // The keyer options window driven as an operator does, on the offscreen platform,
 // with the simulated keyer behind its port.
 #include "keyer/KeyerRig.h"
-
+#include "settings/MainSettings.h"
+#include "support/WindowRig.h"
 #include "ui/KeyerWindow.h"
 #include "ui/MessagePanel.h"
-#include "settings/MainSettings.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QtTest>
-
-#include <memory>
 
 class KeyerWindowTest : public QObject {
     Q_OBJECT
@@ -33,21 +19,6 @@ class KeyerWindowTest : public QObject {
     {
         rig->port.SetConnected(true);
         QVERIFY(rig->port.Connected());
-    }
-    // Accepts the next message box and hands back its text.
-    QString answerMessageBox(const std::function<void()> &action)
-    {
-        QString text;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                text = box->text();
-                box->accept();
-            }
-        });
-        poll.start(10);
-        action();
-        return text;
     }
 
 private slots:
@@ -92,9 +63,7 @@ private slots:
     {
         const auto reopen = [this](const char *file) {
             w.reset();
-            QFile out(QString::fromStdString(KeyerWindowFile(rig->folder)));
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
-            out.close();
+            QVERIFY(writeBytes(QString::fromStdString(KeyerWindowFile(rig->folder)), file));
             w = std::make_unique<KeyerWindow>(rig->link, mainWindow.get());
             w->show();
             QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -105,17 +74,33 @@ private slots:
         QVERIFY(w->screen()->availableGeometry().contains(w->frameGeometry()));
     }
 
+    // The whole reason reaches the operator, whatever the label's width; output the keyer
+    // holds back is told in its place while it lasts.
     void openComSaysWhyItFailedAndSendsHostModeThenTheOptions()
     {
-        rig->port.SetPort(rig->folder + "no-such-port");
+        auto holder = std::make_unique<SerialPort>();  // another program has the keyer's port
+        holder->SetPort(rig->sim.slavePath());
+        holder->Open();
+        w->show();
         w->BOpenCom->click();
-        QVERIFY(!w->LInfo1->text().isEmpty());
+        QCOMPARE(w->LInfo1->text(), QStringLiteral("Unable to open com port (Error: 16)"));
+        QVERIFY(w->LInfo1->heightForWidth(w->LInfo1->width()) <= w->LInfo1->height());
+        QVERIFY(w->LInfo1->toolTip().endsWith(QStringLiteral("Another program is using this port.")));
+        auto *box = w->findChild<QMessageBox *>();
+        QVERIFY(box && box->isVisible());
+        QVERIFY(box->text().contains(QString::fromStdString(rig->sim.slavePath())));
+        QVERIFY(box->text().endsWith(QStringLiteral("(Error: 16)\n\nAnother program is using this port.")));
+        box->accept();
+        rig->port.OnTxHold(rig->port, true);
+        QVERIFY(w->LInfo1->text().contains(QStringLiteral("XOFF")));
+        rig->port.OnTxHold(rig->port, false);
+        QCOMPARE(w->LInfo1->text(), QStringLiteral("Unable to open com port (Error: 16)"));
         QCOMPARE(w->BOpenCom->text(), QStringLiteral("Open Com"));
         QVERIFY(rig->pauses.empty());
 
+        holder.reset();
         st().PaddleWatchdog = true;
         st().PaddleEcho = true;
-        rig->port.SetPort(rig->sim.slavePath());
         w->BOpenCom->click();
         const std::string open = bytes({0x00, 0x02, 0x00, 0x04, 0x07, 0x02, 20, 0x0E, 0x94});
         const std::string options = bytes({0x0E, 0x80, 0x0E, 0xC0});
@@ -164,11 +149,14 @@ private slots:
         w->show();
         QTRY_VERIFY(st().KeyerOnline);  // showing the window ran the status timer
         const std::string mode = rig->main.display.BModeColor;
+        BoxAnswerer boxes;
         for (QPushButton *button : {w->BTune, memo.BTune, w->BWriteWK}) {
             const QString caption = button->text();
-            const QString shown = answerMessageBox([&] { button->click(); });
+            button->click();
+            const QString shown = boxes.texts.join('|');
             QVERIFY2(shown.startsWith(QStringLiteral("Port Not Open")), qPrintable(button->objectName() + shown));
             QCOMPARE(button->text(), caption);
+            boxes.texts.clear();
         }
         QVERIFY(!st().TuneOn);
         QCOMPARE(rig->main.display.BModeColor, mode);
@@ -195,8 +183,9 @@ private slots:
         runEventsFor();
         rig->sim.clearRecords();
         w->ESpeedMax->clear();
-        const QString shown = answerMessageBox([&] { w->BSendSpeedRange->click(); });
-        QCOMPARE(shown, QStringLiteral("'' is not a valid integer value"));
+        BoxAnswerer boxes;
+        w->BSendSpeedRange->click();
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("'' is not a valid integer value")});
         runEventsFor();
         QCOMPARE(received(), std::string());
     }
@@ -223,15 +212,25 @@ private slots:
         QTRY_COMPARE(w->pos(), QPoint(30, 40));
         w->BClose->click();
         QVERIFY(!w->isVisible());
-        QFile file(QString::fromStdString(KeyerWindowFile(rig->folder)));
-        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString file = QString::fromStdString(KeyerWindowFile(rig->folder));
         // Whether a blank line parts the sections is the profile file's concern.
-        const QByteArray written = file.readAll().replace("\r\n\r\n", "\r\n");
+        const QByteArray written = fileBytes(file).replace("\r\n\r\n", "\r\n");
         const QByteArray expected = "[VIEW]\r\nWKTop=40\r\nWKLeft=30\r\n[ComPort]\r\nPort="
                                     + QByteArray::fromStdString(rig->sim.slavePath())
                                     + "\r\nBaudRate=1200\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\n"
                                       "FlowControl=Software\r\n";
         QCOMPARE(written, expected);
+    }
+
+    void aLongPortNameShowsItsEnd()
+    {
+        const std::string byId = "/dev/serial/by-id/usb-1a86_USB2.0-Serial-if00-port0";
+        rig->port.SetPort(byId);
+        w->show();
+        const QString shown = w->LCCom->text();
+        QVERIFY2(shown.endsWith(QStringLiteral("if00-port0")), qPrintable(shown));
+        QVERIFY(w->LCCom->fontMetrics().horizontalAdvance(shown) <= w->LCCom->contentsRect().width());
+        QCOMPARE(w->LCCom->toolTip(), QString::fromStdString(byId));
     }
 };
 
