@@ -1,35 +1,12 @@
 #include "serial/PtyPair.h"
 
-#include "ui/PortSetupDialog.h"
 #include "serial/ListComPorts.h"
-
-#include <QApplication>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <memory>
+#include "support/WindowRig.h"
+#include "ui/PortSetupDialog.h"
 
 namespace {
 
-// Acts on the setup dialog once it is shown modally; the action ends it.
-void whenDialogShows(std::function<void(PortSetupDialog &)> action)
-{
-    auto *poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        auto *dialog = qobject_cast<PortSetupDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(*dialog);
-        if (dialog->isVisible())  // a failed check left it open
-            dialog->reject();
-    });
-    poll->start();
-}
+using DialogAnswerer = ModalAnswerer<PortSetupDialog>;
 
 // Chooses an item as the operator does: by keyboard on the focused list.
 void choose(PortComboBox *combo, const QString &text)
@@ -87,7 +64,7 @@ private slots:
         SerialPort port;
         keyerSettings(port, a->slavePath);
         bool checked = false;
-        whenDialogShows([&](PortSetupDialog &d) {
+        DialogAnswerer answer([&](PortSetupDialog &d) {
             QVERIFY(d.Button1->isDefault());
             QCOMPARE(d.Combo1->currentText(), ptyName(*a));
             QCOMPARE(d.Combo2->currentText(), QString("1200"));
@@ -122,7 +99,7 @@ private slots:
         port.Open();
         port.applied = 0;
         const SerialDcb before = port.BuildDcb();
-        whenDialogShows([&](PortSetupDialog &d) {
+        DialogAnswerer answer([&](PortSetupDialog &d) {
             if (ok)
                 return d.Button1->click();
             choose(d.Combo1, ptyName(*b));
@@ -142,7 +119,7 @@ private slots:
         keyerSettings(port, a->slavePath);
         port.Open();
         port.applied = 0;
-        whenDialogShows([&](PortSetupDialog &d) {
+        DialogAnswerer answer([&](PortSetupDialog &d) {
             choose(d.Combo1, ptyName(*b));
             choose(d.Combo2, "9600");
             choose(d.Combo3, "7");
@@ -192,7 +169,7 @@ private slots:
         port.SetPort(stored.toStdString());
         port.SetBaudRate(brCustom);
         port.SetCustomBaudRate(250000);
-        whenDialogShows([shown](PortSetupDialog &d) {
+        DialogAnswerer answer([shown](PortSetupDialog &d) {
             QCOMPARE(d.Combo1->currentText(), shown);
             QCOMPARE(d.Combo2->currentText(), QString("Custom"));
             d.Button1->click();
@@ -208,7 +185,7 @@ private slots:
         SerialPort port;
         keyerSettings(port, a->slavePath);
         port.Open();
-        whenDialogShows([](PortSetupDialog &d) {
+        DialogAnswerer answer([](PortSetupDialog &d) {
             choose(d.Combo1, "/dev/ttyQF9");  // listed, but nothing is there
             choose(d.Combo2, "4800");
             d.Button1->click();
