@@ -107,7 +107,7 @@ protected:
     void type(const QString &text) { QTest::keyClicks(w->ECall, text); }
     void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(w->ECall, k, mods); }
     void enter() { key(Qt::Key_Return); }
-    void logQsos(const QStringList &lines)
+    void enterLines(const QStringList &lines)
     {
         for (const QString &line : lines) {
             type(line);

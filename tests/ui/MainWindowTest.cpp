@@ -27,14 +27,14 @@ private slots:
 
         QTest::keyClicks(w->ECall, QStringLiteral("S5XYZ"));
         QCOMPARE(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"));
-        logQsos({" 2"});
+        enterLines({" 2"});
         QCOMPARE(w->LDouble->text(), QString());
         QCOMPARE(w->LQSO->text(), QStringLiteral("S5ABC QSO: 2"));
     }
 
     void menuShortcutsWorkFromTheEntryLine()
     {
-        logQsos({"S5AAA 1", "S5BBB 2"});
+        enterLines({"S5AAA 1", "S5BBB 2"});
         QTest::keyClicks(w->ECall, QStringLiteral("S5CCC"));
         QTest::keyClick(w->ECall, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(st->QsoCount, 1);
@@ -57,13 +57,13 @@ private slots:
         QVERIFY(!w->Pdata->isVisible() && w->ECall->isVisible());
 
         // Phone logs at every Enter.
-        logQsos({"S5PH"});
+        enterLines({"S5PH"});
         QCOMPARE(st->QsoCount, 2);
     }
 
     void editedGridCellRewritesTheLogOnLeaving()
     {
-        logQsos({"S5ABC 1"});
+        enterLines({"S5ABC 1"});
         const QModelIndex callCell = w->Log->model()->index(0, 1);
         const QPoint at = w->Log->visualRect(callCell).center();
         QTest::mouseClick(w->Log->viewport(), Qt::LeftButton, {}, at);
@@ -86,7 +86,7 @@ private slots:
     {
         w->cbNumber->setChecked(true);
         st->MyYearLic = "95";
-        logQsos({"S5AAA 7", "S5BBB 42", "S5CCC 123"});
+        enterLines({"S5AAA 7", "S5BBB 42", "S5CCC 123"});
         // Cancel exports nothing; OK exports.
         BoxAnswerer boxes(QMessageBox::Cancel);
         w->SaveCBRMenu->trigger();
@@ -110,7 +110,7 @@ private slots:
             captions << a->text();
         QCOMPARE(captions, QStringList({"Delete File", "Delete Last QSO", "Save Log", "Save CBR", "Save ADIF",
                                         "Check Log", "Open File", "Close"}));
-        logQsos({"S5AAA 1", "S5BBB 2", "S5AAA 3"});
+        enterLines({"S5AAA 1", "S5BBB 2", "S5AAA 3"});
         BoxAnswerer boxes;
         w->SaveAdifMenu->trigger();  // no question first: the box says what was written
         QVERIFY(QFile::exists(dir->filePath(QStringLiteral("S5ABC.adi"))) && boxes.texts.size() == 1);
@@ -141,7 +141,7 @@ private slots:
 
     void gridEditAfterFocusWithoutACellClickIsSaved()
     {
-        logQsos({"S5AAA 1"});
+        enterLines({"S5AAA 1"});
         // Below the only row: the grid takes the focus but no cell is clicked.
         QTest::mouseClick(w->Log->viewport(), Qt::LeftButton, {}, QPoint(100, 200));
         QTRY_VERIFY(w->Log->hasFocus());

@@ -69,7 +69,7 @@ class RadioFollowTest : public WindowTest {
     // Logs a QSO and gives the band and mode its row shows.
     QString logQso(const QString &text)
     {
-        logQsos({text});
+        enterLines({text});
         return cell(st->QsoCount - 1, 4) + ' ' + cell(st->QsoCount - 1, 5);
     }
 

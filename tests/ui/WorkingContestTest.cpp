@@ -37,8 +37,7 @@ class WorkingContestTest : public WindowTest {
     }
     bool typeEnterSends(const QString &text, const std::string &expected, const char *memo)
     {
-        type(text);
-        enter();
+        enterLines({text});
         return keyerGets(expected) && w->LMemo->text() == QLatin1String(memo);
     }
     bool nothingSent()
@@ -102,8 +101,7 @@ private slots:
         QTRY_COMPARE(w->LTransmit->text(), QStringLiteral("CQ S59ABC TEST "));
 
         // The call goes out as typed, and what is typed meanwhile follows it.
-        type(QStringLiteral("S5XY"));
-        enter();
+        enterLines({"S5XY"});
         QCOMPARE(w->LMemo->text(), QStringLiteral("F5"));
         type(QStringLiteral("Z"));
         QVERIFY(keyerGets("S5XYZ"));
@@ -154,7 +152,7 @@ private slots:
         QVERIFY(idle());
 
         // With the received exchange: logged.
-        logQsos({" 1987"});
+        enterLines({" 1987"});
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 1987 40 CW\r\n"));
         QVERIFY(nothingSent());
 
@@ -238,22 +236,22 @@ private slots:
         key(Qt::Key_T, Qt::ControlModifier);
         QVERIFY(st->RunMode && st->EnterSendMsg && !st->TuneOn);
         QCOMPARE(st->Speed, 24);
-        logQsos({"S5PH", "S5PH 59"});
+        enterLines({"S5PH", "S5PH 59"});
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5PH  40 SSB\r\n2013-04-14 0712 S5PH 59 40 SSB\r\n"));
     }
 
     void shortCallStrayCharactersAndCwWithoutEsm()
     {
-        logQsos({"S5"});
+        enterLines({"S5"});
         QVERIFY(nothingSent());
         type(QStringLiteral(",-?"));
         QCOMPARE(w->ECall->text(), QStringLiteral("S5"));
 
         // Without ESM a QSO needs the call and the exchange, and nothing is sent.
         key(Qt::Key_F12);
-        logQsos({"ABC"});
+        enterLines({"ABC"});
         QCOMPARE(st->QsoCount, 0);
-        logQsos({" 1987"});
+        enterLines({" 1987"});
         QCOMPARE(st->QsoCount, 1);
         QVERIFY(nothingSent());
     }
