@@ -1,10 +1,6 @@
 #include "logging/Clock.h"
-#include "logging/Contest.h"
 #include "logging/LogFile.h"
-#include "ui/MainWindow.h"
-
-#include <QtWidgets>
-#include <QtTest>
+#include "support/WindowRig.h"
 
 #include <csignal>
 #include <fstream>
@@ -26,12 +22,7 @@ int operate(const char *folder, const QString &job, int argc, char **argv)
     SystemClock clock;
     Contest contest(st, table, clock, folder);
     MainWindow w(contest);
-    QTimer answer;  // error boxes are closed at once, as a hurried operator does
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (QWidget *box = QApplication::activeModalWidget())
-            box->close();
-    });
-    answer.start(1);
+    BoxAnswerer cancel(QMessageBox::Cancel);  // error boxes are closed at once, as a hurried operator does
     w.show();
     std::printf("READY\n");
     std::fflush(stdout);
@@ -53,8 +44,7 @@ int operate(const char *folder, const QString &job, int argc, char **argv)
 
 std::string readAll(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return fileBytes(QString::fromStdString(path)).toStdString();
 }
 
 // One run of the child on a folder, and what it said.

@@ -1,22 +1,16 @@
 #include "keyer/KeyerLink.h"
-#include "logging/Clock.h"
-#include "logging/Contest.h"
-#include "logging/LogTable.h"
 #include "serial/SerialPort.h"
 #include "settings/MainSettings.h"
+#include "support/WindowRig.h"
 #include "ui/KeyerWindow.h"
-#include "ui/MainWindow.h"
 #include "ui/MessagePanel.h"
-
-#include <QtWidgets>
-#include <QtTest>
 
 #include <unistd.h>
 
 // The program started on files an operator's editor, a full disk or another system left
 // behind: it must come up in reasonable time, say what it could not read and leave every
 // byte of those files on the disk.
-class HostileStartTest : public QObject {
+class HostileStartTest : public WindowTest {
     Q_OBJECT
 
     enum Kind { File, Folder, Unreadable };
@@ -28,65 +22,38 @@ class HostileStartTest : public QObject {
 
     // The windows built as the program builds them, on the folder's files; every message
     // box is answered; closed as "Close" closes it.
-    static Started startAndClose(const QString &folder, const char *what)
+    Started startAndClose(const char *what)
     {
         Started started;
-        QTimer answer;
-        answer.setInterval(10);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                started.messages << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        answer.start();
-        QElapsedTimer clock;
-        clock.start();
-        ContestState state;
-        LogTable table;
-        SystemClock systemClock;
-        Contest contest(state, table, systemClock, folder.toStdString() + "/");
-        {
-            MainWindow fMain(contest);
-            SerialPort comPort;
-            KeyerLink link(contest, comPort);
-            KeyerWindow fWK(link, &fMain);
-            MessagePanel fMemo(link, &fMain);
-            fMain.show();
-            started.seconds = clock.nsecsElapsed() / 1e9;
-            QTest::qWait(100);  // the reports that follow the first show
-            started.rows = state.QsoCount;
-            fMain.close();
-        }
+        BoxAnswerer boxes;
+        QElapsedTimer timer;
+        timer.start();
+        w = std::make_unique<MainWindow>(*contest);
+        SerialPort comPort;
+        KeyerLink link(*contest, comPort);
+        KeyerWindow fWK(link, w.get());
+        MessagePanel fMemo(link, w.get());
+        w->show();
+        started.seconds = timer.nsecsElapsed() / 1e9;
+        QTest::qWait(100);  // the reports that follow the first show
+        started.rows = st->QsoCount;
+        w->close();
+        started.messages = boxes.texts;
         qInfo("%s: started in %.2f s, %d QSOs, %lld messages", what, started.seconds, started.rows,
               static_cast<long long>(started.messages.size()));
         return started;
     }
 
-    static void writeFile(const QString &path, const QByteArray &bytes)
+    QString settingsPath() const { return QString::fromStdString(MainSettingsFile(contest->folder)); }
+    bool writeSettings(const QByteArray &extra = {}) const
     {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
-    static QByteArray readFile(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static QString settingsPath(const QTemporaryDir &dir)
-    {
-        return QString::fromStdString(MainSettingsFile(dir.path().toStdString() + "/"));
-    }
-    static void writeSettings(const QTemporaryDir &dir, const QByteArray &extra = {})
-    {
-        writeFile(settingsPath(dir), "[GENERAL]\r\nMyCall=S59ABC\r\nMode=CW\r\nEBand=80\r\n" + extra);
+        return writeBytes(settingsPath(), "[GENERAL]\r\nMyCall=S59ABC\r\nMode=CW\r\nEBand=80\r\n" + extra);
     }
 
     // Every line the log held is still on the disk, in the log or in a file kept beside it.
     static void nothingLost(const QByteArray &original, const QString &logPath)
     {
-        const QByteArray kept = readFile(logPath) + readFile(logPath + QStringLiteral(".rejected"));
+        const QByteArray kept = fileBytes(logPath) + fileBytes(logPath + QStringLiteral(".rejected"));
         if (kept == original)
             return;
         for (QByteArray line : original.split('\n')) {
@@ -98,6 +65,9 @@ class HostileStartTest : public QObject {
     }
 
 private slots:
+    void init() { newContest("S59ABC", "CW", "80"); }
+    void cleanup() { endContest(); }
+
     // The line reader decides which odd lines it takes; whatever it leaves out, or a log it
     // cannot read at all, is reported with the file's name and stays on the disk.
     void oddLogsStartAndKeepTheirBytes_data()
@@ -151,15 +121,14 @@ private slots:
             QCOMPARE(child.exitCode(), 0);
             return;
         }
-        QTemporaryDir dir;
-        writeSettings(dir);
-        const QString logPath = dir.filePath(QStringLiteral("S59ABC.log"));
+        QVERIFY(writeSettings());
+        const QString logPath = dir->filePath(QStringLiteral("S59ABC.log"));
         const QString written = kind == Folder ? logPath + QStringLiteral("/inside.txt") : logPath;
         QVERIFY(kind != Folder || QDir().mkpath(logPath));
-        writeFile(written, log);
+        QVERIFY(writeBytes(written, log));
         if (kind == Unreadable)
             QVERIFY(QFile::setPermissions(logPath, QFileDevice::Permissions()));
-        const Started started = startAndClose(dir.path(), QTest::currentDataTag());
+        const Started started = startAndClose(QTest::currentDataTag());
         if (kind == Unreadable)
             QVERIFY(QFile::setPermissions(logPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QVERIFY(started.rows >= goodLines && started.rows <= lines);
@@ -170,7 +139,7 @@ private slots:
         if (kind == File)
             nothingLost(log, logPath);
         else
-            QCOMPARE(readFile(written), log);
+            QCOMPARE(fileBytes(written), log);
     }
 
     void oddSettingsStartAndKeepTheirLines_data()
@@ -188,14 +157,13 @@ private slots:
     void oddSettingsStartAndKeepTheirLines()
     {
         QFETCH(QByteArray, settings);
-        QTemporaryDir dir;
-        writeSettings(dir, settings);
-        const QByteArray before = readFile(settingsPath(dir));
-        const Started started = startAndClose(dir.path(), QTest::currentDataTag());
+        QVERIFY(writeSettings(settings));
+        const QByteArray before = fileBytes(settingsPath());
+        const Started started = startAndClose(QTest::currentDataTag());
         QVERIFY(started.messages.isEmpty());
         QVERIFY(started.seconds < 60);
         // Every line the program does not own is still there, in its place.
-        const QList<QByteArray> after = readFile(settingsPath(dir)).split('\n');
+        const QList<QByteArray> after = fileBytes(settingsPath()).split('\n');
         qsizetype at = 0;
         for (const QByteArray &line : before.split('\n')) {
             if (!line.contains("KEEP"))

@@ -1,35 +1,12 @@
 #include "serial/PtyPair.h"
 
-#include "ui/PortSetupDialog.h"
 #include "serial/ListComPorts.h"
-
-#include <QApplication>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <memory>
+#include "support/WindowRig.h"
+#include "ui/PortSetupDialog.h"
 
 namespace {
 
-// Acts on the setup dialog once it is shown modally; the action ends it.
-void whenDialogShows(std::function<void(PortSetupDialog &)> action)
-{
-    auto *poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        auto *dialog = qobject_cast<PortSetupDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(*dialog);
-        if (dialog->isVisible())  // a failed check left it open
-            dialog->reject();
-    });
-    poll->start();
-}
+using DialogAnswerer = ModalAnswerer<PortSetupDialog>;
 
 // Chooses an item as the operator does: by keyboard on the focused list.
 void choose(PortComboBox *combo, const QString &text)
@@ -51,11 +28,6 @@ QWidget *nextTabStop(QWidget *w)
         w = w->nextInFocusChain();
     while (!((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()));
     return w;
-}
-
-QString ptyName(const PtyPair &pty)
-{
-    return QString::fromStdString(pty.slavePath);
 }
 
 } // namespace
@@ -82,31 +54,8 @@ private slots:
         b.reset();
     }
 
-    void opensWithThePortsValuesSelectedAndItsLayout()
-    {
-        SerialPort port;
-        keyerSettings(port, a->slavePath);
-        bool checked = false;
-        whenDialogShows([&](PortSetupDialog &d) {
-            QVERIFY(d.Button1->isDefault());
-            QCOMPARE(d.Combo1->currentText(), ptyName(*a));
-            QCOMPARE(d.Combo2->currentText(), QString("1200"));
-            QCOMPARE(d.Combo3->currentText(), QString("8"));
-            QCOMPARE(d.Combo4->currentText(), QString("1"));
-            QCOMPARE(d.Combo5->currentText(), QString("None"));
-            QCOMPARE(d.Combo6->currentText(), QString("Software"));
-            // Tab order: the six lists from the top, then OK and Cancel.
-            QWidget *order[] = {d.Combo1, d.Combo2, d.Combo3, d.Combo4, d.Combo5, d.Combo6, d.Button1, d.Button2};
-            for (int i = 0; i + 1 < 8; ++i)
-                QCOMPARE(nextTabStop(order[i]), order[i + 1]);
-            checked = true;
-            d.Button2->click();
-        });
-        RunSetupDialog(port);
-        QVERIFY(checked);
-    }
-
-    // Cancel after selections changes nothing; OK without changes sends everything once more.
+    // The dialog opens on the port's values, in its tab order; Cancel after selections changes
+    // nothing; OK without changes sends everything once more.
     void cancelOrUnchangedOkKeepsTheSettings_data()
     {
         QTest::addColumn<bool>("ok");
@@ -122,10 +71,17 @@ private slots:
         port.Open();
         port.applied = 0;
         const SerialDcb before = port.BuildDcb();
-        whenDialogShows([&](PortSetupDialog &d) {
+        DialogAnswerer answer([&](PortSetupDialog &d) {
+            QVERIFY(d.Button1->isDefault());
+            const QStringList shown = {d.Combo1->currentText(), d.Combo2->currentText(), d.Combo3->currentText(),
+                                       d.Combo4->currentText(), d.Combo5->currentText(), d.Combo6->currentText()};
+            QCOMPARE(shown, QStringList({QString::fromStdString(a->slavePath), "1200", "8", "1", "None", "Software"}));
+            QWidget *order[] = {d.Combo1, d.Combo2, d.Combo3, d.Combo4, d.Combo5, d.Combo6, d.Button1, d.Button2};
+            for (int i = 0; i + 1 < 8; ++i)
+                QCOMPARE(nextTabStop(order[i]), order[i + 1]);
             if (ok)
                 return d.Button1->click();
-            choose(d.Combo1, ptyName(*b));
+            choose(d.Combo1, QString::fromStdString(b->slavePath));
             choose(d.Combo2, "9600");
             choose(d.Combo6, "Hardware");
             d.Button2->click();
@@ -142,8 +98,8 @@ private slots:
         keyerSettings(port, a->slavePath);
         port.Open();
         port.applied = 0;
-        whenDialogShows([&](PortSetupDialog &d) {
-            choose(d.Combo1, ptyName(*b));
+        DialogAnswerer answer([&](PortSetupDialog &d) {
+            choose(d.Combo1, QString::fromStdString(b->slavePath));
             choose(d.Combo2, "9600");
             choose(d.Combo3, "7");
             choose(d.Combo4, "2");
@@ -192,7 +148,7 @@ private slots:
         port.SetPort(stored.toStdString());
         port.SetBaudRate(brCustom);
         port.SetCustomBaudRate(250000);
-        whenDialogShows([shown](PortSetupDialog &d) {
+        DialogAnswerer answer([shown](PortSetupDialog &d) {
             QCOMPARE(d.Combo1->currentText(), shown);
             QCOMPARE(d.Combo2->currentText(), QString("Custom"));
             d.Button1->click();
@@ -208,7 +164,7 @@ private slots:
         SerialPort port;
         keyerSettings(port, a->slavePath);
         port.Open();
-        whenDialogShows([](PortSetupDialog &d) {
+        DialogAnswerer answer([](PortSetupDialog &d) {
             choose(d.Combo1, "/dev/ttyQF9");  // listed, but nothing is there
             choose(d.Combo2, "4800");
             d.Button1->click();

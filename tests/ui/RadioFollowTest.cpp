@@ -1,65 +1,36 @@
-#include "logging/Contest.h"
 #include "radio/RadioLink.h"
-#include "ui/MainWindow.h"
+#include "support/WindowRig.h"
 #include "ui/RadioSetupDialog.h"
-#include "support/FixedClock.h"
-
-#include <QtWidgets>
-#include <QtTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <memory>
-
 namespace {
 
 const int kWait = 20000;  // a loaded machine; the radio is read every 250 ms
 
-int connectedSocket(int port)
+// A port nobody listens on, as the system picks it.
+int freePort()
 {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
-    const timeval timeout{5, 0};
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (port == 0) {  // the system picks a port nobody listens on
-        socklen_t n = sizeof a;
-        bind(s, reinterpret_cast<sockaddr *>(&a), n);
-        getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
-        close(s);
-        return ntohs(a.sin_port);
-    }
-    if (connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        close(s);
-        return -1;
-    }
-    return s;
-}
-
-// One command in rigctld's protocol, as any client sends it; true when it answers "RPRT 0".
-bool rigctlOnce(int port, const std::string &command)
-{
-    const int s = connectedSocket(port);
-    if (s < 0)
-        return false;
-    std::string reply;
-    char c;
-    for (bool sent = send(s, command.data(), command.size(), 0) == ssize_t(command.size());
-         sent && recv(s, &c, 1, 0) == 1 && c != '\n';)
-        reply += c;
+    socklen_t n = sizeof a;
+    bind(s, reinterpret_cast<sockaddr *>(&a), n);
+    getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
     close(s);
-    return reply == "RPRT 0";
+    return ntohs(a.sin_port);
 }
 
-// A rigctld just started may take a moment on a busy machine before it answers.
-bool rigctl(int port, const std::string &command)
+// Moves the radio through Hamlib's own client, as another program on the network would; a
+// rigctld just started may take a moment on a busy machine before it answers.
+bool rigctl(int port, const QStringList &commands)
 {
-    return QTest::qWaitFor([&] { return rigctlOnce(port, command); }, 10000);
+    const QStringList args = QStringList{"-m", "2", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands;
+    return QTest::qWaitFor([&] { return QProcess::execute(QStringLiteral("rigctl"), args) == 0; }, kWait);
 }
 
 // The keyer as the mode list sees it.
@@ -76,15 +47,9 @@ public:
 
 // The band and mode following a real Hamlib radio: rigctld's dummy radio reached over
 // the network, and Hamlib's dummy inside the program.
-class RadioFollowTest : public QObject {
+class RadioFollowTest : public WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ContestState> st;
-    std::unique_ptr<LogTable> table;
-    FixedClock clock;
-    std::unique_ptr<Contest> contest;
-    std::unique_ptr<MainWindow> w;
     std::unique_ptr<RadioLink> radio;
     std::unique_ptr<RadioSetupDialog> dialog;
     CountingKeyer keyer;
@@ -94,7 +59,7 @@ class RadioFollowTest : public QObject {
     bool startRigctld()
     {
         rigctld.start(QStringLiteral("rigctld"), {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)});
-        return rigctld.waitForStarted() && QTest::qWaitFor([this] { return rigctl(port, "F 14025000\n"); }, kWait);
+        return rigctld.waitForStarted() && rigctl(port, {"F", "14025000"});
     }
     void chooseBand(int index)
     {
@@ -104,39 +69,29 @@ class RadioFollowTest : public QObject {
     // Logs a QSO and gives the band and mode its row shows.
     QString logQso(const QString &text)
     {
-        QTest::keyClicks(w->ECall, text);
-        QTest::keyClick(w->ECall, Qt::Key_Return);
-        const int row = st->QsoCount - 1;
-        return w->Log->model()->index(row, 4).data().toString() + ' ' + w->Log->model()->index(row, 5).data().toString();
+        enterLines({text});
+        return cell(st->QsoCount - 1, 4) + ' ' + cell(st->QsoCount - 1, 5);
     }
 
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        st = std::make_unique<ContestState>();
-        st->MyCall = "S5ABC";
-        st->Mode = "SSB";
+        newContest("S5ABC", "SSB", "40");
         st->EModeIndex = 1;
-        st->Band = "40";
-        table = std::make_unique<LogTable>();
-        contest = std::make_unique<Contest>(*st, *table, clock, dir->path().toStdString() + "/");
         keyer = CountingKeyer();
         contest->setKeyer(&keyer);
         w = std::make_unique<MainWindow>(*contest);
         radio = std::make_unique<RadioLink>(*contest);
         dialog = std::make_unique<RadioSetupDialog>(*radio, w.get());
         radio->setSetupOpener([this] { dialog->showDialog(); });
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(showWindow());
         w->SetupMenu->trigger();
     }
     void cleanup()
     {
         dialog.reset();
         radio.reset();
-        w.reset();
-        contest.reset();
+        endContest();
         rigctld.kill();
         rigctld.waitForFinished();
     }
@@ -145,8 +100,8 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("rigctld")).isEmpty())
             QSKIP("rigctld is not installed (Debian package libhamlib-utils); the network radio is not tested");
-        port = connectedSocket(0);
-        QVERIFY(startRigctld() && rigctl(port, "M CW 500\n"));
+        port = freePort();
+        QVERIFY(startRigctld() && rigctl(port, {"M", "CW", "500"}));
         st->CatModel = 2;
         st->CatPort = "127.0.0.1:" + std::to_string(port);
 
@@ -160,11 +115,11 @@ private slots:
         QVERIFY(!w->LTest->text().contains("#e00000"));
         QCOMPARE(logQso(QStringLiteral("S51A 123")), QStringLiteral("20 CW"));
 
-        QVERIFY(rigctl(port, "F 3550000\n") && rigctl(port, "M LSB 2400\n"));
+        QVERIFY(rigctl(port, {"F", "3550000", "M", "LSB", "2400"}));
         QTRY_COMPARE_WITH_TIMEOUT(st->Mode, std::string("SSB"), kWait);
         QCOMPARE(st->Band, std::string("80"));
         QCOMPARE(keyer.closed, 1);
-        QVERIFY(rigctl(port, "F 10120000\n"));  // outside the contest bands: the band stays
+        QVERIFY(rigctl(port, {"F", "10120000"}));  // outside the contest bands: the band stays
         QTRY_VERIFY_WITH_TIMEOUT(w->LTest->text().contains("10120.0 kHz"), kWait);
         QVERIFY(w->LTest->text().contains("#e00000"));
         QCOMPARE(logQso(QStringLiteral("S52B 5")), QStringLiteral("80 SSB"));
@@ -178,19 +133,19 @@ private slots:
         QCOMPARE(st->QsoCount, 3);
 
         // The link keeps trying and finds the radio again.
-        QVERIFY(startRigctld() && rigctl(port, "F 21025000\n"));
+        QVERIFY(startRigctld() && rigctl(port, {"F", "21025000"}));
         QTRY_COMPARE_WITH_TIMEOUT(st->Band, std::string("15"), kWait);
         QCOMPARE(radio->state(), RadioLink::State::Connected);
         // A call in the entry line is checked again when the radio moves to where it was logged.
         QTest::keyClicks(w->ECall, QStringLiteral("S51A"));
         QVERIFY(w->LDouble->text().isEmpty());
-        QVERIFY(rigctl(port, "F 14030000\n") && rigctl(port, "M CW 500\n"));
+        QVERIFY(rigctl(port, {"F", "14030000", "M", "CW", "500"}));
         QTRY_COMPARE_WITH_TIMEOUT(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"), kWait);
 
         chooseBand(2);
         QCOMPARE(radio->state(), RadioLink::State::Off);
         QCOMPARE(w->LTest->text(), QStringLiteral("40 m"));
-        QVERIFY(rigctl(port, "F 14025000\n"));
+        QVERIFY(rigctl(port, {"F", "14025000"}));
         QTest::qWait(1000);
         QCOMPARE(st->Band, std::string("40"));
     }

@@ -1,28 +1,15 @@
 #include "keyer/KeyerLink.h"
-#include "ui/MessagePanel.h"
 #include "keyer/sim/WinKeyerSim.h"
-#include "logging/Contest.h"
-#include "ui/MainWindow.h"
-#include "support/FixedClock.h"
 #include "serial/SerialPort.h"
-
-#include <QtWidgets>
-#include <QtTest>
-
-#include <memory>
+#include "support/WindowRig.h"
+#include "ui/MessagePanel.h"
 
 // A contest worked from the keyboard, the simulated keyer at the far end of a
 // pseudo-terminal: what goes on the air, what the labels show, what is logged.
-class WorkingContestTest : public QObject {
+class WorkingContestTest : public WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<WinKeyerSim> sim;
-    std::unique_ptr<ContestState> st;
-    std::unique_ptr<LogTable> table;
-    FixedClock clock;
-    std::unique_ptr<Contest> contest;
-    std::unique_ptr<MainWindow> w;
     std::unique_ptr<SerialPort> port;
     std::unique_ptr<KeyerLink> link;
     std::unique_ptr<MessagePanel> memo;
@@ -50,8 +37,7 @@ class WorkingContestTest : public QObject {
     }
     bool typeEnterSends(const QString &text, const std::string &expected, const char *memo)
     {
-        type(text);
-        enter();
+        enterLines({text});
         return keyerGets(expected) && w->LMemo->text() == QLatin1String(memo);
     }
     bool nothingSent()
@@ -59,33 +45,21 @@ class WorkingContestTest : public QObject {
         QTest::qWait(50);
         return newBytes().empty();
     }
-    void enter() { key(Qt::Key_Return); }
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(w->ECall, k, mods); }
-    void type(const QString &text) { QTest::keyClicks(w->ECall, text); }
     // The keyer has sent everything and said so.
     bool idle() { return QTest::qWaitFor([this] { return !st->KeyerBusy; }, 5000); }
-    QString logText() const
-    {
-        QFile f(dir->filePath(QStringLiteral("S59ABC.log")));
-        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
-    }
 
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
         taken.clear();
         sim = std::make_unique<WinKeyerSim>();
         std::string error;
         QVERIFY2(sim->start(&error), error.c_str());
         sim->setTimeScale(0.05);
 
-        st = std::make_unique<ContestState>();
-        st->MyCall = "S59ABC";
+        newContest("S59ABC", "CW", "40");
         st->MyYearLic = "95";
-        st->Mode = "CW";
         st->EModeIndex = 0;
-        st->Band = "40";
         st->RunMode = true;
         st->EnterSendMsg = true;
         st->Speed = 24;
@@ -95,8 +69,6 @@ private slots:
         st->Short9N = true;
         st->F = {"CQ * TEST", "5NN #", "TU *", "*", "!", "", "AGN 599", "", ""};
         st->Fs = {"SP1", "SP2 #", "", "", "", "", "", "", ""};
-        table = std::make_unique<LogTable>();
-        contest = std::make_unique<Contest>(*st, *table, clock, dir->path().toStdString() + "/");
         w = std::make_unique<MainWindow>(*contest);
         port = std::make_unique<SerialPort>();
         link = std::make_unique<KeyerLink>(*contest, *port);
@@ -104,13 +76,11 @@ private slots:
         port->SetPort(sim->slavePath());
         link->setPause([](int) {});
         memo = std::make_unique<MessagePanel>(*link, w.get());
-        w->show();
         memo->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(showWindow());
 
         link->OpenKeyerLink();
         QTRY_VERIFY(st->KeyerOnline);
-        QTRY_COMPARE(w->ECall->hasFocus(), true);
         QVERIFY(QTest::qWaitFor([&] { return sim->received().size() >= 11; }, 2000));  // host open .. sidetone
         newBytes();
     }
@@ -119,11 +89,8 @@ private slots:
         memo.reset();
         link.reset();
         port.reset();
-        w.reset();
-        contest.reset();
+        endContest();
         sim.reset();
-        if (QTest::currentTestFailed())
-            dir->setAutoRemove(false);
     }
 
     void runQsoWithEsm()
@@ -134,8 +101,7 @@ private slots:
         QTRY_COMPARE(w->LTransmit->text(), QStringLiteral("CQ S59ABC TEST "));
 
         // The call goes out as typed, and what is typed meanwhile follows it.
-        type(QStringLiteral("S5XY"));
-        enter();
+        enterLines({"S5XY"});
         QCOMPARE(w->LMemo->text(), QStringLiteral("F5"));
         type(QStringLiteral("Z"));
         QVERIFY(keyerGets("S5XYZ"));
@@ -186,8 +152,7 @@ private slots:
         QVERIFY(idle());
 
         // With the received exchange: logged.
-        type(QStringLiteral(" 1987"));
-        enter();
+        enterLines({" 1987"});
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 1987 40 CW\r\n"));
         QVERIFY(nothingSent());
 
@@ -271,28 +236,22 @@ private slots:
         key(Qt::Key_T, Qt::ControlModifier);
         QVERIFY(st->RunMode && st->EnterSendMsg && !st->TuneOn);
         QCOMPARE(st->Speed, 24);
-        for (const QString &line : {QStringLiteral("S5PH"), QStringLiteral("S5PH 59")}) {
-            type(line);
-            enter();
-        }
+        enterLines({"S5PH", "S5PH 59"});
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5PH  40 SSB\r\n2013-04-14 0712 S5PH 59 40 SSB\r\n"));
     }
 
     void shortCallStrayCharactersAndCwWithoutEsm()
     {
-        type(QStringLiteral("S5"));
-        enter();
+        enterLines({"S5"});
         QVERIFY(nothingSent());
         type(QStringLiteral(",-?"));
         QCOMPARE(w->ECall->text(), QStringLiteral("S5"));
 
         // Without ESM a QSO needs the call and the exchange, and nothing is sent.
         key(Qt::Key_F12);
-        type(QStringLiteral("ABC"));
-        enter();
+        enterLines({"ABC"});
         QCOMPARE(st->QsoCount, 0);
-        type(QStringLiteral(" 1987"));
-        enter();
+        enterLines({" 1987"});
         QCOMPARE(st->QsoCount, 1);
         QVERIFY(nothingSent());
     }
