@@ -2,9 +2,6 @@
 #include "logging/DurableFile.h"
 
 #include "FakeMainView.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
@@ -28,23 +25,14 @@ public:
     void setMemoTuneCaption(const std::string &caption) override { tuneCaption = caption; }
 };
 
-class EntryKeysTest : public ::testing::Test {
+class EntryKeysTest : public ContestFixture {
 protected:
-    TestFolder dir;
-    ContestState st;
-    LogTable table;
-    FixedClock clock;
-    Contest c{st, table, clock, dir.path()};
-    FakeMainView view{c};
     FakeKeyer keyer;
 
     EntryKeysTest()
     {
         c.setKeyer(&keyer);
-        st.MyCall = "S5ABC";
-        st.Mode = "CW";
         st.EModeIndex = 0;
-        st.Band = "40";
         st.Speed = 20;
         st.SpeedStep = 1;
         st.ComConnected = true;
@@ -54,9 +42,7 @@ protected:
             st.F[static_cast<size_t>(i)] = "RUN" + std::to_string(i + 1);
             st.Fs[static_cast<size_t>(i)] = "SP" + std::to_string(i + 1);
         }
-        c.formCreate();
-        c.formShow();
-        c.startTimerTick();
+        start();
     }
     bool key(int code, bool ctrl = false) { return c.keys.keyDown(code, ctrl, false, false); }
 };

@@ -3,6 +3,8 @@
 #include "logging/Contest.h"
 #include "logging/MainView.h"
 
+#include "support/TestSupport.h"
+
 #include <string>
 #include <vector>
 
@@ -44,4 +46,34 @@ public:
 
 private:
     Contest &c_;
+};
+
+// A contest in a folder of its own, with the window stood in for, as the program starts it.
+class ContestFixture : public ::testing::Test {
+protected:
+    TestFolder dir;
+    ContestState st;
+    LogTable table;
+    FixedClock clock;
+    Contest c{st, table, clock, dir.path()};
+    FakeMainView view{c};
+
+    ContestFixture()
+    {
+        st.MyCall = "S5ABC";
+        st.Mode = "CW";
+        st.Band = "80";
+    }
+    void start()
+    {
+        c.formCreate();
+        c.formShow();
+        c.startTimerTick();
+    }
+    void log(const std::string &line)
+    {
+        view.setEntryText("");
+        view.type(line);
+        c.keys.enter();
+    }
 };
