@@ -87,10 +87,6 @@ TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsTimesAndDates)
         "QSO: 21000 CW 2013-04-14 2359 S59ABC       599 1999      K1ABC        599 X\n"
         "QSO: 28000 PH 2013-04-14 0000 S59ABC        59 1999      W1AW          59 5NN\n") + kEnd;
     EXPECT_EQ(exportedFile(dir), expected);
-
-    ExportCabrillo(s.state, s.log, dir.path());  // again, unchanged
-    EXPECT_EQ(exportedFile(dir), expected);
-    EXPECT_EQ(filesIn(dir), QStringList({"S59ABC.cbr"}));
 }
 
 TEST(Cabrillo, NumberChoicePadsToThreeDigits)

@@ -125,26 +125,18 @@ TEST_F(ContestTest, DuplicateOnlyOnSameBandAndMode)
     log("S5XYZ 12");
     view.type("S5XYZ");
     EXPECT_TRUE(st.IsDupe);
-    EXPECT_TRUE(c.display.LDouble);
     view.type(" 13");  // the exchange does not matter
     EXPECT_TRUE(c.display.LDouble);
 
-    view.setEntryText("");
-    c.bandSelected(2);  // 40 m
-    view.type("S5XYZ");
-    EXPECT_FALSE(c.display.LDouble);
-
-    view.setEntryText("");
-    c.bandSelected(1);  // back to 80 m, but phone
-    st.Mode = "SSB";
-    view.type("S5XYZ");
-    EXPECT_FALSE(c.display.LDouble);
-
+    // Band index 2 is 40 m, 1 is 80 m.
+    for (const auto &[band, mode, dupe] : {std::tuple{2, "CW", false}, {1, "SSB", false}, {1, "CW", true}}) {
+        view.setEntryText("");
+        c.bandSelected(band);
+        st.Mode = mode;
+        view.type("S5XYZ");
+        EXPECT_EQ(c.display.LDouble, dupe) << band << mode;
+    }
     // A single character leaves the warning as it was.
-    st.Mode = "CW";
-    view.setEntryText("");
-    view.setEntryText("S5XYZ");
-    EXPECT_TRUE(c.display.LDouble);
     view.setEntryText("S");
     EXPECT_TRUE(c.display.LDouble);
 
@@ -487,7 +479,8 @@ TEST_F(ContestTest, SkippedLinesAreKeptBesideTheLogBeforeItIsRewritten)
 {
     const std::string good = "2013-04-14 0712 S5AAA 1 80 CW\r\n";
     const std::string giant = std::string(1001, '7');
-    writeFileBytes(dir.file("S5ABC.log"), good + "2013-04-14 abcd S5BBB 2 80 CW\r\n" + good + giant + "\r\n");
+    const std::string original = good + "2013-04-14 abcd S5BBB 2 80 CW\r\n" + good + giant + "\r\n";
+    writeFileBytes(dir.file("S5ABC.log"), original);
     writeFileBytes(dir.file("S5ABC.log.~2147483646-1"), good);  // left by a rewrite that was stopped
     c.formCreate();
     EXPECT_EQ(c.formShow(), (std::vector<int>{2, 4}));
@@ -495,6 +488,7 @@ TEST_F(ContestTest, SkippedLinesAreKeptBesideTheLogBeforeItIsRewritten)
     EXPECT_EQ(files(), QStringList({"S5ABC.log"}));
     log("S5CCC 3");
     c.log.deleteLastQso();
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log.bak")), original + qso("S5CCC", "3"));  // the file as it was
     c.log.deleteLastQso();  // the .bak no longer holds them
     const std::string kept = readFileBytes(dir.file("S5ABC.log.rejected"));
     EXPECT_NE(kept.find("\r\n2: 2013-04-14 abcd S5BBB 2 80 CW\r\n4: " + giant + "\r\n"), std::string::npos) << kept;

@@ -1,9 +1,6 @@
-#include "logging/DurableFile.h"
 #include "logging/LogFile.h"
 
 #include "support/TestSupport.h"
-
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -84,22 +81,6 @@ TEST(LogFile, LoadReadsEveryKindOfLineEndAndKeepsWhatItSkips)
     EXPECT_EQ(LineNumbersSummary({3, 5, 8, 9}, 3), "3, 5, 8 and 1 more");
 }
 
-TEST(LogFile, RewriteKeepsEachRowsDateAndThePreviousContent)
-{
-    TestFolder dir;
-    const std::string path = dir.file("S5ABC.log");
-    const std::string before = "2013-04-14 2359 A1A 1 80 CW\r\n2013-04-15 0001 B1B 2 80 CW\r\nbad\r\n";
-    writeFileBytes(path, before);
-    const LogLoad load = LoadLogFile(path);
-    LogTable table;
-    table.replaceAll(load.rows);
-    RewriteLogFile(path, table, 2, "2026-12-06");
-    EXPECT_EQ(readFileBytes(path), "2013-04-14 2359 A1A 1 80 CW\r\n2013-04-15 0001 B1B 2 80 CW\r\n");
-    EXPECT_EQ(readFileBytes(path + ".bak"), before);
-    EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files),
-              QStringList({"S5ABC.log", "S5ABC.log.bak"}));  // no temporary file left
-}
-
 TEST(LogFile, AppendStartsOnALineOfItsOwnAndLeavesNoTornLine)
 {
     TestFolder dir;
@@ -108,11 +89,6 @@ TEST(LogFile, AppendStartsOnALineOfItsOwnAndLeavesNoTornLine)
     writeFileBytes(path, handEdited);
     AppendLogLine(path, qso("1407", "B1B", "2", "80", "CW"), "");
     const std::string twoLines = handEdited + "\r\n2013-04-14 1407 B1B 2 80 CW\r\n";
-    EXPECT_EQ(readFileBytes(path), twoLines);
-    {
-        FileSizeLimit diskFull(twoLines.size() + 10);  // room for part of the next line only
-        EXPECT_THROW(AppendLogLine(path, qso("1408", "C1C", "3", "80", "CW"), ""), FileError);
-    }
     EXPECT_EQ(readFileBytes(path), twoLines);
     // What a power cut leaves: the next QSO still gets a line of its own.
     writeFileBytes(path, twoLines + "2013-04-14 14");
