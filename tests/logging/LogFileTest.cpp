@@ -1,3 +1,4 @@
+#include "logging/DurableFile.h"
 #include "logging/LogFile.h"
 
 #include "support/TestSupport.h"
