@@ -35,6 +35,7 @@ const std::string kShortCharAndWkSetup =
     "KeyComp=\n"
     "Ratio=\n"
     "HangTime=0\n";
+const std::string kNoRadio = "[CAT]\nModel=0\nPort=\nBaudRate=0\nFollow=0\n";
 
 const std::string kFirstClose = crlf(
     "[GENERAL]\n"
@@ -82,11 +83,7 @@ const std::string kFirstClose = crlf(
     "R01=0\n"
     "R09=0\n"
     "\n"
-    "[CAT]\n"
-    "Model=0\n"
-    "Port=\n"
-    "BaudRate=0\n"
-    "Follow=0\n");
+    + kNoRadio);
 
 std::string longText()
 {
@@ -196,11 +193,7 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "\n"
         + kShortCharAndWkSetup +
         "\n"
-        "[CAT]\n"
-        "Model=0\n"
-        "Port=\n"
-        "BaudRate=0\n"
-        "Follow=0\n"));
+        + kNoRadio));
 }
 
 // What a save of the state writes.
