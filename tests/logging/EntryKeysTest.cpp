@@ -10,19 +10,14 @@ namespace {
 // The keyer side as the entry keys see it, recording what they ask for.
 class FakeKeyer : public NoKeyer {
 public:
-    bool open = true, memo = true, esmBox = false, memoEsm = false, memoRun = true;
+    bool open = true;
     std::string written;  // bytes written straight to the port
     std::vector<std::string> messages;
-    std::string tuneCaption = "TUNE";
 
     bool portOpen() const override { return open; }
     void writeText(const std::string &bytes) override { written += bytes; }
     void sendCwMessage(const std::string &text) override { messages.push_back(text); }
-    void showEsmBox(bool checked) override { esmBox = checked; }
-    bool memoVisible() const override { return memo; }
-    void showMemoRun(bool run) override { memoRun = run; }
-    void showMemoEsm(bool shown) override { memoEsm = shown; }
-    void setMemoTuneCaption(const std::string &caption) override { tuneCaption = caption; }
+    bool memoVisible() const override { return true; }
 };
 
 class EntryKeysTest : public ContestFixture {
