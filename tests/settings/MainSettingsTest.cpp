@@ -93,18 +93,6 @@ std::string longText()
     return s;
 }
 
-TEST(MainSettings, FirstStartThenCloseWritesEveryKeyInOrder)
-{
-    TestFolder dir;
-    ContestState state;
-    LoadMainSettings(state, dir.path());
-    EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));  // loading creates nothing
-    // The save shows every loaded start value, F4 and F5 sending the own and the other call among them.
-    state.MyCall = "S5";  // what the main window makes of an empty own call
-    SaveMainSettings(state, dir.path(), "14.04.13");
-    EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
-}
-
 TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
 {
     TestFolder dir;
@@ -262,7 +250,9 @@ TEST(MainSettings, EverySettingComesBackAndMissingKeysLeaveThemAsTheyWere)
     EXPECT_EQ(saved(b), saved(a));
 }
 
-TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
+// The save at the first close shows every loaded start value, F4 and F5 sending the own and the
+// other call among them; a save that fails part way keeps the keys before it.
+TEST(MainSettings, FirstCloseWritesEveryKeyInOrderAndAWriteThatFailsKeepsTheKeysBeforeIt)
 {
     TestFolder dir;
     const std::string missing = dir.path() + "gone/";
@@ -270,8 +260,9 @@ TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
               "Unable to write to " + missing + "Quillfeatherini.ini");
 
     ContestState state;
-    state.MyCall = "S5";
-    state.SpeedStep = 1;
+    LoadMainSettings(state, dir.path());
+    EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));  // loading creates nothing
+    state.MyCall = "S5";  // what the main window makes of an empty own call
     const size_t limit = 300;
     {
         FileSizeLimit sizeLimit(limit);
@@ -286,6 +277,8 @@ TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
     EXPECT_GT(kFirstClose.find("\r\n", kFirstClose.find("=", partial.size())) + 2, limit);
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
               QStringList({"Quillfeatherini.ini"}));
+    SaveMainSettings(state, dir.path(), "14.04.13");  // the next close completes the file
+    EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
 }
 
 TEST(MainSettings, KeyerWindowPositionSharesItsFileWithThePort)
