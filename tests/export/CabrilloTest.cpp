@@ -158,14 +158,12 @@ TEST_F(CabrilloStops, ReceivedNumberThatIsNoInteger)
 TEST_F(CabrilloStops, BandOrModeCellOutsideTheTables)
 {
     s.log.setCell(1, LogTable::ColBand, "30");
-    std::string message = stopMessage(s, dir);
-    EXPECT_EQ(message, "Row 2, band cell: \"30\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
+    EXPECT_EQ(stopMessage(s, dir), "Row 2, band cell: \"30\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
     expectEarlierExportKept();
 
     s.log.setCell(1, LogTable::ColBand, "40");
     s.log.setCell(0, LogTable::ColMode, "PH");
-    message = stopMessage(s, dir);
-    EXPECT_EQ(message, "Row 1, mode cell: \"PH\" is not CW or SSB. Correct it in the log; nothing was exported.");
+    EXPECT_EQ(stopMessage(s, dir), "Row 1, mode cell: \"PH\" is not CW or SSB. Correct it in the log; nothing was exported.");
     expectEarlierExportKept();
 }
 
