@@ -145,7 +145,7 @@ TEST(ProfileFile, EveryCallSeesTheFileAsItIsNow)
     EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("[ComPort]\nPort=COM4\n[VIEW]\nWKTop=7\nWKLeft=2\n"));
 }
 
-// The message for a folder that is not there the main settings' tests check on their own file.
+// A missing folder's message is checked where the settings file is saved.
 TEST(ProfileFile, AFailedWriteSaysSoAndLeavesTheFileWhole)
 {
     TestFolder dir;
