@@ -85,18 +85,12 @@ const std::string kFirstClose = crlf(
     "\n"
     + kNoRadio);
 
-std::string longText()
-{
-    std::string s;
-    for (int i = 0; i < 3000; ++i)
-        s += static_cast<char>('a' + i % 26);
-    return s;
-}
-
 TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
 {
     TestFolder dir;
-    const std::string text = longText();
+    std::string text;  // longer than a value may be, and different all along, to show where it is cut
+    for (int i = 0; i < 3000; ++i)
+        text += static_cast<char>('a' + i % 26);
     writeFileBytes(MainSettingsFile(dir.path()), crlf(
         "[general]\n"
         "mycall=S59ABC/P\n"
