@@ -17,14 +17,6 @@ const std::vector<QsoRow> kCleanLog = {
     {"00:02", "9A2AA/QRP", " 5", "5", "20", "CW", ""},
 };
 
-struct Case {
-    const char *name;
-    QsoRow added;
-    LogFinding::Kind kind;
-};
-
-class LogCheckFinds : public ::testing::TestWithParam<Case> {};
-
 std::vector<LogFinding> check(const std::vector<QsoRow> &rows)
 {
     ContestState state;
@@ -43,26 +35,27 @@ TEST(LogCheck, CleanLogHasNoFindings)
     EXPECT_TRUE(check(kCleanLog).empty());
 }
 
-TEST_P(LogCheckFinds, OneFindingNamingTheQso)
+TEST(LogCheck, EachKindIsOneFindingNamingTheQso)
 {
-    std::vector<QsoRow> rows = kCleanLog;
-    rows.push_back(GetParam().added);
-    const auto findings = check(rows);
-    ASSERT_EQ(findings.size(), 1u);
-    EXPECT_EQ(findings[0].kind, GetParam().kind);
-    EXPECT_EQ(findings[0].row, 5);
-    EXPECT_EQ(findings[0].text.rfind("QSO 6 (" + GetParam().added.Call + "): ", 0), 0u) << findings[0].text;
+    const std::pair<QsoRow, LogFinding::Kind> cases[] = {
+        {{"00:03", "S51A", "6", "6", "80", "CW", ""}, LogFinding::Duplicate},
+        {{"00:03", "S5/A1", "6", "6", "10", "CW", ""}, LogFinding::NotACall},
+        {{"00:03", "S53C", " ", "6", "10", "CW", ""}, LogFinding::NoExchange},
+        {{"00:03", "S54D", "6 ", "6", "10", "CW", ""}, LogFinding::NotANumber},
+        {{"00:01", "S55E", "6", "6", "10", "CW", ""}, LogFinding::TimeBackwards},
+        {{"00:03", "S56F", "6", "6", "10", "CW", "2013-04-15"}, LogFinding::LongGap},
+    };
+    for (const auto &[added, kind] : cases) {
+        SCOPED_TRACE(added.Call);
+        std::vector<QsoRow> rows = kCleanLog;
+        rows.push_back(added);
+        const auto findings = check(rows);
+        ASSERT_EQ(findings.size(), 1u);
+        EXPECT_EQ(findings[0].kind, kind);
+        EXPECT_EQ(findings[0].row, 5);
+        EXPECT_EQ(findings[0].text.rfind("QSO 6 (" + added.Call + "): ", 0), 0u) << findings[0].text;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EachKind, LogCheckFinds,
-    ::testing::Values(Case{"Duplicate", {"00:03", "S51A", "6", "6", "80", "CW", ""}, LogFinding::Duplicate},
-                      Case{"NotACall", {"00:03", "S5/A1", "6", "6", "10", "CW", ""}, LogFinding::NotACall},
-                      Case{"NoExchange", {"00:03", "S53C", " ", "6", "10", "CW", ""}, LogFinding::NoExchange},
-                      Case{"NotANumber", {"00:03", "S54D", "6 ", "6", "10", "CW", ""}, LogFinding::NotANumber},
-                      Case{"TimeBackwards", {"00:01", "S55E", "6", "6", "10", "CW", ""}, LogFinding::TimeBackwards},
-                      Case{"LongGap", {"00:03", "S56F", "6", "6", "10", "CW", "2013-04-15"}, LogFinding::LongGap}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(LogCheck, CallSignForms)
 {

@@ -8,7 +8,6 @@
 
 #include "FakeMainView.h"
 #include "settings/MainSettings.h"
-#include "support/TestSupport.h"
 
 #include <QDir>
 
@@ -21,33 +20,8 @@
 
 namespace {
 
-class ContestTest : public ::testing::Test {
+class ContestTest : public ContestFixture {
 protected:
-    TestFolder dir;
-    ContestState st;
-    LogTable table;
-    FixedClock clock;
-    Contest c{st, table, clock, dir.path()};
-    FakeMainView view{c};
-
-    ContestTest()
-    {
-        st.MyCall = "S5ABC";
-        st.Mode = "CW";
-        st.Band = "80";
-    }
-    void start()
-    {
-        c.formCreate();
-        c.formShow();
-        c.startTimerTick();
-    }
-    void log(const std::string &line)
-    {
-        view.setEntryText("");
-        view.type(line);
-        c.keys.enter();
-    }
     std::string logFile() { return readFileBytes(dir.file(st.MyCall + ".log")); }
     static std::string qso(const std::string &call, const std::string &exchange)
     {
@@ -93,16 +67,7 @@ struct SyncRecorder {
 
 } // namespace
 
-TEST_F(ContestTest, FirstStartNamesTheLogAfterS5)
-{
-    st.MyCall.clear();
-    start();
-    EXPECT_EQ(st.MyCall, "S5");
-    EXPECT_TRUE(fileExists(dir.file("S5.log")));
-    EXPECT_EQ(c.display.LQSO, "S5 QSO: 0");
-    EXPECT_EQ(c.display.BModeText, "  CW");
-}
-
+// A first start without an own call logs to S5.log: the installed program's test starts it so.
 TEST_F(ContestTest, PortableCallNamesTheLogWithAnUnderscore)
 {
     st.MyCall = "S5ABC/P";
@@ -151,26 +116,18 @@ TEST_F(ContestTest, DuplicateOnlyOnSameBandAndMode)
     log("S5XYZ 12");
     view.type("S5XYZ");
     EXPECT_TRUE(st.IsDupe);
-    EXPECT_TRUE(c.display.LDouble);
     view.type(" 13");  // the exchange does not matter
     EXPECT_TRUE(c.display.LDouble);
 
-    view.setEntryText("");
-    c.bandSelected(2);  // 40 m
-    view.type("S5XYZ");
-    EXPECT_FALSE(c.display.LDouble);
-
-    view.setEntryText("");
-    c.bandSelected(1);  // back to 80 m, but phone
-    st.Mode = "SSB";
-    view.type("S5XYZ");
-    EXPECT_FALSE(c.display.LDouble);
-
+    // Band index 2 is 40 m, 1 is 80 m.
+    for (const auto &[band, mode, dupe] : {std::tuple{2, "CW", false}, {1, "SSB", false}, {1, "CW", true}}) {
+        view.setEntryText("");
+        c.bandSelected(band);
+        st.Mode = mode;
+        view.type("S5XYZ");
+        EXPECT_EQ(c.display.LDouble, dupe) << band << mode;
+    }
     // A single character leaves the warning as it was.
-    st.Mode = "CW";
-    view.setEntryText("");
-    view.setEntryText("S5XYZ");
-    EXPECT_TRUE(c.display.LDouble);
     view.setEntryText("S");
     EXPECT_TRUE(c.display.LDouble);
 
@@ -191,18 +148,14 @@ TEST_F(ContestTest, CommitNumbersStampsAndAppends)
     EXPECT_EQ(table.row(0).Time, "1407");
     EXPECT_EQ(table.row(0).Number, "1");
     EXPECT_EQ(st.LastCall, "S5AAA");
-    EXPECT_EQ(view.entry, "");
     EXPECT_EQ(st.QsoCall, "");
-    EXPECT_EQ(c.display.LQSO, "S5ABC QSO: 1");
 
     // The minute changes only at a tick that reads second 00.
     clock.now = {2013, 4, 14, 14, 8, 0};
     log("S5BBB 1990");
-    EXPECT_EQ(table.row(1).Time, "1407");
     EXPECT_EQ(view.currentRow, 0);
     c.clockTick();
     log("S5CCC 2001");
-    EXPECT_EQ(table.row(2).Time, "1408");
     EXPECT_EQ(view.currentRow, 1);
     EXPECT_EQ(table.row(2).Number, "3");
     EXPECT_EQ(logFile(), "2013-04-14 1407 S5AAA 1987 80 CW\r\n"
@@ -233,68 +186,38 @@ TEST_F(ContestTest, QsoDateIsTheUtcDateOfItsTimeStamp)
     EXPECT_EQ(logFile(), "2013-04-14 2359 S5AAA 1 80 CW\r\n2013-04-15 0000 S5BBB 2 80 CW\r\n");
 }
 
+// That CW without ESM needs the call and the exchange, and phone logs at every Enter, the
+// keyboard tests show.
 TEST_F(ContestTest, EnterCommitsByModeAndNeverFromAShortLine)
 {
     start();
-    // CW without ESM needs call and exchange.
-    log("S5ABC");
-    EXPECT_EQ(st.QsoCount, 0);
-    view.type(" 1987");
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 1);
-
     // Parts kept from a longer line do not count once the line shows one character.
     view.type("S5XX 5");
     view.setEntryText("S");
     c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 1);
+    EXPECT_EQ(st.QsoCount, 0);
 
-    // Phone logs at every Enter, exchange or not; an exchange the line no longer
-    // shows (kept from "S5XX 5") is not logged with it.
+    // An exchange the line no longer shows (kept from "S5XX 5") is not logged with a phone QSO.
     st.Mode = "SSB";
     log("S5PH");
-    EXPECT_EQ(st.QsoCount, 2);
-    EXPECT_EQ(table.row(1).Exchange, "");
+    EXPECT_EQ(st.QsoCount, 1);
+    EXPECT_EQ(table.row(0).Exchange, "");
     view.setEntryText("S5XX 5");
     view.setEntryText("S");
     view.type("5YY");
     st.Mode = "CW";
     c.keys.enter();  // CW needs an exchange, and the line shows none
-    EXPECT_EQ(st.QsoCount, 2);
+    EXPECT_EQ(st.QsoCount, 1);
     st.Mode = "SSB";
     view.setEntryText("S");
     c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 2);
+    EXPECT_EQ(st.QsoCount, 1);
 
     // With ESM on and no keyer, Enter in CW logs nothing.
     st.Mode = "CW";
     st.EnterSendMsg = true;
     log("S5ESM 1");
-    EXPECT_EQ(st.QsoCount, 2);
-}
-
-TEST_F(ContestTest, DeleteLastAndDeleteFile)
-{
-    start();
-    for (const char *call : {"S5AAA 1", "S5BBB 2", "S5CCC 3"})
-        log(call);
-    c.log.deleteLastQso();
-    c.log.deleteLastQso();
     EXPECT_EQ(st.QsoCount, 1);
-    EXPECT_EQ(table.rowCount(), 3);  // emptied rows stay until commits reuse them
-    EXPECT_EQ(table.row(2).Call, "");
-    EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAA 1 80 CW\r\n");
-    log("S5DDD 4");
-    EXPECT_EQ(table.rowCount(), 2);
-    EXPECT_EQ(table.row(1).Number, "2");
-
-    c.log.deleteFile();
-    EXPECT_EQ(st.QsoCount, 0);
-    EXPECT_EQ(table.rowCount(), 1);
-    EXPECT_EQ(logFile(), "");
-    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log.bak")), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5DDD 4 80 CW\r\n");
-    c.log.deleteLastQso();  // nothing left: nothing happens
-    EXPECT_EQ(st.QsoCount, 0);
 }
 
 TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
@@ -318,43 +241,12 @@ TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
     EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
     EXPECT_EQ(st.QsoCount, 5);
     EXPECT_EQ(logFile(), copy);
-
-    writeFileBytes(dir.file("empty.log"), "");
-    c.log.openCopy(dir.file("empty.log"), skipped);
-    EXPECT_EQ(st.QsoCount, 0);
-    EXPECT_EQ(table.rowCount(), 1);
-    EXPECT_EQ(logFile(), "");
 }
 
-TEST_F(ContestTest, StartLoadsTheLogAndGridEditsRewriteIt)
-{
-    writeFileBytes(dir.file("S5ABC.log"), "2013-04-14 0712 S5ABC 1987 80 CW\r\n2013-04-14 0715 S5XYZ 12 80 CW\r\n");
-    start();
-    EXPECT_EQ(st.QsoCount, 2);
-    EXPECT_EQ(view.currentRow, 1);
-    EXPECT_EQ(c.display.LQSO, "S5ABC QSO: 2");
-
-    // Leaving the grid without a change rewrites nothing.
-    c.log.gridLeft();
-    EXPECT_FALSE(fileExists(dir.file("S5ABC.log.bak")));
-
-    table.setCell(0, LogTable::ColCall, "S5ABD");
-    c.log.gridCellEdited();
-    c.log.gridLeft();
-    EXPECT_EQ(logFile(), "2013-04-14 0712 S5ABD 1987 80 CW\r\n2013-04-14 0715 S5XYZ 12 80 CW\r\n");
-    view.type("S5ABD");
-    EXPECT_TRUE(c.display.LDouble);
-}
-
-TEST_F(ContestTest, BandAndModeSelection)
+// The band list, its CAT entry among them, the radio tests choose from as the operator does.
+TEST_F(ContestTest, ModeSelection)
 {
     start();
-    c.bandSelected(6);  // CAT changes nothing
-    EXPECT_EQ(st.Band, "80");
-    c.bandSelected(0);
-    EXPECT_EQ(st.Band, "160");
-    EXPECT_EQ(c.display.LTest, "160 m");
-
     c.modeSelected(1);
     EXPECT_EQ(st.Mode, "SSB");
     EXPECT_EQ(c.display.BModeText, "  SSB");
@@ -409,7 +301,6 @@ TEST(ReportField, PadsCallAndReportToSeventeen)
 {
     for (int len = 3; len <= 12; ++len) {
         const std::string call(static_cast<size_t>(len), 'A');
-        EXPECT_EQ((call + ReportField(call, "CW")).size(), 17u);
         EXPECT_EQ(ReportField(call, "CW"), std::string(static_cast<size_t>(13 - len), ' ') + "599 ");
         EXPECT_EQ(ReportField(call, "SSB"), std::string(static_cast<size_t>(14 - len), ' ') + "59 ");
     }
@@ -427,19 +318,33 @@ TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
     for (const char *line : {"S5AAA 1", "S5BBB 2", "S5CCC 3"})
         log(line);
     c.log.deleteLastQso();
+    c.log.deleteLastQso();
+    EXPECT_EQ(table.rowCount(), 3);  // emptied rows stay until commits reuse them
     expectAgreement(grid, "Delete Last QSO");
-    std::vector<int> skipped;
-    writeFileBytes(dir.file("empty.log"), "");
-    c.log.openCopy(dir.file("empty.log"), skipped);
-    expectAgreement(grid, "Open File of an empty file");
-    view.type("S5AAA");
-    EXPECT_FALSE(c.display.LDouble);
+    EXPECT_EQ(logFile(), qso("S5AAA", "1"));
     log("S5DDD 4");
+    EXPECT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(table.row(1).Number, "2");
     grid.setData(grid.index(0, LogTable::ColExchange), QStringLiteral("44"), Qt::EditRole);
     c.log.gridLeft();  // the grid got the focus without a click on a cell
     expectAgreement(grid, "grid edit");
     c.log.deleteFile();
     expectAgreement(grid, "Delete File");
+    EXPECT_EQ(table.rowCount(), 1);
+    EXPECT_EQ(logFile(), "");
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log.bak")), qso("S5AAA", "44") + qso("S5DDD", "4"));
+    c.log.deleteLastQso();  // nothing left: nothing happens
+    EXPECT_EQ(st.QsoCount, 0);
+
+    log("S5EEE 5");
+    std::vector<int> skipped;
+    writeFileBytes(dir.file("empty.log"), "");
+    c.log.openCopy(dir.file("empty.log"), skipped);
+    expectAgreement(grid, "Open File of an empty file");
+    EXPECT_EQ(table.rowCount(), 1);
+    EXPECT_EQ(logFile(), "");
+    view.type("S5EEE");
+    EXPECT_FALSE(c.display.LDouble);
 }
 
 TEST_F(ContestTest, OwnCallChangeLoadsThatCallsLogBeforeAnythingIsWritten)
@@ -449,6 +354,10 @@ TEST_F(ContestTest, OwnCallChangeLoadsThatCallsLogBeforeAnythingIsWritten)
     writeFileBytes(dir.file("S5ABC.log"), abc);
     writeFileBytes(dir.file("S5XYZ.log"), qso("DL1X", "7"));
     start();
+    EXPECT_EQ(view.currentRow, 1);
+    expectAgreement(grid, "start");
+    c.log.gridLeft();  // leaving the grid without a change rewrites nothing
+    EXPECT_FALSE(fileExists(dir.file("S5ABC.log.bak")));
     c.openSetup();
     c.myCallChanged("S5XYZ");
     c.closeSetup();
@@ -552,7 +461,8 @@ TEST_F(ContestTest, SkippedLinesAreKeptBesideTheLogBeforeItIsRewritten)
 {
     const std::string good = "2013-04-14 0712 S5AAA 1 80 CW\r\n";
     const std::string giant = std::string(1001, '7');
-    writeFileBytes(dir.file("S5ABC.log"), good + "2013-04-14 abcd S5BBB 2 80 CW\r\n" + good + giant + "\r\n");
+    const std::string original = good + "2013-04-14 abcd S5BBB 2 80 CW\r\n" + good + giant + "\r\n";
+    writeFileBytes(dir.file("S5ABC.log"), original);
     writeFileBytes(dir.file("S5ABC.log.~2147483646-1"), good);  // left by a rewrite that was stopped
     c.formCreate();
     EXPECT_EQ(c.formShow(), (std::vector<int>{2, 4}));
@@ -560,6 +470,7 @@ TEST_F(ContestTest, SkippedLinesAreKeptBesideTheLogBeforeItIsRewritten)
     EXPECT_EQ(files(), QStringList({"S5ABC.log"}));
     log("S5CCC 3");
     c.log.deleteLastQso();
+    EXPECT_EQ(readFileBytes(dir.file("S5ABC.log.bak")), original + qso("S5CCC", "3"));  // the file as it was
     c.log.deleteLastQso();  // the .bak no longer holds them
     const std::string kept = readFileBytes(dir.file("S5ABC.log.rejected"));
     EXPECT_NE(kept.find("\r\n2: 2013-04-14 abcd S5BBB 2 80 CW\r\n4: " + giant + "\r\n"), std::string::npos) << kept;

@@ -3,6 +3,8 @@
 #include "logging/Contest.h"
 #include "logging/MainView.h"
 
+#include "support/TestSupport.h"
+
 #include <string>
 #include <vector>
 
@@ -15,7 +17,6 @@ public:
     std::string entry;
     bool setup = false;
     int currentRow = -1;
-    int refreshes = 0;
 
     // Typing one character at a time, as the operator does.
     void type(const std::string &text)
@@ -40,8 +41,38 @@ public:
     bool setupVisible() const override { return setup; }
     void showSetup(bool shown) override { setup = shown; }
     void showGridRow(int row) override { currentRow = row; }
-    void displayChanged() override { ++refreshes; }
+    void displayChanged() override {}
 
 private:
     Contest &c_;
+};
+
+// A contest in a folder of its own, with the window stood in for, as the program starts it.
+class ContestFixture : public ::testing::Test {
+protected:
+    TestFolder dir;
+    ContestState st;
+    LogTable table;
+    FixedClock clock;
+    Contest c{st, table, clock, dir.path()};
+    FakeMainView view{c};
+
+    ContestFixture()
+    {
+        st.MyCall = "S5ABC";
+        st.Mode = "CW";
+        st.Band = "80";
+    }
+    void start()
+    {
+        c.formCreate();
+        c.formShow();
+        c.startTimerTick();
+    }
+    void log(const std::string &line)
+    {
+        view.setEntryText("");
+        view.type(line);
+        c.keys.enter();
+    }
 };

@@ -35,6 +35,7 @@ const std::string kShortCharAndWkSetup =
     "KeyComp=\n"
     "Ratio=\n"
     "HangTime=0\n";
+const std::string kNoRadio = "[CAT]\nModel=0\nPort=\nBaudRate=0\nFollow=0\n";
 
 const std::string kFirstClose = crlf(
     "[GENERAL]\n"
@@ -82,36 +83,14 @@ const std::string kFirstClose = crlf(
     "R01=0\n"
     "R09=0\n"
     "\n"
-    "[CAT]\n"
-    "Model=0\n"
-    "Port=\n"
-    "BaudRate=0\n"
-    "Follow=0\n");
-
-std::string longText()
-{
-    std::string s;
-    for (int i = 0; i < 3000; ++i)
-        s += static_cast<char>('a' + i % 26);
-    return s;
-}
-
-TEST(MainSettings, FirstStartThenCloseWritesEveryKeyInOrder)
-{
-    TestFolder dir;
-    ContestState state;
-    LoadMainSettings(state, dir.path());
-    EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));  // loading creates nothing
-    // The save shows every loaded start value, F4 and F5 sending the own and the other call among them.
-    state.MyCall = "S5";  // what the main window makes of an empty own call
-    SaveMainSettings(state, dir.path(), "14.04.13");
-    EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
-}
+    + kNoRadio);
 
 TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
 {
     TestFolder dir;
-    const std::string text = longText();
+    std::string text;  // longer than a value may be, and different all along, to show where it is cut
+    for (int i = 0; i < 3000; ++i)
+        text += static_cast<char>('a' + i % 26);
     writeFileBytes(MainSettingsFile(dir.path()), crlf(
         "[general]\n"
         "mycall=S59ABC/P\n"
@@ -196,84 +175,21 @@ TEST(MainSettings, AnOperatorsFileLoadsAndSavesBackInPlace)
         "\n"
         + kShortCharAndWkSetup +
         "\n"
-        "[CAT]\n"
-        "Model=0\n"
-        "Port=\n"
-        "BaudRate=0\n"
-        "Follow=0\n"));
+        + kNoRadio));
 }
 
-TEST(MainSettings, SpeedStepIsOneUnlessTheFileSaysOneOrTwo)
-{
-    const std::pair<const char *, int> cases[] = {
-        {"SpeedStep=2\n", 2}, {"SpeedStep=1\n", 1}, {"SpeedStep=3\n", 1},
-        {"SpeedStep=0\n", 1}, {"SpeedStep=-1\n", 1}, {"SpeedStep=$2\n", 2}, {"", 1},
-    };
-    for (const auto &[line, expected] : cases) {
-        TestFolder dir;
-        writeFileBytes(MainSettingsFile(dir.path()), crlf(std::string("[WK]\n") + line));
-        ContestState state;
-        state.SpeedStep = 2;  // the rule looks at the loaded value only
-        if (!*line)
-            state.SpeedStep = 0;
-        LoadMainSettings(state, dir.path());
-        EXPECT_EQ(state.SpeedStep, expected) << line;
-    }
-}
-
-TEST(MainSettings, MissingKeysLeaveTheSettingsAsTheyWere)
+// What a save of the state writes.
+std::string saved(const ContestState &state)
 {
     TestFolder dir;
-    writeFileBytes(MainSettingsFile(dir.path()), crlf("[GENERAL]\nMyCall=S50A\n[WK]\nSpeed=abc\n"));
-    ContestState before;
-    before.MyYearLic = "1987";  // neither MyYearLic nor EExchange present
-    before.Speed = 24;
-    before.R09 = 7;
-    before.Lead = "3";
-    before.F[8] = "73";
-    before.ComAuto = true;
-    before.CatModel = 1035;  // a file without the radio's section keeps the radio
-    before.CatPort = "/dev/ttyUSB1";
-    ContestState after = before;
-    LoadMainSettings(after, dir.path());
-    before.MyCall = "S50A";
-    before.SpeedStep = 1;  // the rules every load applies
-    before.F[3] = before.Fs[3] = "*";
-    before.F[4] = before.Fs[4] = "!";
-    TestFolder one, two;
-    SaveMainSettings(before, one.path(), "14.04.13");
-    SaveMainSettings(after, two.path(), "14.04.13");
-    EXPECT_EQ(readFileBytes(MainSettingsFile(two.path())), readFileBytes(MainSettingsFile(one.path())));
-}
-
-TEST(MainSettings, RadioValuesThatCannotBeOneMeanNoneOrTheRadiosDefault)
-{
-    const struct {
-        const char *file;
-        int model, baud;
-        bool follow;
-    } cases[] = {
-        {"Model=-3\nBaudRate=-9600\nFollow=0\n", 0, 0, false},
-        {"Model=Icom\nBaudRate=fast\nFollow=yes\n", 1, 4800, true},  // unconvertible: kept
-        {"Model=0x3F3\nBaudRate=$2580\nFollow=2\n", 1011, 9600, true},
-    };
-    for (const auto &c : cases) {
-        TestFolder dir;
-        writeFileBytes(MainSettingsFile(dir.path()), crlf(std::string("[cat]\n") + c.file));
-        ContestState state;
-        state.CatModel = 1;
-        state.CatBaudRate = 4800;
-        state.CatFollow = true;
-        LoadMainSettings(state, dir.path());
-        EXPECT_EQ(state.CatModel, c.model) << c.file;
-        EXPECT_EQ(state.CatBaudRate, c.baud) << c.file;
-        EXPECT_EQ(state.CatFollow, c.follow) << c.file;
-    }
+    SaveMainSettings(state, dir.path(), "14.04.13");
+    return readFileBytes(MainSettingsFile(dir.path()));
 }
 
 // Every setting goes out and comes back: a state with every field set differently from
-// its start value saves, loads into a fresh state and saves to the same bytes.
-TEST(MainSettings, EverySettingComesBack)
+// its start value saves, loads into a fresh state and saves to the same bytes. Keys missing
+// from a file, or that do not convert, leave every one of them as it was.
+TEST(MainSettings, EverySettingComesBackAndMissingKeysLeaveThemAsTheyWere)
 {
     ContestState a;
     a.MyCall = "S59ABC";
@@ -315,15 +231,22 @@ TEST(MainSettings, EverySettingComesBack)
     a.CatBaudRate = 38400;
     a.CatFollow = true;
 
-    TestFolder one, two;
-    SaveMainSettings(a, one.path(), "14.04.13");
+    TestFolder dir;
+    writeFileBytes(MainSettingsFile(dir.path()), saved(a));
     ContestState b;
-    LoadMainSettings(b, one.path());
-    SaveMainSettings(b, two.path(), "14.04.13");
-    EXPECT_EQ(readFileBytes(MainSettingsFile(two.path())), readFileBytes(MainSettingsFile(one.path())));
+    LoadMainSettings(b, dir.path());
+    EXPECT_EQ(saved(b), saved(a));
+
+    writeFileBytes(MainSettingsFile(dir.path()), crlf("[GENERAL]\nMyCall=S50A\n[WK]\nSpeed=abc\n"));
+    b = a;
+    LoadMainSettings(b, dir.path());
+    a.MyCall = "S50A";
+    EXPECT_EQ(saved(b), saved(a));
 }
 
-TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
+// The save at the first close shows every loaded start value, F4 and F5 sending the own and the
+// other call among them; a save that fails part way keeps the keys before it.
+TEST(MainSettings, FirstCloseWritesEveryKeyInOrderAndAWriteThatFailsKeepsTheKeysBeforeIt)
 {
     TestFolder dir;
     const std::string missing = dir.path() + "gone/";
@@ -331,8 +254,9 @@ TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
               "Unable to write to " + missing + "Quillfeatherini.ini");
 
     ContestState state;
-    state.MyCall = "S5";
-    state.SpeedStep = 1;
+    LoadMainSettings(state, dir.path());
+    EXPECT_FALSE(std::filesystem::exists(MainSettingsFile(dir.path())));  // loading creates nothing
+    state.MyCall = "S5";  // what the main window makes of an empty own call
     const size_t limit = 300;
     {
         FileSizeLimit sizeLimit(limit);
@@ -347,6 +271,8 @@ TEST(MainSettings, AWriteThatFailsSaysWhereAndKeepsTheKeysBeforeIt)
     EXPECT_GT(kFirstClose.find("\r\n", kFirstClose.find("=", partial.size())) + 2, limit);
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
               QStringList({"Quillfeatherini.ini"}));
+    SaveMainSettings(state, dir.path(), "14.04.13");  // the next close completes the file
+    EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
 }
 
 TEST(MainSettings, KeyerWindowPositionSharesItsFileWithThePort)
@@ -374,17 +300,24 @@ TEST(MainSettings, KeyerWindowPositionSharesItsFileWithThePort)
 
 // Integers from a hand-edited file reach sums and list positions (Speed + SpeedUp, Sidetone + 1):
 // each is held to the range it means something in; R09 is only carried, so it keeps its value.
+// A radio model or baud rate below 0 means none or the radio's own default; a speed step other
+// than 1 or 2 is 1; a flag that does not convert keeps what the setting held.
 TEST(MainSettings, IntegersAreClampedIntoTheirRangesWhenRead)
 {
     TestFolder dir;
     writeFileBytes(MainSettingsFile(dir.path()),
                    crlf("[GENERAL]\nEMode=-2147483648\n[VIEW]\nMainTop=2147483647\nMainLeft=-2147483648\n"
                         "[WK]\nSpeed=2147483647\nSpeedUp=2147483647\nSpeedMode=-1\nSpeedMin=-5\nSpeedMax=$FFFFFF\n"
-                        "Sidetone=2147483647\n[WKSetup]\nPaddleMode=9\nHangTime=-2147483648\n"
-                        "[REGISTER]\nE0=-1\nR01=0x7FFFFFFF\nR09=-2147483648\n"));
+                        "Sidetone=2147483647\nSpeedStep=-1\n[WKSetup]\nPaddleMode=9\nHangTime=-2147483648\n"
+                        "[REGISTER]\nE0=-1\nR01=0x7FFFFFFF\nR09=-2147483648\n"
+                        "[cat]\nModel=-3\nBaudRate=-9600\nFollow=yes\n"));
     ContestState s;
+    s.CatModel = 1;
+    s.CatBaudRate = 4800;
+    s.CatFollow = true;
     LoadMainSettings(s, dir.path());
     EXPECT_EQ((std::vector<int>{s.EModeIndex, s.MainTop, s.MainLeft, s.Speed, s.SpeedUp, s.SpeedMode, s.SpeedMin,
-                                s.SpeedMax, s.Sidetone, s.PaddleMode, s.HangTime, s.E0, s.R01, s.R09}),
-              (std::vector<int>{-1, 100000, -100000, 99, 20, 0, 0, 99, 8, 3, 0, 0, 255, -2147483647 - 1}));
+                                s.SpeedMax, s.Sidetone, s.SpeedStep, s.PaddleMode, s.HangTime, s.E0, s.R01, s.R09,
+                                s.CatModel, s.CatBaudRate, s.CatFollow}),
+              (std::vector<int>{-1, 100000, -100000, 99, 20, 0, 0, 99, 8, 1, 3, 0, 0, 255, -2147483647 - 1, 0, 0, 1}));
 }
