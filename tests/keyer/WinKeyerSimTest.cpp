@@ -34,7 +34,8 @@ protected:
         std::string out;
         const auto keyed = rig.sim.keyed();
         for (size_t i = from; i < keyed.size(); ++i)
-            out += (i > from ? " " : "") + std::string(1, keyed[i].character) + std::to_string(keyed[i].wpm);
+            out += (i > from ? " " : "") + std::string(1, keyed[i].character)
+                   + std::to_string(keyed[i].wpm);
         return out;
     }
 
@@ -53,14 +54,17 @@ TEST_F(WinKeyerSimTest, MessagesAreKeyedAtTheirSpeedAndParametersNeverAsText)
         std::string frames, reply, keyed;
     };
     const Message messages[] = {
-        // Each parameter is a printable character; the echo test's J comes only if all were taken as such.
+        // Each parameter is a printable character; the echo test's J comes only if all were
+        // taken as such.
         {"parameters",
-         bytes({0x02, 'A', 0x04, 'B', 'C', 0x05, 'D', 'E', 0x00, 0x10, 'F', 0x11, 'G', 0x17, 'H', 0x01,
-                'I', 0x0E, 0x94, 0x00, 0x04, 'J', 0x0F})
+         bytes({0x02, 'A', 0x04, 'B', 'C', 0x05, 'D', 'E', 0x00, 0x10, 'F', 0x11, 'G', 0x17, 'H',
+                0x01, 'I', 0x0E, 0x94, 0x00, 0x04, 'J', 0x0F})
              + std::string(15, 'K') + "E",
          "J" + busy("E"), "E65"},
         // A speed byte that reads as '>' is still a speed.
-        {"buffered speeds", bytes({0x02, 20}) + "A" + bytes({0x1C, 30}) + "B" + bytes({0x1C, 0x3E}) + "C" + bytes({0x1E}) + "D",
+        {"buffered speeds",
+         bytes({0x02, 20}) + "A" + bytes({0x1C, 30}) + "B" + bytes({0x1C, 0x3E}) + "C"
+             + bytes({0x1E}) + "D",
          busy("ABCD"), "A20 B30 C62 D20"},
         // A buffered speed lasts only for the message it came with.
         {"buffered speed", bytes({0x1C, 40}) + "E", busy("E"), "E40"},
