@@ -5,21 +5,8 @@
 
 namespace {
 
-class KeyerLinkTest : public ::testing::Test {
+class KeyerLinkTest : public KeyerRigTest {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        ASSERT_TRUE(rig.start(&error)) << error;
-        rig.link.setWindow(&wk);
-    }
-
-    // The port opened without host mode, so the keyer's bytes come only when the test sends them.
-    void openPlainPort()
-    {
-        rig.port.SetConnected(true);
-        ASSERT_TRUE(rig.port.Connected());
-    }
     void openLink()
     {
         rig.link.OpenKeyerLink();
@@ -39,8 +26,6 @@ protected:
         EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorRed);
     }
 
-    KeyerRig rig;
-    FakeOptionsView wk;
     ErrorReportCatcher errors;
     std::vector<std::string> &reported = errors.messages;
 };
@@ -94,13 +79,31 @@ TEST_F(KeyerLinkTest, SpeedPotSetsTheSpeedEverywhereInSpeedMode2)
     EXPECT_EQ(rig.main.display.LSpeed, "11");
 }
 
-TEST_F(KeyerLinkTest, PlusEmptiesTheCommandBoxButStaysOnTheSendingLine)
+TEST_F(KeyerLinkTest, TheCommandBoxIsEmptiedByPlusAndWhenFullAndShowsNumbersWhenAsked)
 {
     openPlainPort();
     wk.command = "QRL?";
     rig.sim.sendRaw("TU+");
     ASSERT_TRUE(waitUntil([&] { return rig.main.display.LTransmit == "TU+"; }));
-    EXPECT_EQ(wk.command, "");
+    EXPECT_EQ(wk.command, "");  // the sending line keeps the +
+
+    // 125 characters are not over the limit; the byte after the 126th empties the box first.
+    wk.command = std::string(125, 'x');
+    rig.sim.sendRaw("AB");
+    ASSERT_TRUE(waitUntil([&] { return rig.main.display.LTransmit == "TU+AB"; }));
+    EXPECT_EQ(wk.command, "B");
+    // A byte that shows nothing still empties an overlong box.
+    wk.command = std::string(200, 'x');
+    rig.sim.sendRaw(bytes({196}));
+    EXPECT_TRUE(waitUntil([&] { return wk.command.empty(); }));
+
+    wk.asci = true;
+    rig.st.KeyerBusy = false;
+    rig.sim.sendRaw(bytes({196, 'A', 43}));
+    ASSERT_TRUE(waitUntil([&] { return wk.command == " 196 65 43"; })) << wk.command;
+    // "+" is only a number here: nothing is emptied, and numbers never reach the sending line.
+    EXPECT_EQ(rig.main.display.LTransmit, "TU+AB");
+    EXPECT_TRUE(rig.st.KeyerBusy);
 }
 
 TEST_F(KeyerLinkTest, TheSendingLineKeepsOnlyItsTail)
@@ -113,30 +116,6 @@ TEST_F(KeyerLinkTest, TheSendingLineKeepsOnlyItsTail)
     rig.sim.sendRaw(echo);
     ASSERT_TRUE(waitUntil([&] { return rig.main.display.LTransmit.ends_with("S599 "); }));
     EXPECT_EQ(rig.main.display.LTransmit, echo.substr(echo.size() - TransmitTail));
-}
-
-TEST_F(KeyerLinkTest, IdleSendsTheExchangeOnlyWhileTheCallIsStreaming)
-{
-    openPlainPort();
-    rig.st.RunMode = true;
-    rig.st.F[1] = "5NN #";
-    rig.st.Fs[1] = "TU 5NN #";
-    rig.st.MyYearLic = "95";
-    rig.mainView.entry = "S50A";
-
-    rig.sim.sendRaw(bytes({192}));
-    ASSERT_TRUE(waitUntil([&] { return wk.command.ends_with(" BK"); }));
-    runEventsFor();
-    EXPECT_EQ(rig.sim.received(), "");
-
-    rig.st.CallStreaming = true;
-    rig.sim.sendRaw(bytes({192}));
-    EXPECT_TRUE(rig.received(" 5NN 95 ")) << rig.sim.received();
-    EXPECT_FALSE(rig.st.CallStreaming);
-    EXPECT_EQ(rig.st.LastKey, "F2");
-    EXPECT_EQ(rig.main.display.LMemo, "F2");
-    EXPECT_EQ(rig.st.EsmState, 1);
-    EXPECT_EQ(rig.mainView.entry, "S50A ");
 }
 
 TEST_F(KeyerLinkTest, ALongMessageWaitsWhileTheKeyerSaysXoff)
@@ -194,7 +173,7 @@ TEST_F(KeyerLinkTest, TheStatusTickStoresTheSidetoneItSends)
     EXPECT_EQ(rig.st.R01, 0x89);
 }
 
-TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)
+TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWriteAndOpensAgainOncePluggedIn)
 {
     openLink();
     rig.sim.unplug();
@@ -202,6 +181,13 @@ TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWrite)
     expectClosed();
     // A Host Close written to the gone device would have failed and been reported.
     EXPECT_TRUE(reported.empty()) << reported.front();
+
+    // Plugged in again, the keyer comes back on a new line.
+    ASSERT_TRUE(waitUntil([&] { return !rig.sim.running(); }));
+    std::string error;
+    ASSERT_TRUE(rig.sim.start(&error)) << error;
+    rig.port.SetPort(rig.sim.slavePath());
+    openLink();
 }
 
 } // namespace

@@ -8,27 +8,18 @@
 
 namespace {
 
-class KeyerOptionsTest : public ::testing::Test {
+class KeyerOptionsTest : public KeyerRigTest {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(rig.start(&error)) << error;
-        view.options = &options;
-        options.setView(&view);
-        rig.link.setWindow(&view);
-    }
-    void openPort()
-    {
-        rig.port.SetConnected(true);
-        ASSERT_TRUE(rig.port.Connected());
+        KeyerRigTest::SetUp();
+        wk.options = &options;
+        options.setView(&wk);
     }
     bool key(int code, bool ctrl = false) { return options.commandKeyDown(code, ctrl, false, false); }
 
-    KeyerRig rig;
     ContestState &st = rig.st;
     KeyerOptions options{rig.link};
-    FakeOptionsView view;
 };
 
 struct TimingCase {
@@ -66,7 +57,7 @@ TEST_F(KeyerOptionsTest, TimingBoxesKeepTheKeyersLimits)
 
 TEST_F(KeyerOptionsTest, WriteToWinkeyerSendsNothingWhenOneValueIsNoNumber)
 {
-    openPort();
+    openPlainPort();
     st.KeyerOnline = true;
     st.Lead = st.Tail = st.FirstCarExt = st.KeyComp = "0";
     st.Ratio = "x";
@@ -83,13 +74,21 @@ TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards
     EXPECT_EQ(st.E0, 0x80);
     EXPECT_TRUE(st.PaddleWatchdog);
 
-    openPort();
+    // Each choice goes into its own bits of the register; the echo options are the window's test's.
+    openPlainPort();
     options.paddleModeChosen(3);
     options.modeOptionClicked(KeyerOptions::WordSpace, false);
     options.modeOptionClicked(KeyerOptions::WordSpace, true);
-    EXPECT_TRUE(rig.received(bytes({0x0E, 0xB0, 0x0E, 0xB1, 0x0E, 0xB0})));
-    EXPECT_EQ(st.PaddleMode, 3);
-    EXPECT_TRUE(st.WordSpace);
+    options.paddleModeChosen(1);
+    options.paddleModeChosen(2);
+    options.modeOptionClicked(KeyerOptions::PaddleSwap, true);
+    options.modeOptionClicked(KeyerOptions::AutoSpace, true);
+    options.paddleModeChosen(0);
+    EXPECT_TRUE(rig.received(bytes({0x0E, 0xB0, 0x0E, 0xB1, 0x0E, 0xB0, 0x0E, 0x90, 0x0E, 0xA0, 0x0E, 0xA8,
+                                    0x0E, 0xAA, 0x0E, 0x8A})))
+        << rig.sim.received();
+    EXPECT_EQ(st.PaddleMode, 0);
+    EXPECT_TRUE(st.WordSpace && st.PaddleSwap && st.AutoSpace);
 
     // Sidetone waits for the keyer to be on line.
     rig.sim.clearRecords();
@@ -106,34 +105,16 @@ TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards
 
 TEST_F(KeyerOptionsTest, SpeedGoesToTheKeyerOnlyWhileThePotDoesNotSetIt)
 {
-    openPort();
+    openPlainPort();
     st.PaddleSpeed = "23";
     options.speedModeChosen(2);
-    EXPECT_EQ(st.Speed, 23);
     options.speedChanged(30);
     options.speedModeChosen(0);
-    EXPECT_TRUE(view.edEnabled);
     options.speedChanged(9);
     options.speedChanged(30);
     EXPECT_TRUE(rig.received(bytes({0x02, 0x00, 0x02, 30})));
     EXPECT_EQ(st.Speed, 30);
     EXPECT_EQ(rig.main.display.LSpeed, "30");
-}
-
-TEST_F(KeyerOptionsTest, TuneTogglesOnlyOnceTheKeyerIsOnLine)
-{
-    openPort();
-    options.tuneClicked();
-    EXPECT_FALSE(st.TuneOn);
-    st.KeyerOnline = true;
-    options.tuneClicked();
-    EXPECT_TRUE(st.TuneOn);
-    EXPECT_EQ(view.tuneCaption, "TUNE ON");
-    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorRed);
-    options.tuneClicked();
-    EXPECT_FALSE(st.TuneOn);
-    EXPECT_EQ(view.tuneCaption, "TUNE");
-    EXPECT_TRUE(rig.received(bytes({0x0B, 0x01, 0x0B, 0x00})));
 }
 
 TEST_F(KeyerOptionsTest, CommandBoxKeys)
@@ -143,7 +124,7 @@ TEST_F(KeyerOptionsTest, CommandBoxKeys)
     st.Speed = 49;
     st.SpeedStep = 2;
     EXPECT_FALSE(key(EntryKeys::PageUp));
-    EXPECT_EQ(view.edSpeed, 51);
+    EXPECT_EQ(wk.edSpeed, 51);
     st.ComConnected = false;
 
     st.RunMode = false;
@@ -155,44 +136,53 @@ TEST_F(KeyerOptionsTest, CommandBoxKeys)
     EXPECT_EQ(rig.main.display.LMemo, "");
 
     key(EntryKeys::F11);
-    EXPECT_TRUE(view.esm && st.EnterSendMsg && rig.main.display.LESMVisible);
+    EXPECT_TRUE(wk.esm && st.EnterSendMsg && rig.main.display.LESMVisible);
     key(EntryKeys::F11);
-    EXPECT_FALSE(view.esm || st.EnterSendMsg);
+    EXPECT_FALSE(wk.esm || st.EnterSendMsg);
+}
 
-    // Ctrl+T keys the transmitter only once the keyer is on line, and is dead in phone.
+// The TUNE button and Ctrl+T (or Ctrl+F5) in the command box key the transmitter only
+// once the keyer is on line; Ctrl+T is dead in phone.
+TEST_F(KeyerOptionsTest, TuneOnlyOnceTheKeyerIsOnLine)
+{
+    openPlainPort();
+    options.tuneClicked();
     EXPECT_TRUE(key(EntryKeys::KeyT, true));
     EXPECT_FALSE(st.TuneOn);
+    st.KeyerOnline = true;
+    options.tuneClicked();
+    EXPECT_TRUE(st.TuneOn);
+    EXPECT_EQ(wk.tuneCaption, "TUNE ON");
+    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorRed);
+    options.tuneClicked();
+    EXPECT_FALSE(st.TuneOn);
+    EXPECT_EQ(wk.tuneCaption, "TUNE");
+
     st.EModeIndex = 1;
     EXPECT_FALSE(key(EntryKeys::F5, true));
     st.EModeIndex = 0;
-    openPort();
-    st.KeyerOnline = true;
+    EXPECT_FALSE(options.commandKeyDown(EntryKeys::KeyT, true, true, false));
+    EXPECT_FALSE(st.TuneOn);
     EXPECT_TRUE(key(EntryKeys::F5, true));
     EXPECT_TRUE(st.TuneOn);
-    EXPECT_FALSE(options.commandKeyDown(EntryKeys::KeyT, true, true, false));
 
     options.commandEscape();  // not sent: the link is not recorded as open
     st.ComConnected = true;
     options.commandEscape();
-    EXPECT_TRUE(rig.received(bytes({0x0B, 0x01, 0x0A})));
+    EXPECT_TRUE(rig.received(bytes({0x0B, 0x01, 0x0B, 0x00, 0x0B, 0x01, 0x0A})));
 }
 
-TEST_F(KeyerOptionsTest, WindowFileGivesThePortAndThePosition)
+// The position the file gives is the window's own test's concern.
+TEST_F(KeyerOptionsTest, WindowFileGivesThePort)
 {
-    KeyerWindowPosition fresh = options.windowCreated();
+    options.windowCreated();
     EXPECT_EQ(rig.port.Port(), "/dev/ttyUSB0");
-    EXPECT_EQ(rig.port.BaudRate(), br1200);
-    EXPECT_EQ(rig.port.FlowControl().FlowControl(), fcSoftware);
-    EXPECT_EQ(fresh.WKTop, 112);
-    EXPECT_EQ(fresh.WKLeft, 664);
 
     writeFileBytes(KeyerWindowFile(rig.folder),
                    "[VIEW]\r\nWKTop=40\r\nWKLeft=50\r\n[ComPort]\r\nPort=/dev/ttyUSB3\r\nBaudRate=9600\r\n");
-    const KeyerWindowPosition stored = options.windowCreated();
+    options.windowCreated();
     EXPECT_EQ(rig.port.Port(), "/dev/ttyUSB3");
     EXPECT_EQ(rig.port.BaudRate(), br9600);
-    EXPECT_EQ(stored.WKTop, 40);
-    EXPECT_EQ(stored.WKLeft, 50);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "serial/SerialPort.h"
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,20 +20,15 @@
 class FakeOptionsView : public OptionsView {
 public:
     KeyerOptions *options = nullptr;
-    bool shown = true;
     std::string command;
     bool asci = false;
     bool edEnabled = true;
     int edSpeed = 20;
-    int edStep = 1;
-    int upSpeed = 5;
-    int sidetone = 4;
     bool esm = false;
     std::string tuneCaption = "TUNE";
-    int loads = 0;
 
-    bool isShown() const override { return shown; }
-    void showWindow() override { shown = true; }
+    bool isShown() const override { return true; }
+    void showWindow() override {}
     std::string commandText() const override { return command; }
     void setCommandText(const std::string &text) override { command = text; }
     void focusCommand() override {}
@@ -42,17 +39,17 @@ public:
         if (std::exchange(edSpeed, value) != value && options)
             options->speedChanged(value);
     }
-    void showUpSpeed(int value) override { upSpeed = value; }
-    void selectSidetone(int position) override { sidetone = position; }
+    void showUpSpeed(int) override {}
+    void selectSidetone(int) override {}
     void setEsmChecked(bool checked) override
     {
         if (std::exchange(esm, checked) != checked && options)
             options->esmClicked(checked);
     }
-    void loadOptionsIntoWindow() override { ++loads; }
+    void loadOptionsIntoWindow() override {}
     void displayChanged() override {}
     void enableEdSpeed(bool enabled) override { edEnabled = enabled; }
-    void setEdSpeedStep(int step) override { edStep = step; }
+    void setEdSpeedStep(int) override {}
     void setTuneCaption(const std::string &caption) override { tuneCaption = caption; }
 };
 
@@ -92,4 +89,26 @@ struct KeyerRig {
     {
         return waitUntil([&] { return sim.received() == expected; }, ms);
     }
+};
+
+// The rig started with the options window stand-in as the link's window; the port is
+// opened by the test.
+class KeyerRigTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(rig.start(&error)) << error;
+        rig.link.setWindow(&wk);
+    }
+
+    // The port opened without host mode, so the keyer's bytes come only when the test sends them.
+    void openPlainPort()
+    {
+        rig.port.SetConnected(true);
+        ASSERT_TRUE(rig.port.Connected());
+    }
+
+    KeyerRig rig;
+    FakeOptionsView wk;
 };
