@@ -75,20 +75,6 @@ private:
     int slave_ = -1;
 };
 
-// Counts the line settings that actually reach the open device.
-class CountingPort : public SerialPort {
-public:
-    int applied = 0;
-
-protected:
-    void ApplyLineSettings() override
-    {
-        if (CanApply())
-            ++applied;
-        SerialPort::ApplyLineSettings();
-    }
-};
-
 // The keyer's line settings on the given port name.
 inline void keyerSettings(SerialPort &port, const std::string &name = "/dev/ttyUSB0")
 {
