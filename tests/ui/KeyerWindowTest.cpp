@@ -34,7 +34,6 @@ private slots:
         QVERIFY2(rig->start(&error), error.c_str());
         st().Sidetone = 4;
         st().Ratio = "50";
-        st().HangTime = 1;
         mainWindow = std::make_unique<QWidget>();
         mainWindow->setGeometry(200, 150, 500, 500);
         mainWindow->show();
