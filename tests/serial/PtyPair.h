@@ -8,7 +8,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -75,20 +74,6 @@ private:
     int slave_ = -1;
 };
 
-// Counts the line settings that actually reach the open device.
-class CountingPort : public SerialPort {
-public:
-    int applied = 0;
-
-protected:
-    void ApplyLineSettings() override
-    {
-        if (CanApply())
-            ++applied;
-        SerialPort::ApplyLineSettings();
-    }
-};
-
 // The keyer's line settings on the given port name.
 inline void keyerSettings(SerialPort &port, const std::string &name = "/dev/ttyUSB0")
 {
@@ -98,14 +83,15 @@ inline void keyerSettings(SerialPort &port, const std::string &name = "/dev/ttyU
     port.FlowControl().SetFlowControl(fcSoftware);
 }
 
-// The port failure the action raised, if any.
+// The port failure the action raised, as its code and the text the operator is shown
+// ("24: Port Not Open"), or "" when it raised none.
 template <typename Action>
-std::optional<SerialPortError> failureOf(Action &&action)
+std::string failureOf(Action &&action)
 {
     try {
         action();
     } catch (const SerialPortError &e) {
-        return e;
+        return std::to_string(e.Code) + ": " + SerialPortErrorText(e);
     }
-    return std::nullopt;
+    return "";
 }

@@ -51,10 +51,7 @@ TEST(ComPortClosed, ReadsAndWritesReportPortNotOpenAndOnExceptionTakesTheReports
 {
     SerialPort port;
     port.SetPort(kMissing);
-    auto e = failureOf([&] { port.WriteText("x"); });
-    ASSERT_TRUE(e);
-    EXPECT_STREQ(e->what(), "Port Not Open");
-    EXPECT_EQ(e->Code, 24);
+    EXPECT_EQ(failureOf([&] { port.WriteText("x"); }), "24: Port Not Open");
     std::string text = "stale";
     EXPECT_THROW(port.ReadText(text, 5), SerialPortError);
     EXPECT_TRUE(text.empty());
@@ -80,17 +77,12 @@ TEST(ComPortClosed, ReadsAndWritesReportPortNotOpenAndOnExceptionTakesTheReports
 
 TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
 {
-    PtyPair pty;
-    SerialPort holder;
-    holder.SetPort(pty.slavePath);
-    holder.Open();
     const struct {
         std::string path;
-        int winError;
-        std::string hint;
-    } cases[] = {{kMissing, ENOENT, "plug in the keyer"},
-                 {"/dev/null", ENOTTY, ""},
-                 {pty.slavePath, EBUSY, "Another program"}};  // held by another port, refused even for root
+        std::string said;
+    } cases[] = {{kMissing, "1: Unable to open com port (Error: 2)\n\nThere is no such port: plug in the keyer, "
+                            "or choose its port with \"Setup Com\"."},
+                 {"/dev/null", "1: Unable to open com port (Error: 25)"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
         SerialPort port;
@@ -98,12 +90,7 @@ TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
         int beforeOpen = 0, afterOpen = 0;
         port.OnBeforeOpen = [&](SerialPort &) { ++beforeOpen; };
         port.OnAfterOpen = [&](SerialPort &) { ++afterOpen; };
-        const auto e = failureOf([&] { port.SetConnected(true); });
-        ASSERT_TRUE(e);
-        EXPECT_EQ(e->Code, 1);
-        EXPECT_EQ(e->WinError, c.winError);
-        EXPECT_EQ(e->what(), "Unable to open com port (Error: " + std::to_string(c.winError) + ")");
-        EXPECT_NE(SerialPortErrorText(*e).find(c.hint), std::string::npos);
+        EXPECT_EQ(failureOf([&] { port.SetConnected(true); }), c.said);
         EXPECT_FALSE(port.Connected());
         EXPECT_EQ(beforeOpen, 1);
         EXPECT_EQ(afterOpen, 0);
@@ -176,10 +163,8 @@ TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheThreadTheSyncMethodNam
             counted += count;
         };
         p.port.Open();
-        const auto e = failureOf([&] { p.port.SetSyncMethod(TSyncMethod((method + 1) % 3)); });
-        ASSERT_TRUE(e);
-        EXPECT_EQ(e->Code, 14);
-        EXPECT_STREQ(e->what(), "Cannot set property while connected");
+        EXPECT_EQ(failureOf([&] { p.port.SetSyncMethod(TSyncMethod((method + 1) % 3)); }),
+                  "14: Cannot set property while connected");
         EXPECT_NO_THROW(p.port.SetSyncMethod(method));  // the value held: nothing to do
         p.pty.send(bytes);
         ASSERT_TRUE(waitUntil([&] { return counted >= static_cast<int>(bytes.size()); }));
@@ -191,24 +176,6 @@ TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheThreadTheSyncMethodNam
         EXPECT_FALSE(shortRead) << "ReadText got fewer bytes than the count given";
         EXPECT_FALSE(emptyCount);
     }
-}
-
-TEST(ComPortTransfer, UnreadBytesAreReportedAgainOnlyWhenMoreArrive)
-{
-    PortOnPty p;
-    std::vector<int> counts;
-    p.port.OnRxChar = [&](SerialPort &, int count) { counts.push_back(count); };  // reads nothing
-    p.port.Open();
-    p.pty.send("abc");
-    ASSERT_TRUE(waitUntil([&] { return !counts.empty(); }));
-    runEventsFor(100);
-    EXPECT_EQ(counts, std::vector<int>{3});
-    p.pty.send("de");
-    ASSERT_TRUE(waitUntil([&] { return counts.size() == 2; }));
-    EXPECT_EQ(counts[1], 5);
-    std::string text;
-    EXPECT_EQ(p.port.ReadText(text, 100), 5);
-    EXPECT_EQ(text, "abcde");
 }
 
 // Without OnRxChar triggered OnRxBuf takes the bytes; without events nothing is raised and
@@ -393,9 +360,7 @@ TEST(ComPortSettings, LineSettingsReachTheDeviceOnceEachAndBatchesAtTheEnd)
     p.port.Close();
     p.port.SetBaudRate(brCustom);
     p.port.SetCustomBaudRate(0);
-    const auto e = failureOf([&] { p.port.Open(); });
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Code, 7);
+    EXPECT_EQ(failureOf([&] { p.port.Open(); }), "7: SetCommState function failed (Error: 22)");
     EXPECT_FALSE(p.port.Connected());
     p.port.SetCustomBaudRate(250000);
     EXPECT_NO_THROW(p.port.Open());
@@ -419,26 +384,31 @@ TEST(ComPortSettings, LoadingOpensWhenLoadingEnds)
     EXPECT_EQ(reports.messages[0].rfind("Unable to open com port (Error: 2)\n\n", 0), 0u);
 }
 
-TEST(ComPortReceive, EventCharacterRaisesOnRxFlagAndDiscardedNulsAreNeverCounted)
+// OnRxChar counts what waits unread, without the NULs the port drops, and is raised again only
+// when more arrives; the event character raises OnRxFlag as well.
+TEST(ComPortReceive, UnreadBytesAreCountedWithoutDiscardedNulsAndTheEventCharacterRaisesOnRxFlag)
 {
     PortOnPty p;
     p.port.SetEventChar('\r');
     p.port.SetDiscardNull(true);
-    int flags = 0, counted = 0;
+    int flags = 0;
+    std::vector<int> counts;
     p.port.OnRxFlag = [&](SerialPort &) { ++flags; };
-    p.port.OnRxChar = [&, read = p.port.OnRxChar](SerialPort &sender, int count) {
-        counted += count;
-        read(sender, count);
-    };
+    p.port.OnRxChar = [&](SerialPort &, int count) { counts.push_back(count); };  // reads nothing
     p.port.Open();
     p.pty.send(std::string("5\0\0NN", 5));
-    ASSERT_TRUE(p.receives("5NN"));
+    ASSERT_TRUE(waitUntil([&] { return !counts.empty(); }));
+    runEventsFor(100);
+    EXPECT_EQ(counts, std::vector<int>{3}) << "the counts took in NUL bytes that the read drops";
     EXPECT_EQ(flags, 0);
     p.pty.send(std::string("TU\r\0", 4));
-    ASSERT_TRUE(waitUntil([&] { return flags == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return counts.size() == 2 && flags == 1; }));
     runEventsFor(100);
-    EXPECT_EQ(p.received, "5NNTU\r");
-    EXPECT_EQ(counted, 6) << "the counts took in NUL bytes that the read dropped";
+    EXPECT_EQ(counts, (std::vector<int>{3, 6}));
+    EXPECT_EQ(flags, 1);
+    std::string text;
+    EXPECT_EQ(p.port.ReadText(text, 100), 6);
+    EXPECT_EQ(text, "5NNTU\r");
 }
 
 // With XON/XOFF the far end can stop the output at any time: the window's thread never
