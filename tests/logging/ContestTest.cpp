@@ -204,29 +204,6 @@ TEST_F(ContestTest, EnterCommitsByModeAndNeverFromAShortLine)
     EXPECT_EQ(st.QsoCount, 1);
 }
 
-TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
-{
-    start();
-    for (int i = 0; i < 20; ++i)
-        log("S5A" + std::to_string(i) + " " + std::to_string(i));
-    std::string copy;
-    for (int i = 0; i < 5; ++i)
-        copy += "2012-01-01 1200 K" + std::to_string(i) + "X " + std::to_string(i) + " 20 SSB\r\n";
-    writeFileBytes(dir.file("copy.log"), copy);
-    c.log.saveCopy(dir.file("saved.log"));
-    EXPECT_EQ(readFileBytes(dir.file("saved.log")), logFile());
-    std::vector<int> skipped;
-    c.log.openCopy(dir.file("copy.log"), skipped);
-    EXPECT_EQ(table.rowCount(), 5);
-    EXPECT_EQ(st.QsoCount, 5);
-    EXPECT_EQ(logFile(), copy);
-
-    writeFileBytes(dir.file("notes.log"), "shopping list\r\neggs\r\n");  // no QSO in it: nothing changes
-    EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
-    EXPECT_EQ(st.QsoCount, 5);
-    EXPECT_EQ(logFile(), copy);
-}
-
 TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)
 {
     start();
@@ -295,7 +272,18 @@ TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
     EXPECT_EQ(st.QsoCount, 0);
 
     log("S5EEE 5");
+    c.log.saveCopy(dir.file("saved.log"));
+    EXPECT_EQ(readFileBytes(dir.file("saved.log")), logFile());
+    const std::string copy = qso("K1X", "1") + qso("K2X", "2") + qso("K3X", "3");
+    writeFileBytes(dir.file("copy.log"), copy);
     std::vector<int> skipped;
+    c.log.openCopy(dir.file("copy.log"), skipped);
+    expectAgreement(grid, "Open File");
+    EXPECT_EQ(logFile(), copy);
+    writeFileBytes(dir.file("notes.log"), "shopping list\r\neggs\r\n");  // no QSO in it: nothing changes
+    EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
+    expectAgreement(grid, "Open File of a file without a QSO");
+    EXPECT_EQ(logFile(), copy);
     writeFileBytes(dir.file("empty.log"), "");
     c.log.openCopy(dir.file("empty.log"), skipped);
     expectAgreement(grid, "Open File of an empty file");
