@@ -10,7 +10,6 @@
 #include <QDir>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 
 namespace {
@@ -50,11 +49,6 @@ struct Station {
 std::string exportedFile(const TestFolder &dir)
 {
     return readFileBytes(dir.file("S59ABC.cbr"));
-}
-
-QStringList filesIn(const TestFolder &dir)
-{
-    return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 // The message the export stops with.
@@ -126,7 +120,8 @@ protected:
     void expectEarlierExportKept()
     {
         EXPECT_EQ(exportedFile(dir), good);
-        EXPECT_EQ(filesIn(dir), QStringList({"S59ABC.cbr"}));
+        EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({"S59ABC.cbr"}));
     }
 
     TestFolder dir;
