@@ -104,12 +104,12 @@ TEST(ProfileFile, EveryCallSeesTheFileAsItIsNow)
     ProfileFile f(dir.file("a.ini"));
     f.writeString("VIEW", "WKTop", "1");
     // Another writer of the same file (the serial port's settings, an editor) between two calls.
-    writeFileBytes(dir.file("a.ini"), crlf("[ComPort]\nPort=COM3\n[VIEW]\nWKTop=7\n"));
+    writeFileBytes(dir.file("a.ini"), crlf("; by hand\n[ComPort]\nPort=COM3\n[VIEW]\nWKTop=7\n"));
     EXPECT_EQ(f.readInteger("VIEW", "WKTop", 0), 7);
     ProfileFile other(dir.file("a.ini"));
     other.writeString("ComPort", "Port", "COM4");
     f.writeString("VIEW", "WKLeft", "2");
-    EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("[ComPort]\nPort=COM4\n[VIEW]\nWKTop=7\nWKLeft=2\n"));
+    EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("; by hand\n[ComPort]\nPort=COM4\n[VIEW]\nWKTop=7\nWKLeft=2\n"));
 }
 
 // A missing folder's message is checked where the settings file is saved.
