@@ -10,7 +10,6 @@
 #include <QDir>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 
 namespace {
@@ -52,11 +51,6 @@ std::string exportedFile(const TestFolder &dir)
     return readFileBytes(dir.file("S59ABC.cbr"));
 }
 
-QStringList filesIn(const TestFolder &dir)
-{
-    return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
 // The message the export stops with.
 std::string stopMessage(const Station &s, const TestFolder &dir)
 {
@@ -64,6 +58,7 @@ std::string stopMessage(const Station &s, const TestFolder &dir)
 }
 
 // Each line carries its own QSO's date; a row without one (refilled by hand) the run's.
+// Calls too long for the report's column keep one blank before it.
 TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsTimesAndDates)
 {
     TestFolder dir;
@@ -73,7 +68,7 @@ TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsTimesAndDates)
     s.add({"0713", "9A2AA", "2001", "2", "80", "SSB", "2013-04-13"});
     s.add({"14:07", "OE1XYZ", "", "3", "160", "CW", ""});
     s.add({"15:30", "S5ABCDEFGHIJKLMN", "55", "4", "20", "SSB", ""});
-    s.add({"23:59", "K1ABC", "X", "5", "15", "CW", ""});
+    s.add({"23:59", "S5ABCDEFGHIJK", "X", "5", "15", "CW", ""});
     s.add({"00:00", "W1AW", "5NN", "6", "10", "SSB", ""});
     s.log.setRowCount(8);  // rows past QsoCount are not part of the log
     s.log.setRow(7, {"01:00", "STALE", "1", "8", "20", "CW", ""});
@@ -84,7 +79,7 @@ TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsTimesAndDates)
         "QSO:  3500 PH 2013-04-13 0713 S59ABC        59 1999      9A2AA         59 2001\n"
         "QSO:  1800 CW 2013-04-14 1407 S59ABC       599 1999      OE1XYZ       599 \n"
         "QSO: 14000 PH 2013-04-14 1530 S59ABC        59 1999      S5ABCDEFGHIJKLMN 59 55\n"
-        "QSO: 21000 CW 2013-04-14 2359 S59ABC       599 1999      K1ABC        599 X\n"
+        "QSO: 21000 CW 2013-04-14 2359 S59ABC       599 1999      S5ABCDEFGHIJK 599 X\n"
         "QSO: 28000 PH 2013-04-14 0000 S59ABC        59 1999      W1AW          59 5NN\n") + kEnd;
     EXPECT_EQ(exportedFile(dir), expected);
 }
@@ -125,7 +120,8 @@ protected:
     void expectEarlierExportKept()
     {
         EXPECT_EQ(exportedFile(dir), good);
-        EXPECT_EQ(filesIn(dir), QStringList({"S59ABC.cbr"}));
+        EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({"S59ABC.cbr"}));
     }
 
     TestFolder dir;

@@ -3,7 +3,6 @@
 #include "logging/DurableFile.h"
 #include "logging/FileWrite.h"
 #include "logging/QsoTableModel.h"
-#include "logging/ReportField.h"
 #include "logging/ScreenText.h"
 
 #include "FakeMainView.h"
@@ -83,13 +82,8 @@ TEST_F(ContestTest, PortableCallNamesTheLogWithAnUnderscore)
 TEST_F(ContestTest, EntryLineSplitsIntoCallAndExchange)
 {
     start();
-    view.type("S5ABC 1987");
+    view.type("S5ABC 19 87");
     EXPECT_EQ(st.QsoCall, "S5ABC");
-    EXPECT_EQ(st.QsoExchange, "1987");
-    EXPECT_EQ(c.display.LInfo, "S5ABC");
-    EXPECT_EQ(c.display.LInfo1, "1987");
-
-    view.setEntryText("S5ABC 19 87");
     EXPECT_EQ(st.QsoExchange, "19 87");
 
     // Deleting back to the call keeps the exchange it had while the blank was there.
@@ -114,27 +108,17 @@ TEST_F(ContestTest, DuplicateOnlyOnSameBandAndMode)
 {
     start();
     log("S5XYZ 12");
-    view.type("S5XYZ");
-    EXPECT_TRUE(st.IsDupe);
-    view.type(" 13");  // the exchange does not matter
-    EXPECT_TRUE(c.display.LDouble);
-
-    // Band index 2 is 40 m, 1 is 80 m.
+    // Band index 2 is 40 m, 1 is 80 m; the exchange does not matter.
     for (const auto &[band, mode, dupe] : {std::tuple{2, "CW", false}, {1, "SSB", false}, {1, "CW", true}}) {
         view.setEntryText("");
         c.bandSelected(band);
         st.Mode = mode;
-        view.type("S5XYZ");
+        view.type("S5XYZ 13");
         EXPECT_EQ(c.display.LDouble, dupe) << band << mode;
     }
     // A single character leaves the warning as it was.
     view.setEntryText("S");
     EXPECT_TRUE(c.display.LDouble);
-
-    // A duplicate is still logged, and the warning goes.
-    log("S5XYZ 14");
-    EXPECT_EQ(st.QsoCount, 2);
-    EXPECT_FALSE(c.display.LDouble);
 }
 
 TEST_F(ContestTest, CommitNumbersStampsAndAppends)
@@ -220,42 +204,6 @@ TEST_F(ContestTest, EnterCommitsByModeAndNeverFromAShortLine)
     EXPECT_EQ(st.QsoCount, 1);
 }
 
-TEST_F(ContestTest, OpenFileReplacesTableAndOwnLog)
-{
-    start();
-    for (int i = 0; i < 20; ++i)
-        log("S5A" + std::to_string(i) + " " + std::to_string(i));
-    std::string copy;
-    for (int i = 0; i < 5; ++i)
-        copy += "2012-01-01 1200 K" + std::to_string(i) + "X " + std::to_string(i) + " 20 SSB\r\n";
-    writeFileBytes(dir.file("copy.log"), copy);
-    c.log.saveCopy(dir.file("saved.log"));
-    EXPECT_EQ(readFileBytes(dir.file("saved.log")), logFile());
-    std::vector<int> skipped;
-    c.log.openCopy(dir.file("copy.log"), skipped);
-    EXPECT_EQ(table.rowCount(), 5);
-    EXPECT_EQ(st.QsoCount, 5);
-    EXPECT_EQ(logFile(), copy);
-
-    writeFileBytes(dir.file("notes.log"), "shopping list\r\neggs\r\n");  // no QSO in it: nothing changes
-    EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
-    EXPECT_EQ(st.QsoCount, 5);
-    EXPECT_EQ(logFile(), copy);
-}
-
-// The band list, its CAT entry among them, the radio tests choose from as the operator does.
-TEST_F(ContestTest, ModeSelection)
-{
-    start();
-    c.modeSelected(1);
-    EXPECT_EQ(st.Mode, "SSB");
-    EXPECT_EQ(c.display.BModeText, "  SSB");
-    EXPECT_FALSE(c.display.CwControlsVisible);
-    c.modeSelected(0);
-    EXPECT_EQ(st.Mode, "CW");
-    EXPECT_TRUE(c.display.CwControlsVisible);
-}
-
 TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)
 {
     start();
@@ -297,19 +245,6 @@ TEST_F(ContestTest, GridRefusesEditsTheLogLineCannotCarry)
     EXPECT_EQ(logFile(), "2013-04-14 0713 S5AAB 19 87 80 CW\r\n");
 }
 
-TEST(ReportField, PadsCallAndReportToSeventeen)
-{
-    for (int len = 3; len <= 12; ++len) {
-        const std::string call(static_cast<size_t>(len), 'A');
-        EXPECT_EQ(ReportField(call, "CW"), std::string(static_cast<size_t>(13 - len), ' ') + "599 ");
-        EXPECT_EQ(ReportField(call, "SSB"), std::string(static_cast<size_t>(14 - len), ' ') + "59 ");
-    }
-    // Outside 3..12 characters the report keeps its column where it can, and never touches the call.
-    EXPECT_EQ(ReportField("S5", "CW"), "           599 ");
-    EXPECT_EQ(ReportField("S5ABCDEFGHIJKL", "CW"), " 599 ");
-    EXPECT_EQ(ReportField("S5ABC", "RTTY"), "");
-}
-
 TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
 {
     QsoTableModel grid(table);
@@ -337,7 +272,18 @@ TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
     EXPECT_EQ(st.QsoCount, 0);
 
     log("S5EEE 5");
+    c.log.saveCopy(dir.file("saved.log"));
+    EXPECT_EQ(readFileBytes(dir.file("saved.log")), logFile());
+    const std::string copy = qso("K1X", "1") + qso("K2X", "2") + qso("K3X", "3");
+    writeFileBytes(dir.file("copy.log"), copy);
     std::vector<int> skipped;
+    c.log.openCopy(dir.file("copy.log"), skipped);
+    expectAgreement(grid, "Open File");
+    EXPECT_EQ(logFile(), copy);
+    writeFileBytes(dir.file("notes.log"), "shopping list\r\neggs\r\n");  // no QSO in it: nothing changes
+    EXPECT_THROW(c.log.openCopy(dir.file("notes.log"), skipped), FileError);
+    expectAgreement(grid, "Open File of a file without a QSO");
+    EXPECT_EQ(logFile(), copy);
     writeFileBytes(dir.file("empty.log"), "");
     c.log.openCopy(dir.file("empty.log"), skipped);
     expectAgreement(grid, "Open File of an empty file");

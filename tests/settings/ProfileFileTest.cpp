@@ -71,13 +71,18 @@ TEST(ProfileFile, IntegerForms)
         EXPECT_EQ(ParseProfileInteger(c.text), c.value) << "\"" << c.text << "\"";
 }
 
-// Bare line feeds, a byte order mark and a last line without its break, as other editors leave them.
-TEST(ProfileFile, IntegersAndFlagsFallBackToTheDefault)
+// As other editors leave a file: a byte order mark, bare line feeds, no break after the last
+// line. Keys changed in place the main settings' saves show, and that lines the program does not
+// own stay the window's start on odd settings files; here where a new key goes.
+TEST(ProfileFile, AnEditorsFileReadsAndTakesNewKeysAfterTheLastOfTheFirstSection)
 {
     TestFolder dir;
-    writeFileBytes(dir.file("a.ini"), "\xEF\xBB\xBF[WK]\nSpeedMin=letters\nSpeedMax=\n"
-                                      "RunMode=2\nComAuto=0\nEnterSendMsg=yes\nSpeed=0x1E");
-    const ProfileFile f(dir.file("a.ini"));
+    const std::string memo = "[ Memo ]\nF1=CQ\n";
+    const std::string rest = "[general]\nLater=in the second section of that name\n[WK]\nSpeedMin=letters\n"
+                             "SpeedMax=\nRunMode=2\nComAuto=0\nEnterSendMsg=yes\nSpeed=0x1E";
+    writeFileBytes(dir.file("a.ini"), "\xEF\xBB\xBF[General]\nMyCall=S59ABC\n\n" + memo + rest);
+    ProfileFile f(dir.file("a.ini"));
+    EXPECT_EQ(f.readString("General", "MyCall", "x"), "S59ABC");
     EXPECT_EQ(f.readInteger("WK", "Speed", 0), 30);
     EXPECT_EQ(f.readInteger("WK", "SpeedMin", 5), 5);
     EXPECT_EQ(f.readInteger("WK", "SpeedMax", 5), 5);
@@ -85,50 +90,12 @@ TEST(ProfileFile, IntegersAndFlagsFallBackToTheDefault)
     EXPECT_FALSE(f.readBool("WK", "ComAuto", true));
     EXPECT_TRUE(f.readBool("WK", "EnterSendMsg", true));
     EXPECT_FALSE(f.readBool("WK", "EnterSendMsg", false));
-}
 
-// A new file built key by key, and a new key at the end of its own section, the main settings'
-// tests show on the files they save.
-TEST(ProfileFile, WritesAppendInOrderAndKeepEverythingElse)
-{
-    TestFolder dir;
-    writeFileBytes(dir.file("b.ini"), kOperatorsFile);
-    ProfileFile g(dir.file("b.ini"));
-    g.writeString("GENERAL", "myyearlic", "2001");
-    g.writeString("General", "Empty", "now set");
-    g.writeString("General", "New", "appended");
-    g.writeString("Memo", "F2", "TU");
-    g.writeString("WK", "Speed", "28");
-    EXPECT_EQ(readFileBytes(dir.file("b.ini")), crlf("; written by hand\n"
-                                                     "Orphan=before any section\n"
-                                                     "[General]\n"
-                                                     "MyCall=S59ABC\n"
-                                                     "myyearlic=2001\n"
-                                                     "Empty=now set\n"
-                                                     "Quoted=\" CQ TEST \"\n"
-                                                     "HalfQuoted=\"CQ\n"
-                                                     "NoEquals\n"
-                                                     "MyCall=second one\n"
-                                                     "New=appended\n"
-                                                     "\n"
-                                                     "[ Memo ]\n"
-                                                     "F1=CQ TEST\n"
-                                                     "F2=TU\n"
-                                                     "[general]\n"
-                                                     "Later=in the second section of that name\n"
-                                                     "\n"
-                                                     "[WK]\n"
-                                                     "Speed=28\n"));
-}
-
-TEST(ProfileFile, WritingTurnsBareLineFeedsIntoCrLfAndKeepsValuesOnOneLine)
-{
-    TestFolder dir;
-    writeFileBytes(dir.file("a.ini"), "[Memo]\nF1=CQ\n[WK]\nSpeed=20");
-    ProfileFile f(dir.file("a.ini"));
-    f.writeString("Memo", "F2", "TU\r\n[GENERAL]\nMyCall=X");
-    EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("[Memo]\nF1=CQ\nF2=TU  [GENERAL] MyCall=X\n[WK]\nSpeed=20\n"));
-    EXPECT_EQ(f.readString("GENERAL", "MyCall", "none"), "none");
+    f.writeString("general", "New", "appended");
+    f.writeString("MEMO", "F2", "TU\r\n[GENERAL]\nMyCall=X");  // a value stays on its own line
+    EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("\xEF\xBB\xBF[General]\nMyCall=S59ABC\nNew=appended\n\n" + memo
+                                                     + "F2=TU  [GENERAL] MyCall=X\n" + rest + "\n"));
+    EXPECT_EQ(f.readString("GENERAL", "MyCall", "none"), "S59ABC");
 }
 
 TEST(ProfileFile, EveryCallSeesTheFileAsItIsNow)
@@ -137,12 +104,12 @@ TEST(ProfileFile, EveryCallSeesTheFileAsItIsNow)
     ProfileFile f(dir.file("a.ini"));
     f.writeString("VIEW", "WKTop", "1");
     // Another writer of the same file (the serial port's settings, an editor) between two calls.
-    writeFileBytes(dir.file("a.ini"), crlf("[ComPort]\nPort=COM3\n[VIEW]\nWKTop=7\n"));
+    writeFileBytes(dir.file("a.ini"), crlf("; by hand\n[ComPort]\nPort=COM3\n[VIEW]\nWKTop=7\n"));
     EXPECT_EQ(f.readInteger("VIEW", "WKTop", 0), 7);
     ProfileFile other(dir.file("a.ini"));
     other.writeString("ComPort", "Port", "COM4");
     f.writeString("VIEW", "WKLeft", "2");
-    EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("[ComPort]\nPort=COM4\n[VIEW]\nWKTop=7\nWKLeft=2\n"));
+    EXPECT_EQ(readFileBytes(dir.file("a.ini")), crlf("; by hand\n[ComPort]\nPort=COM4\n[VIEW]\nWKTop=7\nWKLeft=2\n"));
 }
 
 // A missing folder's message is checked where the settings file is saved.
