@@ -1,11 +1,7 @@
+#include "support/WindowRig.h"
 #include "ui/Launch.h"
 
 #include <QDesktopServices>
-#include <QFile>
-#include <QGuiApplication>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
 
 // Catches what would go to the desktop's browser or viewer.
 class UrlCatcher : public QObject {
@@ -43,19 +39,14 @@ private slots:
         QVERIFY(!StartTidewatch());
 
         const QString marker = withClock.filePath(QStringLiteral("started"));
-        QFile script(withClock.filePath(QStringLiteral("Tidewatch")));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$#\" > '%1'\n").arg(marker).toLocal8Bit());
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString script = withClock.filePath(QStringLiteral("Tidewatch"));
+        QVERIFY(writeBytes(script, "#!/bin/sh\necho \"$#\" > '" + marker.toLocal8Bit() + "'\n"));
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", (empty.path() + QLatin1Char(':') + withClock.path()).toLocal8Bit());
         const bool started = StartTidewatch();
         qputenv("PATH", savedPath);
         QVERIFY(started);
-        QTRY_VERIFY(QFile(marker).size() > 0);
-        QFile out(marker);
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), QByteArray("0\n"));  // nothing is passed to it
+        QTRY_COMPARE(fileBytes(marker), QByteArray("0\n"));  // nothing is passed to it
     }
 
     void aboutBoxNamesTheProgramAndNoPerson()
