@@ -26,8 +26,7 @@ protected:
         EXPECT_EQ(rig.main.display.EWinkeyerColor, Colors::ColorRed);
     }
 
-    ErrorReportCatcher errors;
-    std::vector<std::string> &reported = errors.messages;
+    ErrorReportCatcher reported;
 };
 
 TEST_F(KeyerLinkTest, OpeningRunsFromTheEventLoopWithTheSameBytesAndPauses)
@@ -159,7 +158,7 @@ TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
     rig.link.CloseKeyerLink();
     runEventsFor();
     EXPECT_EQ(rig.sim.received().size(), before);
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(reported.messages.empty());
 }
 
 TEST_F(KeyerLinkTest, TheStatusTickStoresTheSidetoneItSends)
@@ -180,7 +179,7 @@ TEST_F(KeyerLinkTest, UnpluggedKeyerClosesTheLinkWithoutAWriteAndOpensAgainOnceP
     ASSERT_TRUE(waitUntil([&] { return !rig.port.Connected(); }));
     expectClosed();
     // A Host Close written to the gone device would have failed and been reported.
-    EXPECT_TRUE(reported.empty()) << reported.front();
+    EXPECT_TRUE(reported.messages.empty()) << reported.messages.front();
 
     // Plugged in again, the keyer comes back on a new line.
     ASSERT_TRUE(waitUntil([&] { return !rig.sim.running(); }));
