@@ -31,10 +31,7 @@ private:
 // Byte strings written as numbers, for the keyer's protocol.
 inline std::string bytes(std::initializer_list<int> values)
 {
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
+    return std::string(values.begin(), values.end());
 }
 
 // Expected files are written in the tests with "\n"; the files themselves end lines with CR LF.

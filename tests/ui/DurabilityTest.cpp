@@ -68,9 +68,9 @@ struct Program {
             (text.startsWith(QStringLiteral("LOGGED ")) ? logged : failed) << text.mid(7);
         return text;
     }
-    void lines(qsizetype loggedAtLeast)
+    void readUntil(const QStringList &list, qsizetype count)
     {
-        while (logged.size() < loggedAtLeast && !line().isEmpty()) {
+        while (list.size() < count && !line().isEmpty()) {
         }
     }
     void kill()
@@ -139,7 +139,7 @@ private slots:
         const std::string folder = programFolder("small");
         for (int round = 0; round < 36; ++round) {
             Program run(folder, QStringLiteral("R%1").arg(round));
-            run.lines(random.bounded(1, 15));
+            run.readUntil(run.logged, random.bounded(1, 15));
             if (round % 3 == 2) {  // space runs out, inside a line, and is then freed
                 rlimit limit{readFileBytes(folder + "S5ABC.log").size() + random.bounded(1, 40), RLIM_INFINITY};
                 if (tmpfs) {
@@ -148,12 +148,11 @@ private slots:
                     }
                 } else
                     QCOMPARE(::prlimit(run.p.processId(), RLIMIT_FSIZE, &limit, nullptr), 0);
-                while (run.failed.size() < 3 && !run.line().isEmpty()) {
-                }
+                run.readUntil(run.failed, 3);
                 limit.rlim_cur = RLIM_INFINITY;
                 QVERIFY(tmpfs ? ::unlink((folder + "filler").c_str()) == 0
                               : ::prlimit(run.p.processId(), RLIMIT_FSIZE, &limit, nullptr) == 0);
-                run.lines(run.logged.size() + random.bounded(1, 10));
+                run.readUntil(run.logged, run.logged.size() + random.bounded(1, 10));
             }
             if (round % 2)
                 QTest::qSleep(random.bounded(150));  // else right after an Enter returned
