@@ -53,7 +53,7 @@ private slots:
     {
         QCOMPARE(AboutCaption(), QStringLiteral("Quillfeather"));
         // The line that named the author names the project; no address or phone of a person remains.
-        QCOMPARE(AboutText().split(QStringLiteral("\r\n")).value(1), QStringLiteral("Quillfeather developers"));
+        QCOMPARE(AboutText().split("\r\n").value(1), QStringLiteral("Quillfeather developers"));
         QVERIFY(!AboutText().contains(QLatin1Char('@')) && !AboutText().contains(QStringLiteral("mob.")));
     }
 };
