@@ -1,10 +1,9 @@
 #include "fuzz/FuzzTarget.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -18,10 +17,9 @@ TEST(FuzzCorpus, EveryTargetReplaysItsWholeCorpus)
         ASSERT_TRUE(fs::is_directory(folder)) << "no corpus for " << target.name;
         int replayed = 0;
         for (const auto &file : fs::directory_iterator(folder)) {
-            std::ifstream in(file.path(), std::ios::binary);
-            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             SCOPED_TRACE(file.path().string());
-            target.entry(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+            const std::string input = readFileBytes(file.path());
+            target.entry(reinterpret_cast<const uint8_t *>(input.data()), input.size());
             ++replayed;
         }
         EXPECT_GE(replayed, 3) << target.name;

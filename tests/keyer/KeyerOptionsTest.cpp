@@ -22,17 +22,15 @@ protected:
     KeyerOptions options{rig.link};
 };
 
-struct TimingCase {
-    KeyerOptions::TimingField field;
-    std::string typed;
-    std::optional<std::string> shownInstead;
-    std::string stored;
-};
-
 TEST_F(KeyerOptionsTest, TimingBoxesKeepTheKeyersLimits)
 {
     using K = KeyerOptions;
-    const TimingCase cases[] = {
+    const struct {
+        K::TimingField field;
+        std::string typed;
+        std::optional<std::string> shownInstead;
+        std::string stored;
+    } cases[] = {
         {K::Lead, "300", "250", "250"},
         {K::Lead, "250", std::nullopt, "250"},
         {K::Lead, "0300", "250", "250"},
@@ -47,7 +45,7 @@ TEST_F(KeyerOptionsTest, TimingBoxesKeepTheKeyersLimits)
         {K::Lead, "", std::nullopt, "old"},
         {K::Lead, "12a", std::nullopt, "old"},  // pasted or hand-edited, not a number
     };
-    for (const TimingCase &c : cases) {
+    for (const auto &c : cases) {
         std::string *stored[] = {&st.Lead, &st.Tail, &st.FirstCarExt, &st.KeyComp, &st.Ratio};
         *stored[c.field] = "old";
         EXPECT_EQ(options.timingChanged(c.field, c.typed), c.shownInstead) << c.typed;

@@ -3,11 +3,8 @@
 #include "FixedClock.h"
 #include "logging/ErrorReport.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -34,22 +31,15 @@ private:
 // Byte strings written as numbers, for the keyer's protocol.
 inline std::string bytes(std::initializer_list<int> values)
 {
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
+    return std::string(values.begin(), values.end());
 }
 
 // Expected files are written in the tests with "\n"; the files themselves end lines with CR LF.
-inline std::string crlf(const std::string &text)
+inline std::string crlf(std::string text)
 {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
+    for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.insert(at, 1, '\r');
+    return text;
 }
 
 std::string readFileBytes(const std::string &path);
@@ -95,24 +85,13 @@ private:
 // Runs the event loop until the condition holds or the time is up.
 inline bool waitUntil(const std::function<bool()> &condition, int ms = 3000)
 {
-    QTimer tick;  // wakes the waiting loop now and then so the condition is looked at
-    tick.start(5);
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return QTest::qWaitFor(condition, ms);
 }
 
-// Keeps the event loop running for a while, delivering whatever arrives, without spinning.
+// Keeps the event loop running for a while, delivering whatever arrives.
 inline void runEventsFor(int ms = 150)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    QTest::qWait(ms);
 }
 
 // Catches what reaches the application's error report while it lives.

@@ -115,12 +115,4 @@ protected:
         }
     }
     QString cell(int row, int col) const { return w->Log->model()->index(row, col).data().toString(); }
-    // The cells of a row of the grid, parted by blanks.
-    QString row(int r) const
-    {
-        QStringList cells;
-        for (int col = 0; col < w->Log->model()->columnCount(); ++col)
-            cells << cell(r, col);
-        return cells.join(' ');
-    }
 };

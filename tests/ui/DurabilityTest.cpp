@@ -1,5 +1,6 @@
 #include "logging/Clock.h"
 #include "logging/LogFile.h"
+#include "support/TestSupport.h"
 #include "support/WindowRig.h"
 
 #include <csignal>
@@ -42,11 +43,6 @@ int operate(const char *folder, const QString &job, int argc, char **argv)
     return 0;
 }
 
-std::string readAll(const std::string &path)
-{
-    return fileBytes(QString::fromStdString(path)).toStdString();
-}
-
 // One run of the child on a folder, and what it said.
 struct Program {
     QProcess p;
@@ -72,9 +68,9 @@ struct Program {
             (text.startsWith(QStringLiteral("LOGGED ")) ? logged : failed) << text.mid(7);
         return text;
     }
-    void lines(qsizetype loggedAtLeast)
+    void readUntil(const QStringList &list, qsizetype count)
     {
-        while (logged.size() < loggedAtLeast && !line().isEmpty()) {
+        while (list.size() < count && !line().isEmpty()) {
         }
     }
     void kill()
@@ -87,7 +83,7 @@ struct Program {
     // A torn line, a QSO reported logged but missing, or one reported not logged but present.
     QString logProblem(const std::string &folder) const
     {
-        const std::string text = readAll(folder + "S5ABC.log");
+        const std::string text = readFileBytes(folder + "S5ABC.log");
         if (!text.empty() && !text.ends_with("\r\n"))
             return QStringLiteral("the log ends inside a line");
         std::set<QString> calls;
@@ -143,21 +139,20 @@ private slots:
         const std::string folder = programFolder("small");
         for (int round = 0; round < 36; ++round) {
             Program run(folder, QStringLiteral("R%1").arg(round));
-            run.lines(random.bounded(1, 15));
+            run.readUntil(run.logged, random.bounded(1, 15));
             if (round % 3 == 2) {  // space runs out, inside a line, and is then freed
-                rlimit limit{readAll(folder + "S5ABC.log").size() + random.bounded(1, 40), RLIM_INFINITY};
+                rlimit limit{readFileBytes(folder + "S5ABC.log").size() + random.bounded(1, 40), RLIM_INFINITY};
                 if (tmpfs) {
                     std::ofstream filler(folder + "filler");
                     for (const std::string block(4096, 'x'); filler << block << std::flush;) {
                     }
                 } else
                     QCOMPARE(::prlimit(run.p.processId(), RLIMIT_FSIZE, &limit, nullptr), 0);
-                while (run.failed.size() < 3 && !run.line().isEmpty()) {
-                }
+                run.readUntil(run.failed, 3);
                 limit.rlim_cur = RLIM_INFINITY;
                 QVERIFY(tmpfs ? ::unlink((folder + "filler").c_str()) == 0
                               : ::prlimit(run.p.processId(), RLIMIT_FSIZE, &limit, nullptr) == 0);
-                run.lines(run.logged.size() + random.bounded(1, 10));
+                run.readUntil(run.logged, run.logged.size() + random.bounded(1, 10));
             }
             if (round % 2)
                 QTest::qSleep(random.bounded(150));  // else right after an Enter returned
@@ -190,7 +185,7 @@ private slots:
             }
             run.kill();
             // The rewrite that was stopped either replaced the log or left it as it was.
-            const std::string log = readAll(folder + "S5ABC.log");
+            const std::string log = readFileBytes(folder + "S5ABC.log");
             const auto lines = std::count(log.begin(), log.end(), '\n') + run.logged.size();
             QVERIFY(original.starts_with(log) && log.ends_with("\r\n") && (lines == 100000 || lines == 99999));
             interrupted += !temporaries().isEmpty();

@@ -22,7 +22,9 @@ private slots:
         QTest::keyClick(w->ECall, Qt::Key_Return);
         QCOMPARE(w->LQSO->text(), QStringLiteral("S5ABC QSO: 1"));
         QCOMPARE(w->ECall->text() + w->LInfo->text(), QString());
-        QVERIFY2(row(0).startsWith(QStringLiteral("0712 S5XYZ 1987 1 80 CW")), qPrintable(row(0)));
+        const QStringList cells{"0712", "S5XYZ", "1987", "1", "80", "CW"};
+        for (int col = 0; col < cells.size(); ++col)
+            QCOMPARE(cell(0, col), cells[col]);
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 1987 80 CW\r\n"));
 
         QTest::keyClicks(w->ECall, QStringLiteral("S5XYZ"));
@@ -55,10 +57,6 @@ private slots:
         QVERIFY(!w->EWinkeyer->isVisible());
         QTest::mouseClick(w->BCancel, Qt::LeftButton);
         QVERIFY(!w->Pdata->isVisible() && w->ECall->isVisible());
-
-        // Phone logs at every Enter.
-        enterLines({"S5PH"});
-        QCOMPARE(st->QsoCount, 2);
     }
 
     void editedGridCellRewritesTheLogOnLeaving()
@@ -149,12 +147,6 @@ private slots:
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("815"));
         QTest::mouseClick(w->ECall, Qt::LeftButton);
         QTRY_COMPARE(logText(), QStringLiteral("2013-04-14 0815 S5AAA 1 80 CW\r\n"));
-    }
-
-    void windowHasAFixedSize()
-    {
-        QCOMPARE(w->centralWidget()->size(), QSize(498, 498));
-        QCOMPARE(w->minimumSize(), w->maximumSize());  // a fixed border
     }
 };
 
