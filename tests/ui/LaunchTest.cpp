@@ -52,8 +52,13 @@ private slots:
     void aboutBoxNamesTheProgramAndNoPerson()
     {
         QCOMPARE(AboutCaption(), QStringLiteral("Quillfeather"));
-        // The line that named the author names the project; no address or phone of a person remains.
-        QCOMPARE(AboutText().split("\r\n").value(1), QStringLiteral("Quillfeather developers"));
+        // The line that named the author names the project; the lines after the version stay as
+        // they were, only a person's address and phone are left out.
+        const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.value(1), QStringLiteral("Quillfeather developers"));
+        QCOMPARE(lines.mid(5), QStringList({QStringLiteral("Program Ver.:  1.01"),
+                                            QStringLiteral("Zadnje spremembe 16.08.2019 "), QString(), QString(),
+                                            QStringLiteral("Informacije, predlogi, pomoč preko emaila:")}));
         QVERIFY(!AboutText().contains(QLatin1Char('@')) && !AboutText().contains(QStringLiteral("mob.")));
     }
 };

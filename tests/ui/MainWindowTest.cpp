@@ -148,6 +148,19 @@ private slots:
         QTest::mouseClick(w->ECall, Qt::LeftButton);
         QTRY_COMPARE(logText(), QStringLiteral("2013-04-14 0815 S5AAA 1 80 CW\r\n"));
     }
+
+    // The window has a fixed border: the operator cannot stretch it out of its layout.
+    void windowHasAFixedSize()
+    {
+        QCOMPARE(w->centralWidget()->size(), QSize(498, 498));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        // Nor do the grid's columns follow what is logged in them.
+        const int callWidth = w->Log->columnWidth(1);
+        enterLines({"S5ABCDEFGHIJKLMNOPQRS 1234567890123456789"});
+        QCOMPARE(cell(0, 1), QStringLiteral("S5ABCDEFGHIJKLMNOPQRS"));
+        QCOMPARE(w->Log->columnWidth(1), callWidth);
+        QVERIFY(w->Log->horizontalHeader()->isHidden());
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
