@@ -51,6 +51,7 @@ class WorkingContestTest : public WindowTest {
 private slots:
     void init()
     {
+        cleanup();  // Qt skips cleanup() after a failed init(): end what that one left first
         taken.clear();
         sim = std::make_unique<WinKeyerSim>();
         std::string error;
