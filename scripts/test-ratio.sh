@@ -6,4 +6,4 @@ count() { xargs cat 2>/dev/null | grep -cv '^\s*$'; }
 cpp=$(git ls-files | grep -E '\.(cpp|h)$')
 tests=$(grep -E '^tests/' <<<"$cpp" | count)
 code=$(grep -vE '^(tests|bench)/' <<<"$cpp" | count)
-echo "tests $tests, code $code, ratio $(awk -v t="$tests" -v c="$code" 'BEGIN{printf "%.2f", t/c}')"
+echo "tests $tests, code $code, ratio $(awk -v t="$tests" -v c="$code" 'BEGIN{printf "%.3f", t/c}')"
