@@ -74,6 +74,9 @@ protected:
 
     void newContest(const char *myCall, const char *mode, const char *band)
     {
+        // Qt skips cleanup() after a failed init(): what that one built goes first.
+        w.reset();
+        contest.reset();
         dir = std::make_unique<QTemporaryDir>();
         st = std::make_unique<ContestState>();
         st->MyCall = myCall;

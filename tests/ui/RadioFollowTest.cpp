@@ -76,6 +76,7 @@ class RadioFollowTest : public WindowTest {
 private slots:
     void init()
     {
+        cleanup();  // Qt skips cleanup() after a failed init(): end what that one left first
         newContest("S5ABC", "SSB", "40");
         st->EModeIndex = 1;
         keyer = CountingKeyer();
