@@ -82,6 +82,8 @@ TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsTimesAndDates)
         "QSO: 21000 CW 2013-04-14 2359 S59ABC       599 1999      S5ABCDEFGHIJK 599 X\n"
         "QSO: 28000 PH 2013-04-14 0000 S59ABC        59 1999      W1AW          59 5NN\n") + kEnd;
     EXPECT_EQ(exportedFile(dir), expected);
+    ExportCabrillo(s.state, s.log, dir.path());  // again, over the file it wrote
+    EXPECT_EQ(exportedFile(dir), expected);
 }
 
 TEST(Cabrillo, NumberChoicePadsToThreeDigits)
@@ -154,12 +156,14 @@ TEST_F(CabrilloStops, ReceivedNumberThatIsNoInteger)
 TEST_F(CabrilloStops, BandOrModeCellOutsideTheTables)
 {
     s.log.setCell(1, LogTable::ColBand, "30");
-    EXPECT_EQ(stopMessage(s, dir), "Row 2, band cell: \"30\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
+    EXPECT_EQ(stopMessage(s, dir), "Row 2, band cell: \"30\" is not 160, 80, 40, 20, 15 or 10. "
+                                   "Correct it in the log; nothing was exported.");
     expectEarlierExportKept();
 
     s.log.setCell(1, LogTable::ColBand, "40");
     s.log.setCell(0, LogTable::ColMode, "PH");
-    EXPECT_EQ(stopMessage(s, dir), "Row 1, mode cell: \"PH\" is not CW or SSB. Correct it in the log; nothing was exported.");
+    EXPECT_EQ(stopMessage(s, dir),
+              "Row 1, mode cell: \"PH\" is not CW or SSB. Correct it in the log; nothing was exported.");
     expectEarlierExportKept();
 }
 

@@ -171,7 +171,11 @@ TEST(ComPortIni, TheKeyerPortReadsAndWritesExactlyTheBasicKeys)
     writeFileBytes(file, before);
     SerialPort port;
     port.LoadSettingsFromIni(file);
-    EXPECT_EQ(port.BuildTimeouts().ReadIntervalTimeout, 0xFFFFFFFFu);  // -1 reaches the driver as all ones
+    // -1 reaches the driver as all ones; a write may take 100 ms a byte and a second more.
+    const SerialTimeoutValues t = port.BuildTimeouts();
+    EXPECT_EQ((std::vector<uint32_t>{t.ReadIntervalTimeout, t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant,
+                                     t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant}),
+              (std::vector<uint32_t>{0xFFFFFFFFu, 0, 0, 100, 1000}));
     EXPECT_FALSE(port.DiscardNull());
     keyerSettings(port);
     port.SaveSettingsToIni(file);

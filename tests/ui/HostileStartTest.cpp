@@ -108,11 +108,18 @@ private slots:
             const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
             if (setpriv.isEmpty())
                 QSKIP("running as root without setpriv to become another user");
-            qputenv("TMPDIR", "/tmp");  // the child's temporary folder must be one that user may write
-            const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups",
-                                       QCoreApplication::applicationFilePath(),
-                                       "oddLogsStartAndKeepTheirBytes:unreadable log"};
-            QCOMPARE(QProcess::execute(setpriv, asNobody), 0);  // a crash gives -1, a failed start -2
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));  // a folder that user may write
+            child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                  QCoreApplication::applicationFilePath(),
+                                  "oddLogsStartAndKeepTheirBytes:unreadable log"});
+            if (!child.waitForFinished(120000))
+                child.kill();
+            QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(child.exitCode(), 0);
             return;
         }
         QVERIFY(writeSettings());

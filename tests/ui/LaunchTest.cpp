@@ -55,7 +55,8 @@ private slots:
         // The line that named the author names the project; the lines after the version stay as
         // they were, only a person's address and phone are left out.
         const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.value(1), QStringLiteral("Quillfeather developers"));
+        QCOMPARE(lines.mid(0, 2),
+                 QStringList({QStringLiteral("Programiral:"), QStringLiteral("Quillfeather developers")}));
         QCOMPARE(lines.mid(5), QStringList({QStringLiteral("Program Ver.:  1.01"),
                                             QStringLiteral("Zadnje spremembe 16.08.2019 "), QString(), QString(),
                                             QStringLiteral("Informacije, predlogi, pomoč preko emaila:")}));

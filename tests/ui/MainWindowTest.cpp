@@ -54,7 +54,13 @@ private slots:
         QTest::keyClick(w->EMode->view(), Qt::Key_Down);
         QTest::keyClick(w->EMode->view(), Qt::Key_Return);
         QCOMPARE(st->Mode, std::string("SSB"));
+        QCOMPARE(w->BMode->text(), QStringLiteral("  SSB"));
         QVERIFY(!w->EWinkeyer->isVisible());
+        w->EMode->showPopup();
+        QTest::keyClick(w->EMode->view(), Qt::Key_Up);
+        QTest::keyClick(w->EMode->view(), Qt::Key_Return);
+        QCOMPARE(w->BMode->text(), QStringLiteral("  CW"));
+        QVERIFY(w->EWinkeyer->isVisible());
         QTest::mouseClick(w->BCancel, Qt::LeftButton);
         QVERIFY(!w->Pdata->isVisible() && w->ECall->isVisible());
     }

@@ -2,6 +2,8 @@
 #include "support/WindowRig.h"
 #include "ui/RadioSetupDialog.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -26,11 +28,28 @@ int freePort()
 }
 
 // Moves the radio through Hamlib's own client, as another program on the network would; a
-// rigctld just started may take a moment on a busy machine before it answers.
+// rigctld just started may take a moment on a busy machine before it answers. rigctl exits
+// with 0 even when the radio refused a command, so the frequency and mode are read back.
 bool rigctl(int port, const QStringList &commands)
 {
-    const QStringList args = QStringList{"-m", "2", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands;
-    return QTest::qWaitFor([&] { return QProcess::execute(QStringLiteral("rigctl"), args) == 0; }, kWait);
+    const QStringList args = QStringList{"-m", "2", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands
+                             + QStringList{"f", "m"};
+    QStringList values;  // what F and M set
+    for (int i = 0; i + 1 < commands.size(); ++i)
+        if (commands[i] == "F" || commands[i] == "M")
+            values << commands[i + 1];
+    return QTest::qWaitFor([&] {
+        QProcess client;
+        client.start(QStringLiteral("rigctl"), args);
+        if (!client.waitForFinished(kWait)) {
+            client.kill();
+            client.waitForFinished();
+            return false;
+        }
+        const QStringList lines = QString::fromLatin1(client.readAllStandardOutput()).split('\n');
+        return client.exitCode() == 0
+               && std::all_of(values.begin(), values.end(), [&](const QString &v) { return lines.contains(v); });
+    }, kWait);
 }
 
 // The keyer as the mode list sees it.
