@@ -15,11 +15,6 @@ class KeyerWindowTest : public QObject {
 
     ContestState &st() { return rig->st; }
     std::string received() { return rig->sim.received(); }
-    void openPlainPort()
-    {
-        rig->port.SetConnected(true);
-        QVERIFY(rig->port.Connected());
-    }
     bool sendsNothing()
     {
         runEventsFor();
@@ -129,7 +124,7 @@ private slots:
     {
         st().PaddleWatchdog = true;
         st().SerialEcho = true;
-        openPlainPort();
+        QVERIFY(rig->openPlainPort());
         w->show();
         QVERIFY(waitUntil([&] { return received().find(bytes({0x0E, 0x80, 0x0E, 0x84})) != std::string::npos; }));
         w->hide();
@@ -183,7 +178,7 @@ private slots:
 
     void sendSpeedRangeWithoutAMaximumShowsTheErrorAndSendsNothing()
     {
-        openPlainPort();  // the window is not shown: no status timer sends
+        QVERIFY(rig->openPlainPort());  // the window is not shown: no status timer sends
         w->ESpeedMin->setText(QStringLiteral("10"));
         w->ESpeedMax->clear();
         BoxAnswerer boxes;
@@ -194,7 +189,7 @@ private slots:
 
     void f12InTheCommandBoxChangesOnlyLastKey()
     {
-        openPlainPort();
+        QVERIFY(rig->openPlainPort());
         st().EnterSendMsg = true;
         w->show();
         w->ECommand->setText(QStringLiteral("599"));
