@@ -18,7 +18,6 @@ const std::string kOperatorsFile = crlf(
     "Orphan=before any section\n"
     "[General]\n"
     "MyCall=S59ABC\n"
-    "  myyearlic  =  1999  \n"
     "Empty=\n"
     "Quoted=\" CQ TEST \"\n"
     "HalfQuoted=\"CQ\n"
@@ -37,7 +36,6 @@ TEST(ProfileFile, ReadsWhatWindowsAndOperatorsWrote)
     const ProfileFile f(dir.file("a.ini"));
 
     EXPECT_EQ(f.readString("GENERAL", "MYCALL", "x"), "S59ABC");  // first of two, any case
-    EXPECT_EQ(f.readString("general", "MyYearLic", "x"), "1999");   // blanks around name and value
     EXPECT_EQ(f.readString("General", "Empty", "x"), "");           // present but empty: not the default
     EXPECT_EQ(f.readString("General", "Quoted", "x"), " CQ TEST ");
     EXPECT_EQ(f.readString("General", "HalfQuoted", "x"), "\"CQ");
