@@ -151,7 +151,7 @@ TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
 
     const size_t before = rig.sim.received().size();
     rig.link.CloseKeyerLink();
-    runEventsFor();
+    QTest::qWait(150);
     EXPECT_EQ(rig.sim.received().size(), before);
     EXPECT_TRUE(reported.messages.empty());
 }

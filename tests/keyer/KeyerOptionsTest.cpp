@@ -60,7 +60,7 @@ TEST_F(KeyerOptionsTest, WriteToWinkeyerSendsNothingWhenOneValueIsNoNumber)
     st.Lead = st.Tail = st.FirstCarExt = st.KeyComp = "0";
     st.Ratio = "x";
     EXPECT_THROW(options.writeToWinkeyer(), NumberConversionError);
-    runEventsFor();
+    QTest::qWait(150);
     EXPECT_EQ(rig.sim.received(), "");
     EXPECT_TRUE(rig.pauses.empty());
 }
@@ -92,7 +92,7 @@ TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards
     rig.sim.clearRecords();
     options.sidetonePaddleClicked(true);
     options.sidetoneChosen(8);
-    runEventsFor();
+    QTest::qWait(150);
     EXPECT_EQ(rig.sim.received(), "");
     EXPECT_EQ(st.Sidetone, 8);
     st.KeyerOnline = true;

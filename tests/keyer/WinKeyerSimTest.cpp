@@ -113,7 +113,7 @@ TEST_F(WinKeyerSimTest, PaddleAndKnobBytes)
         write(step.write);
         EXPECT_EQ(said(step.reply.size()), step.reply);
     }
-    runEventsFor(300);
+    QTest::qWait(300);
     EXPECT_EQ(said(0), "");
     EXPECT_LT(rig.sim.keyedText().size(), 4u);
 

@@ -17,7 +17,7 @@ class KeyerWindowTest : public QObject {
     std::string received() { return rig->sim.received(); }
     bool sendsNothing()
     {
-        runEventsFor();
+        QTest::qWait(150);
         return received().empty();
     }
 
@@ -128,10 +128,10 @@ private slots:
         w->show();
         QVERIFY(waitUntil([&] { return received().find(bytes({0x0E, 0x80, 0x0E, 0x84})) != std::string::npos; }));
         w->hide();
-        runEventsFor();
+        QTest::qWait(150);
         rig->sim.clearRecords();
         w->show();
-        runEventsFor(300);
+        QTest::qWait(300);
         QVERIFY2(received().find('\x0E') == std::string::npos, received().c_str());
     }
 
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(st().LastKey, std::string("Wipe"));
         QCOMPARE(w->ECommand->text(), QStringLiteral("599"));
         QVERIFY(w->CBESM->isChecked() && st().EnterSendMsg);
-        runEventsFor();
+        QTest::qWait(150);
         QVERIFY(received().find_first_not_of(bytes({0x01, 0x05})) == std::string::npos);
     }
 
