@@ -29,10 +29,6 @@ struct PortOnPty {
             received += text;
         };
     }
-    bool receives(const std::string &expected)
-    {
-        return waitUntil([&] { return received == expected; });
-    }
 };
 
 std::string allByteValues()
@@ -225,7 +221,7 @@ TEST(ComPortSync, ClosingWhileABatchWaitsForTheGuiThreadCompletesTheBatch)
     // The port opens again and delivers as before.
     p.port.Open();
     p.pty.send("TU");
-    EXPECT_TRUE(p.receives("599TU")) << p.received;
+    EXPECT_TRUE(waitUntil([&] { return p.received == "599TU"; })) << p.received;
 }
 
 // A handler that closes its own port does not hang; whatever one throws is reported, whether
@@ -263,7 +259,7 @@ TEST(ComPortSync, AHandlerThatClosesThePortOrThrowsLeavesDeliveryGoing)
             EXPECT_EQ(reports.messages[0], c.report);
         }
         p.pty.send("OK");
-        EXPECT_TRUE(p.receives("!OK")) << p.received;
+        EXPECT_TRUE(waitUntil([&] { return p.received == "!OK"; })) << p.received;
     }
 }
 
