@@ -43,8 +43,6 @@ TEST(ProfileFile, ReadsWhatWindowsAndOperatorsWrote)
     EXPECT_EQ(f.readString("General", "Later", "x"), "x");    // only the first section of a name counts
     EXPECT_EQ(f.readString("General", "Orphan", "x"), "x");
     EXPECT_EQ(f.readString("MEMO", "f1", "x"), "CQ TEST");   // blanks inside the brackets
-    EXPECT_EQ(f.readString("Memo", "F2", "default"), "default");
-    EXPECT_EQ(f.readString("Missing", "F1", "default"), "default");
     EXPECT_EQ(f.readString("Memo", "F3", std::string(3000, 'd')), std::string(2047, 'd'));  // as a value is cut
     EXPECT_EQ(readFileBytes(dir.file("a.ini")), kOperatorsFile);  // reading changes nothing
 }
