@@ -30,13 +30,9 @@ std::vector<LogFinding> check(const std::vector<QsoRow> &rows)
 
 } // namespace
 
-TEST(LogCheck, CleanLogHasNoFindings)
+TEST(LogCheck, TheCleanLogHasNoFindingAndEachKindAddedIsOneNamingTheQso)
 {
     EXPECT_TRUE(check(kCleanLog).empty());
-}
-
-TEST(LogCheck, EachKindIsOneFindingNamingTheQso)
-{
     const std::pair<QsoRow, LogFinding::Kind> cases[] = {
         {{"00:03", "S51A", "6", "6", "80", "CW", ""}, LogFinding::Duplicate},
         {{"00:03", "S5/A1", "6", "6", "10", "CW", ""}, LogFinding::NotACall},

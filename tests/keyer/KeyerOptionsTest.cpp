@@ -55,12 +55,12 @@ TEST_F(KeyerOptionsTest, TimingBoxesKeepTheKeyersLimits)
 
 TEST_F(KeyerOptionsTest, WriteToWinkeyerSendsNothingWhenOneValueIsNoNumber)
 {
-    openPlainPort();
+    ASSERT_TRUE(rig.openPlainPort());
     st.KeyerOnline = true;
     st.Lead = st.Tail = st.FirstCarExt = st.KeyComp = "0";
     st.Ratio = "x";
     EXPECT_THROW(options.writeToWinkeyer(), NumberConversionError);
-    runEventsFor();
+    QTest::qWait(150);
     EXPECT_EQ(rig.sim.received(), "");
     EXPECT_TRUE(rig.pauses.empty());
 }
@@ -73,7 +73,7 @@ TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards
     EXPECT_TRUE(st.PaddleWatchdog);
 
     // Each choice goes into its own bits of the register; the echo options are the window's test's.
-    openPlainPort();
+    ASSERT_TRUE(rig.openPlainPort());
     options.paddleModeChosen(3);
     options.modeOptionClicked(KeyerOptions::WordSpace, false);
     options.modeOptionClicked(KeyerOptions::WordSpace, true);
@@ -92,7 +92,7 @@ TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards
     rig.sim.clearRecords();
     options.sidetonePaddleClicked(true);
     options.sidetoneChosen(8);
-    runEventsFor();
+    QTest::qWait(150);
     EXPECT_EQ(rig.sim.received(), "");
     EXPECT_EQ(st.Sidetone, 8);
     st.KeyerOnline = true;
@@ -103,7 +103,7 @@ TEST_F(KeyerOptionsTest, ModeAndSidetoneOptionsSendTheirRegisterUnderTheirGuards
 
 TEST_F(KeyerOptionsTest, SpeedGoesToTheKeyerOnlyWhileThePotDoesNotSetIt)
 {
-    openPlainPort();
+    ASSERT_TRUE(rig.openPlainPort());
     st.PaddleSpeed = "23";
     options.speedModeChosen(2);
     options.speedChanged(30);
@@ -143,7 +143,7 @@ TEST_F(KeyerOptionsTest, CommandBoxKeys)
 // once the keyer is on line; Ctrl+T is dead in phone.
 TEST_F(KeyerOptionsTest, TuneOnlyOnceTheKeyerIsOnLine)
 {
-    openPlainPort();
+    ASSERT_TRUE(rig.openPlainPort());
     options.tuneClicked();
     EXPECT_TRUE(key(EntryKeys::KeyT, true));
     EXPECT_FALSE(st.TuneOn);

@@ -89,6 +89,13 @@ struct KeyerRig {
     {
         return waitUntil([&] { return sim.received() == expected; }, ms);
     }
+
+    // The port opened without host mode, so the keyer's bytes come only when the test sends them.
+    bool openPlainPort()
+    {
+        port.SetConnected(true);
+        return port.Connected();
+    }
 };
 
 // The rig started with the options window stand-in as the link's window; the port is
@@ -100,13 +107,6 @@ protected:
         std::string error;
         ASSERT_TRUE(rig.start(&error)) << error;
         rig.link.setWindow(&wk);
-    }
-
-    // The port opened without host mode, so the keyer's bytes come only when the test sends them.
-    void openPlainPort()
-    {
-        rig.port.SetConnected(true);
-        ASSERT_TRUE(rig.port.Connected());
     }
 
     KeyerRig rig;

@@ -45,7 +45,7 @@ protected:
 
 TEST_F(WinKeyerSimTest, MessagesAreKeyedAtTheirSpeedAndParametersNeverAsText)
 {
-    openPlainPort();
+    ASSERT_TRUE(rig.openPlainPort());
     write(bytes({0x00, 0x02}));
     ASSERT_EQ(said(1), bytes({23}));
     const auto busy = [](const std::string &echo) { return bytes({196}) + echo + bytes({192}); };
@@ -83,7 +83,7 @@ TEST_F(WinKeyerSimTest, MessagesAreKeyedAtTheirSpeedAndParametersNeverAsText)
 TEST_F(WinKeyerSimTest, PaddleAndKnobBytes)
 {
     rig.sim.setTimeScale(1);  // the text is still being keyed when the paddle breaks in
-    openPlainPort();
+    ASSERT_TRUE(rig.openPlainPort());
     rig.sim.turnKnob(30);  // before host mode: the keyer says nothing
     write(bytes({0x00, 0x02}));
     ASSERT_EQ(said(1), bytes({23}));
@@ -113,7 +113,7 @@ TEST_F(WinKeyerSimTest, PaddleAndKnobBytes)
         write(step.write);
         EXPECT_EQ(said(step.reply.size()), step.reply);
     }
-    runEventsFor(300);
+    QTest::qWait(300);
     EXPECT_EQ(said(0), "");
     EXPECT_LT(rig.sim.keyedText().size(), 4u);
 

@@ -35,7 +35,7 @@ const char *const kEveryKey =
 
 } // namespace
 
-TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKey)
+TEST(ComPortText, EveryTextFormAndMaskReadsBackToItsMemberIgnoringCaseAndFallsBackPerKey)
 {
     expectRoundTrips<TBaudRate>(16, BaudRateText, StrToBaudRate);
     expectRoundTrips<TStopBits>(3, StopBitsText, StrToStopBits);
@@ -62,10 +62,8 @@ TEST(ComPortText, EveryTextFormReadsBackToItsMemberIgnoringCaseAndFallsBackPerKe
     EXPECT_EQ(IniTextToChar("Q!"), 'Q');
     EXPECT_TRUE(IniTextToBool("yes"));
     EXPECT_FALSE(IniTextToBool("1"));
-}
 
-TEST(ComPortText, EventAndErrorMasks)
-{
+    // Event masks and error words; a parity error counts only while parity is checked.
     EXPECT_EQ(MaskToEvents(EventsToMask(kAllComEvents)), kAllComEvents);
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, true), (LineErrors{ceIO, ceRxParity}));
     EXPECT_EQ(ErrorWordToErrors(ComBits::CE_IOE | ComBits::CE_RXPARITY, false), (LineErrors{ceIO}));

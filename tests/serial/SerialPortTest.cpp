@@ -29,10 +29,6 @@ struct PortOnPty {
             received += text;
         };
     }
-    bool receives(const std::string &expected)
-    {
-        return waitUntil([&] { return received == expected; });
-    }
 };
 
 std::string allByteValues()
@@ -170,7 +166,7 @@ TEST(ComPortTransfer, EveryByteValueComesInToOnRxCharOnTheThreadTheSyncMethodNam
         EXPECT_NO_THROW(p.port.SetSyncMethod(method));  // the value held: nothing to do
         p.pty.send(bytes);
         ASSERT_TRUE(waitUntil([&] { return counted >= static_cast<int>(bytes.size()); }));
-        runEventsFor(50);
+        QTest::qWait(50);
         p.port.Close();
         EXPECT_EQ(received, bytes);
         EXPECT_EQ(onGui > 0, method != smNone);
@@ -199,7 +195,7 @@ TEST(ComPortTransfer, OnRxBufOrAReadTakesTheBytesWhenOnRxCharIsNotRaised)
         p.port.Open();
         p.pty.send("K1EL");
         if (noEvents)
-            runEventsFor(150);
+            QTest::qWait(150);
         else
             ASSERT_TRUE(waitUntil([&] { return buffered.size() >= 4; }));
         EXPECT_EQ(buffered, noEvents ? "" : "K1EL");
@@ -225,7 +221,7 @@ TEST(ComPortSync, ClosingWhileABatchWaitsForTheGuiThreadCompletesTheBatch)
     // The port opens again and delivers as before.
     p.port.Open();
     p.pty.send("TU");
-    EXPECT_TRUE(p.receives("599TU")) << p.received;
+    EXPECT_TRUE(waitUntil([&] { return p.received == "599TU"; })) << p.received;
 }
 
 // A handler that closes its own port does not hang; whatever one throws is reported, whether
@@ -263,7 +259,7 @@ TEST(ComPortSync, AHandlerThatClosesThePortOrThrowsLeavesDeliveryGoing)
             EXPECT_EQ(reports.messages[0], c.report);
         }
         p.pty.send("OK");
-        EXPECT_TRUE(p.receives("!OK")) << p.received;
+        EXPECT_TRUE(waitUntil([&] { return p.received == "!OK"; })) << p.received;
     }
 }
 
@@ -293,7 +289,7 @@ TEST(ComPortLostDevice, FarEndClosedGivesOneIoErrorAndNoSpin)
         EXPECT_FALSE(offThread);
 
         const std::clock_t before = std::clock();
-        runEventsFor(1000);
+        QTest::qWait(1000);
         EXPECT_LT(double(std::clock() - before) / CLOCKS_PER_SEC, 0.1) << "the event thread spins on the dead port";
         EXPECT_EQ(errors.size(), 1u);
         EXPECT_EQ(port.Connected(), !closeInHandler);
@@ -400,12 +396,12 @@ TEST(ComPortReceive, UnreadBytesAreCountedWithoutDiscardedNulsAndTheEventCharact
     p.port.Open();
     p.pty.send(std::string("5\0\0NN", 5));
     ASSERT_TRUE(waitUntil([&] { return !counts.empty(); }));
-    runEventsFor(100);
+    QTest::qWait(100);
     EXPECT_EQ(counts, std::vector<int>{3}) << "the counts took in NUL bytes that the read drops";
     EXPECT_EQ(flags, 0);
     p.pty.send(std::string("TU\r\0", 4));
     ASSERT_TRUE(waitUntil([&] { return counts.size() == 2 && flags == 1; }));
-    runEventsFor(100);
+    QTest::qWait(100);
     EXPECT_EQ(counts, (std::vector<int>{3, 6}));
     EXPECT_EQ(flags, 1);
     std::string text;

@@ -88,12 +88,6 @@ inline bool waitUntil(const std::function<bool()> &condition, int ms = 3000)
     return QTest::qWaitFor(condition, ms);
 }
 
-// Keeps the event loop running for a while, delivering whatever arrives.
-inline void runEventsFor(int ms = 150)
-{
-    QTest::qWait(ms);
-}
-
 // Catches what reaches the application's error report while it lives.
 struct ErrorReportCatcher {
     std::vector<std::string> messages;

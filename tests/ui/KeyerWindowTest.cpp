@@ -15,16 +15,6 @@ class KeyerWindowTest : public QObject {
 
     ContestState &st() { return rig->st; }
     std::string received() { return rig->sim.received(); }
-    void openPlainPort()
-    {
-        rig->port.SetConnected(true);
-        QVERIFY(rig->port.Connected());
-    }
-    bool sendsNothing()
-    {
-        runEventsFor();
-        return received().empty();
-    }
 
 private slots:
     void init()
@@ -129,14 +119,14 @@ private slots:
     {
         st().PaddleWatchdog = true;
         st().SerialEcho = true;
-        openPlainPort();
+        QVERIFY(rig->openPlainPort());
         w->show();
         QVERIFY(waitUntil([&] { return received().find(bytes({0x0E, 0x80, 0x0E, 0x84})) != std::string::npos; }));
         w->hide();
-        runEventsFor();
+        QTest::qWait(150);
         rig->sim.clearRecords();
         w->show();
-        runEventsFor(300);
+        QTest::qWait(300);
         QVERIFY2(received().find('\x0E') == std::string::npos, received().c_str());
     }
 
@@ -178,23 +168,25 @@ private slots:
         QVERIFY(!w->EdSpeed->isEnabled());
         w->SM2->click();
         QVERIFY(w->EdSpeed->isEnabled());
-        QVERIFY(boxes.texts.isEmpty() && sendsNothing());
+        QTest::qWait(150);
+        QVERIFY(boxes.texts.isEmpty() && received().empty());
     }
 
     void sendSpeedRangeWithoutAMaximumShowsTheErrorAndSendsNothing()
     {
-        openPlainPort();  // the window is not shown: no status timer sends
+        QVERIFY(rig->openPlainPort());  // the window is not shown: no status timer sends
         w->ESpeedMin->setText(QStringLiteral("10"));
         w->ESpeedMax->clear();
         BoxAnswerer boxes;
         w->BSendSpeedRange->click();
         QCOMPARE(boxes.texts, QStringList{QStringLiteral("'' is not a valid integer value")});
-        QVERIFY(sendsNothing());
+        QTest::qWait(150);
+        QVERIFY(received().empty());
     }
 
     void f12InTheCommandBoxChangesOnlyLastKey()
     {
-        openPlainPort();
+        QVERIFY(rig->openPlainPort());
         st().EnterSendMsg = true;
         w->show();
         w->ECommand->setText(QStringLiteral("599"));
@@ -202,7 +194,7 @@ private slots:
         QCOMPARE(st().LastKey, std::string("Wipe"));
         QCOMPARE(w->ECommand->text(), QStringLiteral("599"));
         QVERIFY(w->CBESM->isChecked() && st().EnterSendMsg);
-        runEventsFor();
+        QTest::qWait(150);
         QVERIFY(received().find_first_not_of(bytes({0x01, 0x05})) == std::string::npos);
     }
 
