@@ -7,6 +7,7 @@
 #include "logging/LogTable.h"
 #include "serial/SerialPort.h"
 #include "ui/MainWindow.h"
+#include "support/FixedClock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,16 +15,6 @@
 
 #include <chrono>
 #include <cstdio>
-
-namespace {
-
-class BenchClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -35,7 +26,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     ContestState st;
     LogTable table;
-    BenchClock clock;
+    FixedClock clock;
     Contest contest(st, table, clock, dir.path().toStdString() + "/");
     st.Mode = "CW";
     MainWindow window(contest);

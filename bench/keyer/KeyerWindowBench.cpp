@@ -8,6 +8,7 @@
 #include "logging/Contest.h"
 #include "logging/LogTable.h"
 #include "serial/SerialPort.h"
+#include "support/FixedClock.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -24,12 +25,6 @@ using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 namespace {
-
-class BenchClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
 
 // The options window that notes when its indicators were last painted.
 class TimedWK : public KeyerWindow {
@@ -80,7 +75,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     ContestState st;
     LogTable table;
-    BenchClock clock;
+    FixedClock clock;
     Contest contest(st, table, clock, dir.path().toStdString() + "/");
     st.Mode = "CW";
     st.Speed = 30;

@@ -7,6 +7,7 @@
 #include "logging/DurableFile.h"
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
+#include "support/FixedClock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,12 +21,6 @@
 #include <vector>
 
 namespace {
-
-class BenchClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
 
 void waitFor(const std::function<bool()> &done, int ms)
 {
@@ -79,7 +74,7 @@ int main(int argc, char **argv)
     st.SpeedMode = 1;
     st.F[0] = "CQ * TEST";
     LogTable table;
-    BenchClock clock;
+    FixedClock clock;
     Contest contest(st, table, clock, folder);
     MainWindow w(contest);
     SerialPort port;

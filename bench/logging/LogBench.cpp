@@ -2,6 +2,7 @@
 // one QSO, and the peak memory, for logs of 10,000 and 100,000 QSOs.
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
+#include "support/FixedClock.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -15,12 +16,6 @@
 namespace {
 
 using Clock_ = std::chrono::steady_clock;
-
-class BenchClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
 
 // The window's part in an entry change: the line and a callback into the logic.
 class BenchView : public NullMainView {
@@ -71,7 +66,7 @@ void run(int count)
     st.Mode = "CW";
     st.Band = "80";
     LogTable table;
-    BenchClock clock;
+    FixedClock clock;
     Contest c(st, table, clock, folder);
     BenchView view(c);
     c.setView(&view);

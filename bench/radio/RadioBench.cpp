@@ -5,6 +5,7 @@
 #include "logging/LogTable.h"
 #include "radio/RadioLink.h"
 #include "ui/MainWindow.h"
+#include "support/FixedClock.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,12 +30,6 @@
 using SteadyClock = std::chrono::steady_clock;
 
 namespace {
-
-class BenchClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
 
 // The main window that notes when its band label last changed.
 class TimedMain : public MainWindow {
@@ -120,7 +115,7 @@ int main(int argc, char **argv)
     st.CatModel = 2;
     st.CatPort = "127.0.0.1:" + std::to_string(port);
     LogTable table;
-    BenchClock clock;
+    FixedClock clock;
     Contest contest(st, table, clock, dir.path().toStdString() + "/");
     TimedMain window(contest);
     RadioLink radio(contest);

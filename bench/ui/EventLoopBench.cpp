@@ -13,6 +13,7 @@
 #include "ui/KeyerWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagePanel.h"
+#include "support/FixedClock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,12 +41,6 @@
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-class BenchClock : public Clock {
-public:
-    UtcStamp utcNow() const override { return {2013, 4, 14, 7, 12, 30}; }
-    std::string localDate() const override { return "2013-04-14"; }
-};
 
 // Ticks every millisecond on the window's thread and keeps the largest gap.
 class GapMeter {
@@ -252,7 +247,7 @@ int main(int argc, char **argv)
     st.SpeedMode = 1;
     st.SerialEcho = true;
     LogTable table;
-    BenchClock clock;
+    FixedClock clock;
     Contest contest(st, table, clock, folder);
     SerialPort port;
 
