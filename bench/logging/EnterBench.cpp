@@ -4,10 +4,10 @@
 #include "keyer/KeyerLink.h"
 #include "keyer/sim/WinKeyerSim.h"
 #include "logging/Contest.h"
-#include "logging/DurableFile.h"
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
 #include "support/FixedClock.h"
+#include "BenchLog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,16 +44,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";
-    {
-        std::string text;
-        char line[96];
-        for (int i = 0; i < 100000; ++i) {
-            std::snprintf(line, sizeof line, "2013-04-14 %02d%02d S5A%05d %d 40 CW\r\n", (i / 60) % 24, i % 60, i,
-                          1950 + i % 70);
-            text += line;
-        }
-        appendDurably(folder + "S59ABC.log", text);
-    }
+    writeBenchLog(folder, "S59ABC", 100000);
 
     WinKeyerSim sim;
     std::string error;

@@ -7,13 +7,13 @@
 #include "keyer/KeyerLink.h"
 #include "keyer/sim/WinKeyerSim.h"
 #include "logging/Contest.h"
-#include "logging/DurableFile.h"
 #include "logging/LogTable.h"
 #include "serial/SerialPort.h"
 #include "ui/KeyerWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagePanel.h"
 #include "support/FixedClock.h"
+#include "BenchLog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -202,19 +202,6 @@ private:
     std::atomic<size_t> sent_{0};
 };
 
-std::string writeLog(const std::string &folder, const std::string &call, int count)
-{
-    std::string text;
-    char line[96];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(line, sizeof line, "2013-04-14 %02d%02d S5A%05d %d 40 CW\r\n", (i / 60) % 24, i % 60, i,
-                      1950 + i % 70);
-        text += line;
-    }
-    appendDurably(folder + call + ".log", text);
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -227,7 +214,7 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";
-    writeLog(folder, "S59ABC", 100000);
+    writeBenchLog(folder, "S59ABC", 100000);
 
     WinKeyerSim sim;
     std::string error;
