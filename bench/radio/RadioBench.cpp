@@ -6,6 +6,7 @@
 #include "radio/RadioLink.h"
 #include "ui/MainWindow.h"
 #include "support/FixedClock.h"
+#include "support/FreePort.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,19 +50,6 @@ public:
     SteadyClock::time_point shownAt;
     QEventLoop *waiting = nullptr;
 };
-
-int freePort()
-{
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    bind(s, reinterpret_cast<sockaddr *>(&a), n);
-    getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
-    close(s);
-    return ntohs(a.sin_port);
-}
 
 // One command in rigctld's protocol; true when it answers "RPRT 0".
 bool rigctl(int port, const std::string &command)

@@ -1,31 +1,13 @@
 #include "radio/RadioLink.h"
+#include "support/FreePort.h"
 #include "support/WindowRig.h"
 #include "ui/RadioSetupDialog.h"
 
 #include <algorithm>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 const int kWait = 20000;  // a loaded machine; the radio is read every 250 ms
-
-// A port nobody listens on, as the system picks it.
-int freePort()
-{
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    bind(s, reinterpret_cast<sockaddr *>(&a), n);
-    getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
-    close(s);
-    return ntohs(a.sin_port);
-}
 
 // Moves the radio through Hamlib's own client, as another program on the network would; a
 // rigctld just started may take a moment on a busy machine before it answers. rigctl exits
