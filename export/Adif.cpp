@@ -125,10 +125,6 @@ std::string timestamp(const UtcStamp &t)
                     + ". Correct it in the log; nothing was exported.");
 }
 
-std::string messagePath(const std::string &path)
-{
-    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
-}
 
 } // namespace
 
@@ -219,10 +215,10 @@ AdifExport ExportAdif(const ContestState &state, const LogTable &log, const std:
     options.createAttempts = 2;  // a virus checker or viewer holding the folder often lets go at once
     const FileWriteResult result = ReplaceFileWhole(info.path, bytes, options);
     if (result.outcome == FileWriteResult::CreateFailed)
-        throw AdifError("Cannot create file \"" + messagePath(info.path) + "\". " + result.reason
+        throw AdifError("Cannot create file \"" + pathForMessage(info.path) + "\". " + result.reason
                         + ". Nothing was exported.");
     if (result.outcome == FileWriteResult::WriteFailed)
-        throw AdifError("Cannot write file \"" + messagePath(info.path) + "\". " + result.reason
+        throw AdifError("Cannot write file \"" + pathForMessage(info.path) + "\". " + result.reason
                         + ". Nothing was exported; an earlier export stays as it was.");
     return info;
 }
@@ -230,7 +226,7 @@ AdifExport ExportAdif(const ContestState &state, const LogTable &log, const std:
 std::string AdifReport(const AdifExport &result, const LogTable &log)
 {
     std::string text = "Wrote " + std::to_string(result.qsos) + (result.qsos == 1 ? " QSO" : " QSOs") + " to \""
-                       + messagePath(result.path) + "\".";
+                       + pathForMessage(result.path) + "\".";
     const auto &rows = result.rowsLosingCharacters;
     if (!rows.empty() || result.ownFieldsLosingCharacters) {
         text += "\n\nADIF takes ASCII only; characters outside it were left out of ";

@@ -72,10 +72,6 @@ void appendPadded(std::string &out, int64_t value, std::string_view text)
     out += text;
 }
 
-std::string messagePath(const std::string &path)
-{
-    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
-}
 
 std::string buildCabrillo(const ContestState &state, const LogTable &log)
 {
@@ -174,9 +170,9 @@ void ExportCabrillo(const ContestState &state, const LogTable &log, const std::s
     options.createAttempts = 2;  // a virus checker or viewer holding the folder often lets go at once
     const FileWriteResult result = ReplaceFileWhole(path, bytes, options);
     if (result.outcome == FileWriteResult::CreateFailed)
-        throw CabrilloError("Cannot create file \"" + messagePath(path) + "\". " + result.reason);
+        throw CabrilloError("Cannot create file \"" + pathForMessage(path) + "\". " + result.reason);
     if (result.outcome == FileWriteResult::WriteFailed)
-        throw CabrilloError("Cannot write file \"" + messagePath(path) + "\". " + result.reason);
+        throw CabrilloError("Cannot write file \"" + pathForMessage(path) + "\". " + result.reason);
 }
 
 QString CabrilloConfirmationText()

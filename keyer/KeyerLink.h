@@ -74,7 +74,6 @@ public:
     void afterPause(int ms, std::function<void()> step);
     // Frames with the keyer's pause after each, the window answering meanwhile.
     void sendPaced(std::vector<std::string> frames, int ms);
-    bool opening() const { return opening_; }
     void refresh();
 
     // KeyerActions

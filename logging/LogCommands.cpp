@@ -51,11 +51,6 @@ std::vector<int> LogCommands::followOwnCall()
     return loadOwnLog(false);
 }
 
-std::vector<int> LogCommands::load(const std::string &path)
-{
-    return show(LoadLogFile(path), true);
-}
-
 std::vector<int> LogCommands::show(LogLoad loaded, bool clearEntry)
 {
     ContestState &st = c_.st;

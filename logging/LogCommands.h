@@ -23,9 +23,6 @@ public:
     // new call's log is loaded (empty when there is none). Returns its skipped lines.
     std::vector<int> followOwnCall();
 
-    // Fills the table from a log file; returns the skipped line numbers.
-    std::vector<int> load(const std::string &path);
-
     void deleteFile();      // after both confirmations
     void deleteLastQso();
     void saveCopy(const std::string &path);

@@ -1,5 +1,7 @@
 #include "logging/ScreenText.h"
 
+#include <QFile>
+
 #include <array>
 #include <unordered_map>
 
@@ -61,4 +63,9 @@ std::string fromScreen(const QString &text)
         out.push_back(it == reverseTable().end() ? '?' : it->second);
     }
     return out;
+}
+
+std::string pathForMessage(const std::string &path)
+{
+    return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
 }
