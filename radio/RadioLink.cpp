@@ -199,7 +199,6 @@ private:
 
 RadioLink::RadioLink(Contest &main) : main_(main), thread_(new QThread), poller_(new RadioPoller)
 {
-    PrepareHamlib();
     thread_->setObjectName(QStringLiteral("radio"));
     poller_->moveToThread(thread_);
     connect(thread_, &QThread::finished, poller_, &QObject::deleteLater);
@@ -227,6 +226,9 @@ RadioConfig RadioLink::configFromSettings() const
 
 void RadioLink::start(const RadioConfig &config)
 {
+    // Hamlib is loaded when a radio is first asked for, not at every start of the program,
+    // and here on the window's thread, before the poller's thread touches it.
+    PrepareHamlib();
     config_ = config;
     ++session_;
     haveReading_ = false;
