@@ -448,13 +448,10 @@ public:
             if (!lost_) {
                 if (wantRx)
                     checkReceived(mask, events, rxRoom);
-                serviceOutput(events, txWaiting, atMost);
-                if (txPending_ && (mask & EV_TXEMPTY)) {
-                    int queued = 0;
-                    if (!txWaiting && (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)) {
-                        txPending_ = false;
-                        events |= EV_TXEMPTY;
-                    }
+                const bool outputWaiting = serviceOutput(events, txWaiting, atMost);
+                if (txPending_ && (mask & EV_TXEMPTY) && !outputWaiting) {
+                    txPending_ = false;
+                    events |= EV_TXEMPTY;
                 }
                 checkLines(mask, events);
             }
@@ -614,8 +611,9 @@ private:
 
     // Sends from the queue, gives up what waited past its write timeout, and tells
     // when the output stops moving (XOFF or CTS from the far end) and moves again.
+    // True while output waits, in the port's queue or in the driver's.
     template <typename AtMost>
-    void serviceOutput(unsigned &events, bool &waitingInQueue, AtMost atMost)
+    bool serviceOutput(unsigned &events, bool &waitingInQueue, AtMost atMost)
     {
         std::lock_guard<std::mutex> lock(mutex_);
         const auto now = Clock::now();
@@ -649,6 +647,7 @@ private:
             atMost(msUntil(txMoved_ + kHoldAfter, now));
         if (queued > 0)
             atMost(10);  // the driver tells nothing when its queue shrinks
+        return waiting;
     }
 
     bool watchingLines(unsigned mask) const

@@ -455,6 +455,22 @@ TEST(ComPortOutput, AStrayXoffNeverHoldsTheWindowsThread)
     EXPECT_EQ(p.pty.receive(1), "K");
 }
 
+// Each write that empties the output is told once, however many passes the event thread makes.
+TEST(ComPortOutput, OnTxEmptyComesOnceForEachWriteThatHasLeft)
+{
+    PortOnPty p;
+    int empties = 0;
+    p.port.OnTxEmpty = [&](SerialPort &) { ++empties; };
+    p.port.Open();
+    for (int n = 1; n <= 2; ++n) {
+        EXPECT_EQ(p.port.WriteText("K1EL"), 4);
+        EXPECT_EQ(p.pty.receive(4), "K1EL");
+        EXPECT_TRUE(waitUntil([&] { return empties == n; }));
+        QTest::qWait(50);
+        EXPECT_EQ(empties, n);
+    }
+}
+
 TEST(ComPortOutput, WhatWasWrittenBeforeCloseStillReachesTheFarEnd)
 {
     PortOnPty p;
