@@ -83,7 +83,7 @@ void AirRenderer::render(const AirScene &scene, int64_t firstSample, float *out,
             continue;
         for (size_t i = 0; i < count; ++i) {
             const double t = t0 + static_cast<double>(i) * dt;
-            if (t >= c.start)
+            if (t >= c.start && t < c.start + 8 * c.decay)
                 mixed[i] += c.amplitude * std::min(1.0, (t - c.start) / 0.0005) * std::exp(-(t - c.start) / c.decay)
                             * noiseAt(firstSample + static_cast<int64_t>(i), 1) / 2.449;
         }

@@ -20,7 +20,7 @@ bool looksLikeNumber(std::string_view word)
     for (char c : word) {
         if (c >= '0' && c <= '9')
             digit = true;
-        else if (!std::string_view("TNOAE").contains(c))
+        else if (std::string_view("TNOAE").find(c) == std::string_view::npos)
             return false;
     }
     return digit;
