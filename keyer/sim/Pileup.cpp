@@ -180,10 +180,13 @@ Caller Pileup::makeCaller(int operatorWpm)
 std::vector<Transmission> Pileup::hear(std::string_view text, int operatorWpm)
 {
     const Over over = ReadOver(text);
+    // A thanks that names the caller it ends the QSO with ("TU S59ABC TEST") takes nobody
+    // new: the pileup calls again.
     std::vector<CallMatch> matches;
-    for (const Caller &c : callers_)
-        matches.push_back(c.state == Caller::Calling || c.state == Caller::Working ? HearCall(c.call, over).match
-                                                                                 : CallMatch::None);
+    for (const Caller &c : callers_) {
+        const bool listening = c.state == Caller::Calling || (c.state == Caller::Working && !over.thanks);
+        matches.push_back(listening ? HearCall(c.call, over).match : CallMatch::None);
+    }
     std::vector<Transmission> replies;
     int calling = 0;
     for (size_t i = 0; i < callers_.size(); ++i) {

@@ -111,8 +111,9 @@ TEST(Pileup, AQsoFromCqToTu)
     EXPECT_EQ(exchange[0].text, "5NN " + pileup.callers()[exchange[0].caller].exchange);
     EXPECT_EQ(pileup.callers()[exchange[0].caller].call, call);
 
-    const auto next = pileup.hear("TU S59ABC", 24);
-    EXPECT_FALSE(next.empty());  // the next callers start
+    // Thanks with the caller's call in it, as "TU $ TEST" sends it.
+    const auto next = pileup.hear("TU " + call + " S59ABC", 24);
+    EXPECT_FALSE(next.empty()) << "nobody called after the thanks";
     for (const Transmission &t : next)
         EXPECT_NE(pileup.callers()[t.caller].call, call);
     for (const Caller &c : pileup.callers())
