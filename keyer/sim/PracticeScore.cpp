@@ -86,8 +86,12 @@ PracticeScore ScorePractice(const std::vector<Caller> &callers, const std::vecto
                                                + " for " + callers[same].exchange);
             continue;
         }
-        // A call one off a caller's is a busted call: the caller's QSO is the one meant.
-        const int near = same >= 0 ? -1 : find([&](const Caller &c) { return OneEditApart(c.call, call); });
+        // A call one off that of a caller who logged the QSO, and whom the log does not hold
+        // yet, is a busted call: that QSO is the one meant.
+        const int near = same >= 0 ? -1 : find([&](const Caller &c) {
+            return c.state == Caller::Logged && !matched[static_cast<size_t>(&c - callers.data())]
+                   && OneEditApart(c.call, call);
+        });
         if (near >= 0) {
             score.busted.push_back(call + " for " + callers[near].call);
             matched[near] = true;

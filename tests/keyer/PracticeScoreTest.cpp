@@ -36,16 +36,18 @@ TEST(PracticeScore, LogAgainstTheCallersRecords)
         row("K1ABC", "5"),      // nobody of that call
         row("S51A", "15"),
         row("S57G", "3"),       // called, but never finished the QSO
+        row("S58J", "4"),       // one off a caller who gave up: no QSO to bust
+        row("S51B", "15"),      // one off a caller already logged
         row("", ""),            // an emptied row
     };
     const PracticeScore score = ScorePractice(callers, log, 6);
     EXPECT_EQ(ScoreText(score, "Practice"),
               "Practice\n"
-              "QSOs logged: 8 in 6.0 minutes, 80 an hour\n"
+              "QSOs logged: 10 in 6.0 minutes, 100 an hour\n"
               "Good: 3\n"
               "Busted calls: 1 (S54F for S54D)\n"
               "Wrong exchanges: 1 (S55E: NH for MA)\n"
-              "Not in the callers' logs: 2 (K1ABC, S57G)\n"
+              "Not in the callers' logs: 4 (K1ABC, S57G, S58J, S51B)\n"
               "Dupes: 1 (S51A)\n"
               "Callers who logged you, not in your log: 1 (S56F)\n");
     EXPECT_EQ(ScorePractice(callers, {}, 0.5).rate(), 0);  // no rate from half a minute
