@@ -53,6 +53,7 @@ void usage()
         "  --activity N       callers answering a CQ, on average (2)\n"
         "  --speeds LO-HI     the callers' speeds in wpm (half to all of yours)\n"
         "  --pitch HZ         your sidetone; the callers are within 300 Hz of it (600)\n"
+        "  --noise PERCENT    band noise, of full scale (2; 0 for a quiet band)\n"
         "  --qsb --qrm --qrn --flutter   fading, other stations, static crashes, aurora\n"
         "  --lids PERCENT     callers who call out of turn and send wrong numbers (0)\n"
         "  --calls FILE       their calls (MASTER.SCP form; MASTER.SCP in the folder by default)\n"
@@ -114,6 +115,10 @@ std::string parse(int argc, char **argv, Options &o)
             if (!(v = take(0, 100)))
                 return "--lids needs a share in percent, 0 to 100";
             o.settings.pileup.lids = *v / 100;
+        } else if (a == "--noise") {
+            if (!(v = take(0, 30)))
+                return "--noise needs a level in percent of full scale, 0 to 30";
+            o.settings.noise = *v / 100;
         } else if (a == "--pitch") {
             if (!(v = take(200, 2000)))
                 return "--pitch needs a pitch from 200 to 2000 Hz";

@@ -1,13 +1,19 @@
 // The practice sound read back from its WAV file as a listener's meter would read it:
 // the keying's envelope, its element lengths and edges, and the level of a loud band.
-#include "KeyerRig.h"
+#include "SimulatorProgram.h"
 #include "keyer/sim/PracticeStation.h"
-#include "keyer/sim/WavFile.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -80,33 +86,68 @@ std::vector<Stretch> above(const std::vector<double> &env, double level)
     return out;
 }
 
+// The logger's end of the simulator's port, raw as the keyer link opens it.
+class HostEnd {
+public:
+    explicit HostEnd(const std::string &port) : fd_(::open(port.c_str(), O_RDWR | O_NOCTTY))
+    {
+        termios tio{};
+        if (fd_ >= 0 && tcgetattr(fd_, &tio) == 0) {
+            cfmakeraw(&tio);
+            tcsetattr(fd_, TCSANOW, &tio);
+        }
+    }
+    ~HostEnd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool isOpen() const { return fd_ >= 0; }
+    void write(const std::string &b) { EXPECT_EQ(::write(fd_, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
+
+    // Whether the keyer sent the byte within ms milliseconds.
+    bool waitForByte(unsigned char wanted, int ms)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < until) {
+            pollfd p{fd_, POLLIN, 0};
+            unsigned char got[64];
+            const ssize_t n = ::poll(&p, 1, 50) > 0 ? ::read(fd_, got, sizeof got) : 0;
+            if (std::find(got, got + std::max<ssize_t>(n, 0), wanted) != got + std::max<ssize_t>(n, 0))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    int fd_;
+};
+
 TEST(PracticeSound, SidetoneKeyedAtTheSetSpeedWithCleanEdges)
 {
-    KeyerRig rig;
-    std::string error;
-    ASSERT_TRUE(rig.start(&error)) << error;
-    rig.sim.setTimeScale(0.1);  // the stream runs ten times faster than the clock
-    PracticeSettings settings;
-    settings.noise = 0;
-    settings.timeScale = 0.1;
-    PracticeStation station(settings, PracticeCalls({}, {}));
-    rig.sim.setAirMonitor([&](const WinKeyerSim::AirEvent &e) { station.keyerEvent(e); });
     TestFolder folder;
-    WavFile wav;
-    ASSERT_EQ(wav.open(folder.file("air.wav"), Rate), "");
+    const std::string wav = folder.file("air.wav");
+    SimulatorProgram program;
+    std::string why;
+    ASSERT_TRUE(program.start({"--practice", "--quiet", "--noise", "0", "--seed", "1", "--folder",
+                               QString::fromStdString(folder.path()), "--wav", QString::fromStdString(wav)},
+                              &why))
+        << why;
     {
-        ClockPace pace(station, [&](const float *s, size_t n) { wav.write(s, n); }, 0.1);
-        ASSERT_TRUE(rig.openPlainPort());
-        rig.port.WriteText(bytes({0x00, 0x02, 0x02, 30}) + "TEST");
-        ASSERT_TRUE(rig.sim.waitUntil([](const std::string &, const std::string &sent) { return sent.ends_with("\xC0"); },
-                                      3000ms))
-            << "the keyer did not finish TEST";
-        std::this_thread::sleep_for(100ms);  // a second of the stream for the last element to end
+        HostEnd host(program.port);
+        ASSERT_TRUE(host.isOpen()) << "cannot open " << program.port;
+        host.write(bytes({0x00, 0x02, 0x02, 30}) + "TEST");
+        ASSERT_TRUE(host.waitForByte(0xC4, 5000)) << "the keyer did not start on TEST";
+        ASSERT_TRUE(host.waitForByte(0xC0, 5000)) << "the keyer did not finish TEST";
+        std::this_thread::sleep_for(300ms);  // for the last element's fall to reach the file
     }
-    wav.close();
+    ASSERT_TRUE(program.quit()) << "the simulator did not end on quit; it printed: " << program.output();
+    PracticeSettings settings;
 
-    const std::vector<int16_t> samples = readWav(folder.file("air.wav"));
+    const std::vector<int16_t> samples = readWav(wav);
     ASSERT_GT(samples.size(), static_cast<size_t>(Rate));
+    EXPECT_LT(*std::max_element(samples.begin(), samples.end()), 32767);
+    EXPECT_GT(*std::min_element(samples.begin(), samples.end()), -32767);
     const std::vector<double> env = envelope(samples, settings.pitch);
     const double peak = *std::max_element(env.begin(), env.end());
     EXPECT_NEAR(peak, 0.25, 0.02);
