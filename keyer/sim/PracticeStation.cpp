@@ -8,8 +8,9 @@ namespace {
 
 constexpr double SidetoneAmplitude = 0.25;
 // How long the keyer must have fallen silent before an over counts as ended: the logger
-// sends the exchange that follows a call (Enter-sends-message) well within it.
-constexpr double OverEndSeconds = 0.1;
+// sends the exchange that follows a call (Enter-sends-message) well within it, even on a
+// busy machine.
+constexpr double OverEndSeconds = 0.2;
 
 } // namespace
 

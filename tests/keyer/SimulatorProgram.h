@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
 
 #include <chrono>
 #include <string>
@@ -41,7 +43,10 @@ public:
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
             if (left.count() <= 0 || process_.state() == QProcess::NotRunning)
                 return false;
-            process_.waitForReadyRead(static_cast<int>(std::min<long>(left.count(), 100)));
+            // The event loop goes on meanwhile: a logger in this process keeps answering its keyer.
+            QEventLoop loop;
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            loop.exec();
             output_ += process_.readAll().toStdString();
         }
         return true;
