@@ -61,7 +61,12 @@ public:
         return ended && process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
     }
 
-    const std::string &output() const { return output_; }
+    // All it printed, up to now.
+    const std::string &output()
+    {
+        output_ += process_.readAll().toStdString();
+        return output_;
+    }
     std::string port;
 
 private:
