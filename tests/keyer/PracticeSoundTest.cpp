@@ -87,40 +87,29 @@ std::vector<Stretch> above(const std::vector<double> &env, double level)
 }
 
 // The logger's end of the simulator's port, raw as the keyer link opens it.
-class HostEnd {
-public:
-    explicit HostEnd(const std::string &port) : fd_(::open(port.c_str(), O_RDWR | O_NOCTTY))
+struct HostEnd {
+    explicit HostEnd(const std::string &port) : fd(::open(port.c_str(), O_RDWR | O_NOCTTY))
     {
         termios tio{};
-        if (fd_ >= 0 && tcgetattr(fd_, &tio) == 0) {
-            cfmakeraw(&tio);
-            tcsetattr(fd_, TCSANOW, &tio);
-        }
+        tcgetattr(fd, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
     }
-    ~HostEnd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    bool isOpen() const { return fd_ >= 0; }
-    void write(const std::string &b) { EXPECT_EQ(::write(fd_, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
-
+    ~HostEnd() { ::close(fd); }
     // Whether the keyer sent the byte within ms milliseconds.
-    bool waitForByte(unsigned char wanted, int ms)
+    bool sent(unsigned char wanted, int ms) const
     {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (std::chrono::steady_clock::now() < until) {
-            pollfd p{fd_, POLLIN, 0};
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+             std::chrono::steady_clock::now() < until;) {
+            pollfd p{fd, POLLIN, 0};
             unsigned char got[64];
-            const ssize_t n = ::poll(&p, 1, 50) > 0 ? ::read(fd_, got, sizeof got) : 0;
-            if (std::find(got, got + std::max<ssize_t>(n, 0), wanted) != got + std::max<ssize_t>(n, 0))
+            const ssize_t n = ::poll(&p, 1, 50) > 0 ? ::read(fd, got, sizeof got) : 0;
+            if (n > 0 && std::find(got, got + n, wanted) != got + n)
                 return true;
         }
         return false;
     }
-
-private:
-    int fd_;
+    const int fd;
 };
 
 TEST(PracticeSound, SidetoneKeyedAtTheSetSpeedWithCleanEdges)
@@ -134,15 +123,16 @@ TEST(PracticeSound, SidetoneKeyedAtTheSetSpeedWithCleanEdges)
                               &why))
         << why;
     {
-        HostEnd host(program.port);
-        ASSERT_TRUE(host.isOpen()) << "cannot open " << program.port;
-        host.write(bytes({0x00, 0x02, 0x02, 30}) + "TEST");
-        ASSERT_TRUE(host.waitForByte(0xC4, 5000)) << "the keyer did not start on TEST";
-        ASSERT_TRUE(host.waitForByte(0xC0, 5000)) << "the keyer did not finish TEST";
+        const HostEnd host(program.port);
+        ASSERT_GE(host.fd, 0) << "cannot open " << program.port;
+        const std::string test = bytes({0x00, 0x02, 0x02, 30}) + "TEST";  // host open, 30 wpm
+        ASSERT_EQ(::write(host.fd, test.data(), test.size()), static_cast<ssize_t>(test.size()));
+        ASSERT_TRUE(host.sent(0xC4, 5000)) << "the keyer did not start on TEST";
+        ASSERT_TRUE(host.sent(0xC0, 5000)) << "the keyer did not finish TEST";
         std::this_thread::sleep_for(300ms);  // for the last element's fall to reach the file
     }
     ASSERT_TRUE(program.quit()) << "the simulator did not end on quit; it printed: " << program.output();
-    PracticeSettings settings;
+    const PracticeSettings settings;
 
     const std::vector<int16_t> samples = readWav(wav);
     ASSERT_GT(samples.size(), static_cast<size_t>(Rate));
