@@ -78,36 +78,38 @@ void AirRenderer::render(const AirScene &scene, int64_t firstSample, float *out,
         }
     }
 
+    // The band's hiss and its static crashes reach the ear through the receiver's filter
+    // (a two-pole band-pass): a crash sounds as a burst of the hiss, not as a click.
+    std::vector<double> white(count, 0.0);
+    if (scene.noise > 0)
+        for (size_t i = 0; i < count; ++i)
+            white[i] = scene.noise * noiseAt(firstSample + static_cast<int64_t>(i), 0);
     for (const Crash &c : scene.crashes) {
         if (c.start >= t1 || c.start + 8 * c.decay <= t0)
             continue;
         for (size_t i = 0; i < count; ++i) {
             const double t = t0 + static_cast<double>(i) * dt;
             if (t >= c.start && t < c.start + 8 * c.decay)
-                mixed[i] += c.amplitude * std::min(1.0, (t - c.start) / 0.0005) * std::exp(-(t - c.start) / c.decay)
+                white[i] += c.amplitude * std::min(1.0, (t - c.start) / 0.0005) * std::exp(-(t - c.start) / c.decay)
                             * noiseAt(firstSample + static_cast<int64_t>(i), 1) / 2.449;
         }
     }
-
-    if (scene.noise > 0) {
-        // White noise through the receiver's filter (a two-pole band-pass), scaled so the
-        // hiss that comes out has the scene's level.
-        const double w0 = TwoPi * scene.filterCentre / rate_;
-        const double alpha = std::sin(w0) * scene.filterWidth / (2 * scene.filterCentre);  // sin(w0) / 2Q
-        const double a0 = 1 + alpha, a1 = -2 * std::cos(w0) / a0, a2 = (1 - alpha) / a0, b0 = alpha / a0;
-        const double gain = scene.noise / std::sqrt(M_PI * scene.filterWidth / rate_);
-        if (filtered_ != firstSample)
-            z1_ = z2_ = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const double x = gain * noiseAt(firstSample + static_cast<int64_t>(i), 0);
-            // Direct form II transposed; b1 = 0, b2 = -b0.
-            const double y = b0 * x + z1_;
-            z1_ = -a1 * y + z2_;
-            z2_ = -b0 * x - a2 * y;
-            mixed[i] += y;
-        }
-        filtered_ = firstSample + static_cast<int64_t>(count);
+    const double w0 = TwoPi * scene.filterCentre / rate_;
+    const double alpha = std::sin(w0) * scene.filterWidth / (2 * scene.filterCentre);  // sin(w0) / 2Q
+    const double a0 = 1 + alpha, a1 = -2 * std::cos(w0) / a0, a2 = (1 - alpha) / a0, b0 = alpha / a0;
+    // What comes out has the level of what went in, over the filter's width.
+    const double gain = 1 / std::sqrt(M_PI * scene.filterWidth / rate_);
+    if (filtered_ != firstSample)
+        z1_ = z2_ = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double x = gain * white[i];
+        // Direct form II transposed; b1 = 0, b2 = -b0.
+        const double y = b0 * x + z1_;
+        z1_ = -a1 * y + z2_;
+        z2_ = -b0 * x - a2 * y;
+        mixed[i] += y;
     }
+    filtered_ = firstSample + static_cast<int64_t>(count);
 
     for (size_t i = 0; i < count; ++i)
         out[i] = limit(mixed[i]);
