@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -31,13 +32,19 @@ QAudioFormat wantedFormat(const QAudioDevice &device)
     return format;
 }
 
-// Qt's sound back end says why it found no server in its own words, more than once; the
-// operator is told once, in ours.
+// Qt's sound back end says why it found no server, or lost it, in its own words and more
+// than once; the operator is told once, in ours.
 void quietly(const std::function<void()> &probe)
 {
     const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     probe();
     qInstallMessageHandler(previous);
+}
+
+void onlyFailures(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
 } // namespace
@@ -81,6 +88,7 @@ bool SoundCard::start(std::function<void(const std::string &)> onFailure, std::s
     }
     auto opened = std::make_shared<std::atomic<int>>(0);  // 1 playing, -1 failed to open
     auto reason = std::make_shared<std::string>();
+    qInstallMessageHandler(onlyFailures);  // while it plays, and for the rest of the session
     thread_.reset(QThread::create([this, device, format, onFailure, opened, reason] {
         QAudioSink sink(device, format);
         sink.setBufferSize(format.bytesForDuration(BufferMs * 1000));
