@@ -1,5 +1,7 @@
 #include "keyer/sim/WinKeyerSim.h"
 
+#include "keyer/sim/Morse.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -62,53 +64,6 @@ size_t adminParameterCount(unsigned char sub)
     default:
         return 0;
     }
-}
-
-// Morse patterns; '.' a dit, '-' a dah.
-const char *morse(char c)
-{
-    static const char *const letters[26] = {
-        ".-",   "-...", "-.-.", "-..",  ".",    "..-.", "--.",  "....", "..",
-        ".---", "-.-",  ".-..", "--",   "-.",   "---",  ".--.", "--.-", ".-.",
-        "...",  "-",    "..-",  "...-", ".--",  "-..-", "-.--", "--.."};
-    static const char *const digits[10] = {"-----", ".----", "..---", "...--", "....-",
-                                           ".....", "-....", "--...", "---..", "----."};
-    if (c >= 'a' && c <= 'z')
-        c = static_cast<char>(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'Z')
-        return letters[c - 'A'];
-    if (c >= '0' && c <= '9')
-        return digits[c - '0'];
-    switch (c) {
-    case '/': return "-..-.";
-    case '?': return "..--..";
-    case '.': return ".-.-.-";
-    case ',': return "--..--";
-    case '=': return "-...-";
-    case '+': return ".-.-.";
-    case '-': return "-....-";
-    case '(': return "-.--.";
-    case ')': return "-.--.-";
-    case ':': return "---...";
-    case ';': return "-.-.-.";
-    case '\'': return ".----.";
-    case '"': return ".-..-.";
-    case '@': return ".--.-.";
-    case '!': return "-.-.--";
-    case '&': return ".-...";
-    case '$': return "...-..-";
-    case '_': return "..--.-";
-    default: return nullptr;
-    }
-}
-
-// Dits a character takes on the air, its trailing letter space not included.
-int keyingDits(const char *pattern)
-{
-    int dits = 0;
-    for (const char *p = pattern; *p; ++p)
-        dits += (*p == '-' ? 3 : 1) + (p[1] ? 1 : 0);
-    return dits;
 }
 
 // "00 04 07 43 51  ...CQ": the bytes, then as text for the operator watching.
@@ -247,6 +202,8 @@ void WinKeyerSim::touchPaddle()
         // A paddle breaks in: whatever the host had buffered is dropped.
         buffer_.clear();
         xoff_ = false;
+        if (phase_ != Phase::Idle)
+            tellAir({AirEvent::Idle, Clock::now()});
         phase_ = Phase::Idle;
         bufferedWpm_ = 0;
         paddleDown_ = true;
@@ -359,6 +316,17 @@ void WinKeyerSim::setMonitor(std::function<void(const std::string &)> monitor)
 {
     std::lock_guard lock(mutex_);
     monitor_ = std::move(monitor);
+}
+
+void WinKeyerSim::setAirMonitor(std::function<void(const AirEvent &)> monitor)
+{
+    post([this, monitor = std::move(monitor)] { airMonitor_ = monitor; });
+}
+
+void WinKeyerSim::tellAir(AirEvent event)
+{
+    if (airMonitor_)
+        airMonitor_(event);
 }
 
 void WinKeyerSim::post(std::function<void()> request)
@@ -539,11 +507,14 @@ void WinKeyerSim::execute(const std::string &frame)
         if (at(1) != 0) {
             keyDown_ = true;
             writeByte(statusByte());
+            tellAir({AirEvent::KeyDown, Clock::now()});
         } else if (keyDown_) {
             keyDown_ = false;
             writeByte(statusByte());
+            tellAir({AirEvent::KeyUp, Clock::now()});
         }
         break;
+
     case 0x0E:
         mode_ = at(1);
         break;
@@ -612,6 +583,10 @@ WinKeyerSim::Clock::duration WinKeyerSim::dits(int count, int wpm) const
 void WinKeyerSim::stopSending(bool report)
 {
     const bool wasActive = phase_ != Phase::Idle || keyDown_;
+    if (keyDown_)
+        tellAir({AirEvent::KeyUp, Clock::now()});
+    if (phase_ != Phase::Idle)
+        tellAir({AirEvent::Idle, Clock::now()});
     buffer_.clear();
     xoff_ = false;
     phase_ = Phase::Idle;
@@ -646,7 +621,7 @@ void WinKeyerSim::step(Clock::time_point now)
             } else if (item.value == ' ') {
                 current_ = ' ';
                 pattern = "";
-            } else if ((pattern = morse(static_cast<char>(item.value)))) {
+            } else if ((pattern = MorsePattern(static_cast<char>(item.value)))) {
                 current_ = static_cast<char>(item.value);
             }
         }
@@ -654,6 +629,7 @@ void WinKeyerSim::step(Clock::time_point now)
             phase_ = Phase::Idle;
             bufferedWpm_ = 0;
             writeByte(192);
+            tellAir({AirEvent::Idle, nextAt_});
             break;
         }
         const int wpm = sendingWpm();
@@ -661,7 +637,8 @@ void WinKeyerSim::step(Clock::time_point now)
             std::lock_guard lock(mutex_);
             keyed_.push_back({current_, wpm});
         }
-        nextAt_ += dits(keyingDits(pattern), wpm);
+        tellAir({AirEvent::Character, nextAt_, current_, wpm});
+        nextAt_ += dits(KeyingDits(pattern), wpm);
         phase_ = Phase::Keying;
     }
 }

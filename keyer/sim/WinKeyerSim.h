@@ -32,6 +32,15 @@ public:
         char character;
         int wpm;
     };
+    // What the keyer puts on the air, as it happens: a character (a blank too) as its first
+    // element starts, the key held down or let up for tuning, and the end of keying (all
+    // sent, or the buffer cleared).
+    struct AirEvent {
+        enum Kind { Character, KeyDown, KeyUp, Idle } kind;
+        Clock::time_point at;
+        char character = 0;
+        int wpm = 0;
+    };
 
     WinKeyerSim();
     ~WinKeyerSim();
@@ -84,6 +93,8 @@ public:
 
     // Told of each chunk received ("<- 00 02  ..") and sent ("-> 17  ."), on the keyer's thread.
     void setMonitor(std::function<void(const std::string &line)> monitor);
+    // Told of what goes on the air, on the keyer's thread.
+    void setAirMonitor(std::function<void(const AirEvent &event)> monitor);
 
 private:
     struct Item {
@@ -104,6 +115,7 @@ private:
     void stopSending(bool report);
     void write(const std::string &bytes);
     void writeByte(int b) { write(std::string(1, static_cast<char>(b))); }
+    void tellAir(AirEvent event);
     int statusByte() const;
     int sendingWpm() const;
     Clock::duration dits(int count, int wpm) const;
@@ -146,5 +158,6 @@ private:
     bool hostOpenShown_ = false;
     int modeShown_ = 0;
     std::function<void(const std::string &)> monitor_;
+    std::function<void(const AirEvent &)> airMonitor_;  // owned by the keyer's thread
     std::thread thread_;
 };
