@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -407,6 +408,35 @@ TEST(ComPortReceive, UnreadBytesAreCountedWithoutDiscardedNulsAndTheEventCharact
     std::string text;
     EXPECT_EQ(p.port.ReadText(text, 100), 6);
     EXPECT_EQ(text, "5NNTU\r");
+}
+
+// A count taken while the event thread waits on the line moves the bytes out of the driver,
+// where the event thread would never see them arrive: they are announced all the same.
+TEST(ComPortReceive, BytesACountTookInAreAnnouncedAllTheSame)
+{
+    PortOnPty p;
+    p.port.SetSyncMethod(smNone);  // announced on the event thread, while this one counts
+    std::atomic<int> announced{0};
+    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+        std::string text;
+        announced += sender.ReadText(text, count);
+    };
+    p.port.Open();
+    std::atomic<bool> counting{true};
+    std::thread counter([&] {
+        while (counting)
+            p.port.InputQueueCount();
+    });
+    int sent = 0;
+    for (int round = 0; round < 20 && waitUntil([&] { return announced == sent; }, 1000); ++round)
+        for (int i = 0; i < 50; ++i, ++sent) {
+            p.pty.send("E");
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    const bool all = waitUntil([&] { return announced == sent; }, 1000);
+    counting = false;
+    counter.join();
+    EXPECT_TRUE(all) << announced << " of " << sent << " bytes announced within 1 s of their arrival";
 }
 
 // With XON/XOFF the far end can stop the output at any time: the window's thread never
