@@ -501,6 +501,25 @@ TEST(ComPortOutput, OnTxEmptyComesOnceForEachWriteThatHasLeft)
     }
 }
 
+// The line frees room in blocks and takes part of the write it stops in: with writes of one
+// length a round, behind more than the line holds, some part leaves each length of rest.
+TEST(ComPortOutput, WritesTheLineTookInPartAreSentToTheirLastByte)
+{
+    PortOnPty p;
+    p.port.Open();
+    for (size_t length = 1; length <= 9; ++length) {
+        std::string sent(30000 + length, '.');
+        EXPECT_EQ(p.port.WriteText(sent), static_cast<int>(sent.size()));
+        for (int i = 0; sent.size() < 60000; ++i) {  // less than the port's own queue holds
+            const std::string piece(length, static_cast<char>('A' + i % 26));
+            p.port.WriteText(piece);
+            sent += piece;
+        }
+        const std::string got = p.pty.receive(sent.size(), 5000);
+        ASSERT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes came, in writes of " << length;
+    }
+}
+
 TEST(ComPortOutput, WhatWasWrittenBeforeCloseStillReachesTheFarEnd)
 {
     PortOnPty p;
