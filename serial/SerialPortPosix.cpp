@@ -351,13 +351,13 @@ public:
             return EBADF;
         std::lock_guard<std::mutex> lock(mutex_);
         const bool full = rx_.size() >= rxLimit();
-        pumpLocked();
+        const bool arrived = pumpLocked();
         const size_t take = std::min(static_cast<size_t>(size), rx_.size());
         std::memcpy(data, rx_.data(), take);
         rx_.erase(0, take);
         got = static_cast<int>(take);
         // The event thread stopped taking from the driver while the queue was full.
-        if ((full && take > 0) || pendingEvents_ != 0)
+        if (arrived || (full && take > 0) || pendingEvents_ != 0)
             wake();
         return 0;
     }
@@ -368,9 +368,9 @@ public:
         if (fd_ < 0)
             return EBADF;
         std::lock_guard<std::mutex> lock(mutex_);
-        pumpLocked();
+        const bool arrived = pumpLocked();
         count = static_cast<int>(rx_.size());
-        if (pendingEvents_ != 0)
+        if (arrived || pendingEvents_ != 0)
             wake();
         return 0;
     }
@@ -536,17 +536,20 @@ private:
     // Moves what the driver holds into the port's own input queue, up to the queue's
     // size. NULs are dropped here when asked, so that a count never takes in bytes a
     // read will not give, and the event character is looked for as it arrives.
-    void pumpLocked()
+    // True when bytes came: taken in by the owner's thread, the event thread waiting on
+    // the driver would not hear of them unless it is woken.
+    bool pumpLocked()
     {
         if (fd_ < 0 || lost_)
-            return;
+            return false;
+        const uint64_t before = received_;
         char buffer[4096];
         while (rx_.size() < rxLimit()) {
             const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, rxLimit() - rx_.size()));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                return;
+                break;
             char *end = buffer + n;
             if (discardNull_)
                 end = std::remove(buffer, end, '\0');
@@ -555,6 +558,7 @@ private:
             rx_.append(buffer, end);
             received_ += static_cast<uint64_t>(end - buffer);
         }
+        return received_ != before;
     }
 
     // Reports bytes that arrived since the last report.

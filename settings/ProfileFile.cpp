@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,7 +48,15 @@ std::string readBytes(const std::string &path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Read in one piece of the size the file has, not grown by doubling; a file that
+    // grows meanwhile is read to its end all the same.
+    const auto size = std::filesystem::file_size(path, ec);
+    std::string bytes(ec ? 0 : static_cast<size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (in)
+        bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return bytes;
 }
 
 // The section name of a "[name]" line, if it is one.
@@ -178,46 +187,122 @@ void ProfileFile::write(const std::function<void(ProfileText &)> &edits)
         throw ProfileWriteError("Unable to write to " + path_);
 }
 
-ProfileText::ProfileText(const std::string &all)
+ProfileText::ProfileText(std::string all) : bytes_(std::move(all)), lines_(1)
 {
-    Section *inside = nullptr;
+    // Sized once for the file's lines and headers, not grown and rehashed on the way.
+    const auto newlines = static_cast<size_t>(std::count(bytes_.begin(), bytes_.end(), '\n'));
+    lines_.reserve(newlines + 2);
+    const auto brackets = static_cast<size_t>(std::count(bytes_.begin(), bytes_.end(), '['));
+    sections_.reserve(brackets);
+    size_t slots = 16;
+    while (slots < 2 * brackets + 2)
+        slots *= 2;
+    slots_.assign(slots, Empty);
+    size_t inside = None;
     size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find('\n', start);
+    while (start < bytes_.size()) {
+        size_t end = bytes_.find('\n', start);
         if (end == std::string::npos)
-            end = all.size();
+            end = bytes_.size();
         size_t stop = end;
-        if (stop > start && all[stop - 1] == '\r')
+        if (stop > start && bytes_[stop - 1] == '\r')
             --stop;
-        const Line line = lines_.emplace(lines_.end(), all, start, stop - start);
+        lines_[last_].next = lines_.size();
+        last_ = lines_.size();
+        lines_.push_back(Line{start, stop - start});
         start = end + 1;
 
-        if (auto name = sectionOf(*line)) {
-            // A later section of a name already seen is never read or written: its keys are not indexed.
-            auto [at, added] = sections_.try_emplace(folded(*name), Section{line, {}});
-            inside = added ? &at->second : nullptr;
+        const std::string_view line = text(last_);
+        if (auto name = sectionOf(line)) {
+            lines_[last_].header = true;
+            // A later section of a name already seen is never read or written.
+            inside = None;
+            if (!find(*name)) {
+                addSection(*name, Line{static_cast<size_t>(name->data() - bytes_.data()), name->size()}, last_);
+                inside = sections_.size() - 1;
+            }
             continue;
         }
-        if (!inside)
-            continue;
-        if (!trim(*line).empty())
-            inside->lastEntry = line;
-        if (auto k = keyOf(*line))
-            inside->keys.try_emplace(folded(*k), line);
+        if (inside != None && !trim(line).empty())
+            sections_[inside].lastEntry = last_;
     }
+}
+
+size_t ProfileText::slotOf(std::string_view name) const
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(upper(c))) * 1099511628211ull;
+    // The multiplications carry low bits upwards only: the high bits pick the slot.
+    hash ^= hash >> 32;
+    hash *= 0x9E3779B97F4A7C15ull;
+    hash ^= hash >> 29;
+    const size_t mask = slots_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        if (slots_[slot] == Empty)
+            return slot;
+        const std::string_view held = text(sections_[slots_[slot]].name);
+        if (held.size() == name.size()
+            && std::equal(held.begin(), held.end(), name.begin(), [](char a, char b) { return upper(a) == upper(b); }))
+            return slot;
+    }
+}
+
+const ProfileText::Section *ProfileText::find(std::string_view name) const
+{
+    const uint32_t at = slots_[slotOf(name)];
+    return at == Empty ? nullptr : &sections_[at];
+}
+
+ProfileText::Section &ProfileText::addSection(std::string_view name, Line where, size_t header)
+{
+    if (2 * (sections_.size() + 1) > slots_.size()) {
+        slots_.assign(2 * slots_.size(), Empty);
+        for (size_t i = 0; i < sections_.size(); ++i)
+            slots_[slotOf(text(sections_[i].name))] = static_cast<uint32_t>(i);
+    }
+    slots_[slotOf(name)] = static_cast<uint32_t>(sections_.size());
+    return sections_.emplace_back(Section{header, header, where});
+}
+
+std::string_view ProfileText::text(const Line &at) const
+{
+    return at.written ? std::string_view(written_[at.start]) : std::string_view(bytes_).substr(at.start, at.size);
+}
+
+size_t ProfileText::insertAfter(size_t line, std::string text)
+{
+    written_.push_back(std::move(text));
+    const size_t added = lines_.size();
+    lines_.push_back(Line{written_.size() - 1, 0, lines_[line].next, true});
+    lines_[line].next = added;
+    if (last_ == line)
+        last_ = added;
+    return added;
+}
+
+ProfileText::KeyIndex &ProfileText::keysOf(const Section &section) const
+{
+    auto [at, added] = keys_.try_emplace(section.header);
+    if (added)
+        for (size_t line = lines_[section.header].next; line != None && !lines_[line].header; line = lines_[line].next)
+            if (auto k = keyOf(text(line)))
+                at->second.try_emplace(folded(*k), line);
+    return at->second;
 }
 
 std::string ProfileText::readString(const std::string &section, const std::string &key,
                                     const std::string &defaultValue) const
 {
-    const auto s = sections_.find(folded(section));
-    if (s == sections_.end())
+    const Section *at = find(section);
+    if (!at)
         return defaultValue.substr(0, ProfileFile::MaxValueLength);
-    const auto k = s->second.keys.find(folded(key));
-    if (k == s->second.keys.end())
+    const KeyIndex &keys = keysOf(*at);
+    const auto k = keys.find(folded(key));
+    if (k == keys.end())
         return defaultValue.substr(0, ProfileFile::MaxValueLength);
-    const std::string &line = *k->second;
-    std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
+    const std::string_view line = text(k->second);
+    std::string_view value = trim(line.substr(line.find('=') + 1));
     // Windows reads a value in matching quotes without them.
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
@@ -238,22 +323,28 @@ bool ProfileText::readBool(const std::string &section, const std::string &key, b
 void ProfileText::writeString(const std::string &section, const std::string &key, const std::string &value)
 {
     const std::string clean = oneLine(value);
-    auto s = sections_.find(folded(section));
-    if (s == sections_.end()) {
-        if (!lines_.empty() && !trim(lines_.back()).empty())
-            lines_.emplace_back();
-        const Line header = lines_.insert(lines_.end(), "[" + section + "]");
-        s = sections_.try_emplace(folded(section), Section{header, {}}).first;
+    auto *found = const_cast<Section *>(find(section));
+    if (!found) {
+        if (last_ != 0 && !trim(text(last_)).empty())
+            insertAfter(last_, std::string());
+        const size_t header = insertAfter(last_, "[" + section + "]");
+        lines_[header].header = true;
+        written_.push_back(section);
+        found = &addSection(section, Line{written_.size() - 1, 0, None, true}, header);
     }
-    Section &at = s->second;
+    Section &at = *found;
+    KeyIndex &keys = keysOf(at);
     const std::string name = folded(key);
-    if (const auto k = at.keys.find(name); k != at.keys.end()) {
-        std::string &line = *k->second;
-        line = std::string(*keyOf(line)) + "=" + clean;
+    if (const auto k = keys.find(name); k != keys.end()) {
+        Line &line = lines_[k->second];
+        std::string edited = std::string(*keyOf(text(k->second))) + "=" + clean;
+        written_.push_back(std::move(edited));
+        line.start = written_.size() - 1;
+        line.written = true;
         return;
     }
-    at.lastEntry = lines_.insert(std::next(at.lastEntry), key + "=" + clean);
-    at.keys.try_emplace(name, at.lastEntry);
+    at.lastEntry = insertAfter(at.lastEntry, key + "=" + clean);
+    keys.try_emplace(name, at.lastEntry);
 }
 
 void ProfileText::writeInteger(const std::string &section, const std::string &key, int value)
@@ -269,12 +360,12 @@ void ProfileText::writeBool(const std::string &section, const std::string &key, 
 std::string ProfileText::bytes() const
 {
     size_t size = 0;
-    for (const std::string &line : lines_)
-        size += line.size() + 2;
+    for (size_t line = lines_[0].next; line != None; line = lines_[line].next)
+        size += text(line).size() + 2;
     std::string out;
     out.reserve(size);
-    for (const std::string &line : lines_) {
-        out += line;
+    for (size_t line = lines_[0].next; line != None; line = lines_[line].next) {
+        out += text(line);
         out += "\r\n";
     }
     return out;

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <list>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 // Raised when a key cannot be written. The message is "Unable to write to <path>", the
 // path in the system's own file name bytes, so a folder of any letters shows as it is.
@@ -64,7 +65,7 @@ private:
 // the size of the file, so a file of many sections is read and written in linear time.
 class ProfileText {
 public:
-    explicit ProfileText(const std::string &bytes);
+    explicit ProfileText(std::string bytes);
 
     std::string readString(const std::string &section, const std::string &key,
                            const std::string &defaultValue) const;
@@ -78,15 +79,46 @@ public:
     std::string bytes() const;
 
 private:
-    using Line = std::list<std::string>::iterator;
-    struct Section {
-        Line lastEntry;  // last non-blank line that belongs to the section
-        std::unordered_map<std::string, Line> keys;
+    static constexpr size_t None = static_cast<size_t>(-1);
+    static constexpr uint32_t Empty = static_cast<uint32_t>(-1);
+    // A line is a piece of the bytes read, or a text written since; lines follow one
+    // another through next, so a key added inside a section moves no other line.
+    struct Line {
+        size_t start = 0;  // into bytes_, or into written_ when written
+        size_t size = 0;
+        size_t next = None;
+        bool written = false;
+        bool header = false;
     };
+    // A section's name is a piece of the bytes read or of a text written, as its line is.
+    struct Section {
+        size_t header = None;
+        size_t lastEntry = None;  // last non-blank line that belongs to the section
+        Line name;
+    };
+    using KeyIndex = std::unordered_map<std::string, size_t>;
 
-    std::list<std::string> lines_;
-    // The first section of a name is the one Windows reads and writes; names folded to upper case.
-    std::unordered_map<std::string, Section> sections_;
+    std::string_view text(const Line &line) const;
+    std::string_view text(size_t line) const { return text(lines_[line]); }
+    size_t insertAfter(size_t line, std::string text);
+    // The slot of a name in slots_: its section's, or the empty one it would take.
+    size_t slotOf(std::string_view name) const;
+    const Section *find(std::string_view name) const;
+    Section &addSection(std::string_view name, Line where, size_t header);
+    // Keys are indexed for a section when it is first asked for, not for every section
+    // of a file that may hold thousands nobody reads.
+    KeyIndex &keysOf(const Section &section) const;
+
+    std::string bytes_;
+    std::vector<std::string> written_;
+    std::vector<Line> lines_;  // lines_[0] starts the order and is no line of the file
+    size_t last_ = 0;
+    // The first section of a name is the one Windows reads and writes; names compared
+    // without regard to case. Sections in file order, found through an open-addressed
+    // table at most half full: a file of many sections costs no allocation per section.
+    std::vector<Section> sections_;
+    std::vector<uint32_t> slots_;
+    mutable std::unordered_map<size_t, KeyIndex> keys_;  // by section header
 };
 
 // The profile's integer form: decimal with an optional sign, or hexadecimal after "$"

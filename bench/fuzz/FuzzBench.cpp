@@ -11,17 +11,23 @@
 
 namespace {
 
-// The seed each target's inputs are built from: a well-formed piece that repeats.
+// The seed each target's inputs are built from: a well-formed piece that repeats. A target
+// missing here is reported as having no seed, not read from its corpus folder.
 const std::map<std::string, std::string> kSeed = {
-    {"cabrillo", "exchange"}, {"keyer_decoder", "noise"},  {"log_file", "good"},
-    {"macros", "plain"},      {"serial_settings", "baud"}, {"settings_file", "good"},
+    {"adif", "exchange"},     {"cabrillo", "exchange"},    {"keyer_decoder", "noise"},
+    {"log_file", "good"},     {"macros", "plain"},         {"serial_settings", "baud"},
+    {"settings_file", "good"},
 };
 
 std::string readSeed(const std::string &target)
 {
     const auto seed = kSeed.find(target);
-    const std::filesystem::path path = std::filesystem::path(QUILL_FUZZ_CORPUS) / target
-        / (seed == kSeed.end() ? std::string() : seed->second);
+    if (seed == kSeed.end())
+        return {};
+    const std::filesystem::path path = std::filesystem::path(QUILL_FUZZ_CORPUS) / target / seed->second;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return {};
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }

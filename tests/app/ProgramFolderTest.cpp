@@ -38,6 +38,9 @@ TEST(ProgramFolder, PortableCopiesKeepTheirFolderInstalledOnesUseTheHome)
         // Root can write into /usr/bin: the layout decides, not the permission.
         {"installed, writable as root", facts("/usr/bin", true, true), "/home/op/Quillfeather/"},
         {"installed into the configured prefix", facts("/usr/local/bin", true, false), "/home/op/Quillfeather/"},
+        {"the prefix named with a dot", facts("/usr/local/./bin", true, false), "/home/op/Quillfeather/"},
+        {"the prefix named with a trailing slash", facts("/usr/local/bin/", true, false), "/home/op/Quillfeather/"},
+        {"a folder beside the prefix", facts("/usr/local/bin2", true, false), "/usr/local/bin2/"},
         {"unwritable folder", facts("/opt/qf", false, false), "/home/op/Quillfeather/"},
         {"installed with QUILLFEATHER_HOME", facts("/usr/bin", true, true, {}, "/srv/contest"), "/srv/contest/"},
         {"--folder wins everywhere", facts("/usr/bin", false, true, "/data/qf/", "/srv/x"), "/data/qf/"},
@@ -57,6 +60,11 @@ TEST(ProgramFolder, ReadsTheInstalledLayoutFromTheFileSystem)
     EXPECT_FALSE(ReadFolderFacts((root / "usr/bin").string(), {}).installedLayout);
     { std::ofstream((root / "usr/share/metainfo/org.quillfeather.Quillfeather.metainfo.xml").string()); }
     EXPECT_TRUE(ReadFolderFacts((root / "usr/bin").string(), {}).installedLayout);
+    // Run through a link to the install folder, the copy is the installed one.
+    std::filesystem::create_directory_symlink(root / "usr/bin", root / "link");
+    FolderFacts linked = facts((root / "link").string(), true, false);
+    linked.installBinFolder = (root / "usr/bin").string();
+    EXPECT_EQ(ChooseProgramFolder(linked), "/home/op/Quillfeather/");
 
     EXPECT_EQ(EnsureFolder((root / "home/a/b").string()), "");
     EXPECT_TRUE(std::filesystem::is_directory(root / "home/a/b"));

@@ -22,17 +22,17 @@ std::vector<Record> readAdi(const std::string &text, Record &header)
     size_t pos = text.empty() || text[0] == '<' ? 0 : text.find('<');
     while (pos != std::string::npos && pos < text.size()) {
         const size_t close = text.find('>', pos);
-        std::string spec = text.substr(pos + 1, close - pos - 1);
-        for (char &c : spec)
+        std::string specifier = text.substr(pos + 1, close - pos - 1);
+        for (char &c : specifier)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        const size_t colon = spec.find(':');
+        const size_t colon = specifier.find(':');
         pos = close + 1;
         if (colon == std::string::npos) {
-            (spec == "EOH" ? header : records.emplace_back()) = current;
+            (specifier == "EOH" ? header : records.emplace_back()) = current;
             current.clear();
         } else {
-            const size_t length = std::stoul(spec.substr(colon + 1));
-            current[spec.substr(0, colon)] = text.substr(pos, length);
+            const size_t length = std::stoul(specifier.substr(colon + 1));
+            current[specifier.substr(0, colon)] = text.substr(pos, length);
             pos += length;
         }
         pos = text.find('<', pos);

@@ -69,6 +69,9 @@ const ByteCase byteCases[] = {
     {"BreakInSpeedMode0WithoutPotReading", bytes({198}),
      [](ContestState &s) { s.SpeedMode = 0; s.PaddleSpeed.clear(); },
      {"Write(02 0A)", "BreakIn(Pad)"}},
+    // The pot itself sets the speed in mode 2: a speed frame would fight it.
+    {"BreakInSpeedMode2SendsNoSpeed", bytes({198}), [](ContestState &s) { s.SpeedMode = 2; s.PaddleSpeed = "25"; },
+     {"BreakIn(Pad)"}},
     {"TuneIsAlsoShownAsCharacter", bytes({216}), nullptr,
      {"AppendCommand(\\xD8)", "AppendTransmit(\\xD8)", "Tune(TUNE)"}},
     // Status bytes by their bits: XOFF (1) rides on the others and loses none of them.

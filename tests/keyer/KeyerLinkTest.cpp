@@ -127,6 +127,18 @@ TEST_F(KeyerLinkTest, ALongMessageWaitsWhileTheKeyerSaysXoff)
     EXPECT_NE(rig.sim.sent().find('\xC5'), std::string::npos);  // the keyer did say XOFF
 }
 
+TEST_F(KeyerLinkTest, NoTextGoesWhileTheKeyerSaysXoffThoughRoomIsLeft)
+{
+    ASSERT_TRUE(rig.openPlainPort());
+    rig.sim.sendRaw(bytes({0xC1}));  // idle, but XOFF
+    ASSERT_TRUE(waitUntil([&] { return wk.command.ends_with(" BK"); })) << "the idle status was not decoded";
+    rig.link.SendCwMessage("CQ");
+    QTest::qWait(200);
+    EXPECT_EQ(rig.sim.received(), "");
+    rig.sim.sendRaw(bytes({0xC0}));
+    EXPECT_TRUE(rig.received("CQ ")) << "after XON the keyer got \"" << rig.sim.received() << "\"";
+}
+
 TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
 {
     // The close follows the Host Close at once; the port's close must not discard

@@ -60,9 +60,12 @@ TEST(Macros, Compose)
         {nullptr, " ", "  "},
         {nullptr, "\xC8" "E\x8A" "KA", "\xC8" "E\x8A" "KA "},  // Windows-1250 letters pass untouched
         {[](ContestState &s) { s = ContestState(); s.Speed = 20; s.SpeedMode = 1; }, "*!#$", " "},
+        // The message ends at its limit, never inside a speed frame.
+        {nullptr, std::string(MessageLimit - 2, 'E') + "<", std::string(MessageLimit - 2, 'E') + bytes({0x1C, 0x1D})},
+        {nullptr, std::string(MessageLimit - 1, 'E') + "<", std::string(MessageLimit - 1, 'E')},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.memory);
+        SCOPED_TRACE(c.memory.substr(0, 40));
         ContestState s = cwState();
         if (c.set)
             c.set(s);

@@ -5,20 +5,24 @@
 set -euo pipefail
 build=$1
 stage=$(mktemp -d)
-trap 'chmod -R u+w "$stage"; rm -rf "$stage"' EXIT
+pid=
+trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; chmod -R u+w "$stage"; rm -rf "$stage"' EXIT
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null
 bin="$stage/root/usr/bin"
 chmod -R a-w "$bin"
 [ "$("$bin/quillfeather" --version)" = "quillfeather $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ]
 
-# Starts the program, lets it come up, ends it as the desktop would and waits.
+# Starts the program, lets it come up, ends it as the desktop would and waits 10 s at most.
 run() {
     env "$@" "$bin/quillfeather" -platform offscreen >"$stage/out.log" 2>&1 &
-    local pid=$!
+    pid=$!
     for _ in $(seq 100); do sleep 0.1; [ -n "$(ls "$expect" 2>/dev/null)" ] && break; done
     sleep 0.5
     kill -TERM "$pid"
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && { echo "the program did not end within 10 s of SIGTERM"; cat "$stage/out.log"; exit 1; }
     wait "$pid" || true
+    pid=
 }
 
 expect="$stage/home-var"

@@ -32,16 +32,17 @@ public:
     PtyPair(const PtyPair &) = delete;
     PtyPair &operator=(const PtyPair &) = delete;
 
-    void send(const std::string &bytes)
+    // Writes as fast as the port reads; the event loop runs meanwhile, as the port's reads may need it.
+    void send(const std::string &bytes, int ms = 10000)
     {
         size_t done = 0;
-        while (done < bytes.size()) {
+        waitUntil([&] {
             const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-            if (n > 0)
-                done += static_cast<size_t>(n);
-            else
-                ::usleep(1000);
-        }
+            done += n > 0 ? static_cast<size_t>(n) : 0;
+            return done == bytes.size();
+        }, ms);
+        if (done < bytes.size())
+            ADD_FAILURE() << "the port took " << done << " of " << bytes.size() << " bytes in " << ms << " ms";
     }
 
     // Reads what the port sent until `count` bytes arrived or `ms` passed.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -409,6 +410,35 @@ TEST(ComPortReceive, UnreadBytesAreCountedWithoutDiscardedNulsAndTheEventCharact
     EXPECT_EQ(text, "5NNTU\r");
 }
 
+// A count taken while the event thread waits on the line moves the bytes out of the driver,
+// where the event thread would never see them arrive: they are announced all the same.
+TEST(ComPortReceive, BytesACountTookInAreAnnouncedAllTheSame)
+{
+    PortOnPty p;
+    p.port.SetSyncMethod(smNone);  // announced on the event thread, while this one counts
+    std::atomic<int> announced{0};
+    p.port.OnRxChar = [&](SerialPort &sender, int count) {
+        std::string text;
+        announced += sender.ReadText(text, count);
+    };
+    p.port.Open();
+    std::atomic<bool> counting{true};
+    std::thread counter([&] {
+        while (counting)
+            p.port.InputQueueCount();
+    });
+    int sent = 0;
+    for (int round = 0; round < 20 && waitUntil([&] { return announced == sent; }, 1000); ++round)
+        for (int i = 0; i < 50; ++i, ++sent) {
+            p.pty.send("E");
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    const bool all = waitUntil([&] { return announced == sent; }, 1000);
+    counting = false;
+    counter.join();
+    EXPECT_TRUE(all) << announced << " of " << sent << " bytes announced within 1 s of their arrival";
+}
+
 // With XON/XOFF the far end can stop the output at any time: the window's thread never
 // waits for it, hears when output is held and when bytes were given up, and closes soon.
 TEST(ComPortOutput, AStrayXoffNeverHoldsTheWindowsThread)
@@ -468,6 +498,25 @@ TEST(ComPortOutput, OnTxEmptyComesOnceForEachWriteThatHasLeft)
         EXPECT_TRUE(waitUntil([&] { return empties == n; }));
         QTest::qWait(50);
         EXPECT_EQ(empties, n);
+    }
+}
+
+// The line frees room in blocks and takes part of the write it stops in: with writes of one
+// length a round, behind more than the line holds, some part leaves each length of rest.
+TEST(ComPortOutput, WritesTheLineTookInPartAreSentToTheirLastByte)
+{
+    PortOnPty p;
+    p.port.Open();
+    for (size_t length = 1; length <= 9; ++length) {
+        std::string sent(30000 + length, '.');
+        EXPECT_EQ(p.port.WriteText(sent), static_cast<int>(sent.size()));
+        for (int i = 0; sent.size() < 60000; ++i) {  // less than the port's own queue holds
+            const std::string piece(length, static_cast<char>('A' + i % 26));
+            p.port.WriteText(piece);
+            sent += piece;
+        }
+        const std::string got = p.pty.receive(sent.size(), 5000);
+        ASSERT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes came, in writes of " << length;
     }
 }
 

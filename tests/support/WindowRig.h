@@ -59,6 +59,33 @@ struct BoxAnswerer {
     explicit BoxAnswerer(QMessageBox::StandardButton b = QMessageBox::Ok) : button(b) {}
 };
 
+// A message box or dialog that no answerer takes would hold a test until its time limit:
+// one left open for 3 s is rejected and fails the test with what it said.
+class StrandedModalCloser {
+public:
+    StrandedModalCloser()
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (modal != seen_) {
+                seen_ = modal;
+                since_.start();
+            } else if (modal && since_.elapsed() > 3000) {
+                const auto *box = qobject_cast<QMessageBox *>(modal);
+                const QString said = box ? box->text() : modal->windowTitle();
+                modal->reject();
+                QTest::qFail(qPrintable("nobody answered this window in 3 s: " + said), __FILE__, __LINE__);
+            }
+        });
+        poll_.start(100);
+    }
+
+private:
+    QTimer poll_;
+    QPointer<QDialog> seen_;
+    QElapsedTimer since_;
+};
+
 // The main window as the program builds it, on a fresh folder (kept on the disk when the test
 // fails) and a clock fixed at 07:12:30 UTC on 2013-04-14, driven as an operator drives it.
 // A test calls newContest() in init(), may set the state, calls showWindow(), and endContest()
@@ -71,6 +98,7 @@ protected:
     FixedClock clock;
     std::unique_ptr<Contest> contest;
     std::unique_ptr<MainWindow> w;
+    StrandedModalCloser strandedModals;
 
     void newContest(const char *myCall, const char *mode, const char *band)
     {

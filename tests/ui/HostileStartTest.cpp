@@ -116,8 +116,12 @@ private slots:
             child.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups",
                                   QCoreApplication::applicationFilePath(),
                                   "oddLogsStartAndKeepTheirBytes:unreadable log"});
-            if (!child.waitForFinished(120000))
+            const bool ended = child.waitForFinished(120000);
+            if (!ended) {
                 child.kill();
+                child.waitForFinished(5000);
+            }
+            QVERIFY2(ended, "the run as user nobody did not end in 120 s");
             QCOMPARE(child.exitStatus(), QProcess::NormalExit);
             QCOMPARE(child.exitCode(), 0);
             return;

@@ -103,7 +103,7 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("rigctld")).isEmpty())
             QSKIP("rigctld is not installed (Debian package libhamlib-utils); the network radio is not tested");
         port = freePort();
-        QVERIFY(startRigctld() && rigctl(port, {"M", "CW", "500"}));
+        QVERIFY2(startRigctld() && rigctl(port, {"M", "CW", "500"}), "rigctld did not answer in 20 s");
         st->CatModel = 2;
         st->CatPort = "127.0.0.1:" + std::to_string(port);
 
@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(st->QsoCount, 3);
 
         // The link keeps trying and finds the radio again.
-        QVERIFY(startRigctld() && rigctl(port, {"F", "21025000"}));
+        QVERIFY2(startRigctld() && rigctl(port, {"F", "21025000"}), "rigctld did not answer again in 20 s");
         QTRY_COMPARE_WITH_TIMEOUT(st->Band, std::string("15"), kWait);
         QCOMPARE(radio->state(), RadioLink::State::Connected);
         // A call in the entry line is checked again when the radio moves to where it was logged.

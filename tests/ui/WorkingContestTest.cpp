@@ -81,8 +81,12 @@ private slots:
         QVERIFY(showWindow());
 
         link->OpenKeyerLink();
-        QTRY_VERIFY(st->KeyerOnline);
-        QVERIFY(QTest::qWaitFor([&] { return sim->received().size() >= 11; }, 2000));  // host open .. sidetone
+        // The echo reply starts the status timer again when it comes after the timer's first
+        // sidetone frame: the opening is over once that timer has also sent its frame.
+        QVERIFY2(QTest::qWaitFor([&] {
+            return st->KeyerOnline && link->display.LInfo1 == "WKConnected" && !link->TimerReadWK.isActive()
+                && sim->received().size() >= 11 && sim->received().ends_with("\x01\x01");
+        }, 3000), "the keyer link did not finish opening");  // host open .. sidetone
         newBytes();
     }
     void cleanup()
