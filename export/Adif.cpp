@@ -1,5 +1,6 @@
 #include "export/Adif.h"
 
+#include "logging/Bands.h"
 #include "logging/ContestState.h"
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
@@ -13,17 +14,6 @@
 #include <string_view>
 
 namespace {
-
-const char *adifBandOf(const std::string &band)
-{
-    if (band == "160") return "160m";
-    if (band == "80") return "80m";
-    if (band == "40") return "40m";
-    if (band == "20") return "20m";
-    if (band == "15") return "15m";
-    if (band == "10") return "10m";
-    return nullptr;
-}
 
 const char *reportOf(const std::string &mode)
 {
@@ -119,7 +109,7 @@ std::string timestamp(const UtcStamp &t)
            + twoDigits(t.minute) + twoDigits(t.second);
 }
 
-[[noreturn]] void refuseRow(int index, const char *cell, const std::string &text, const char *expected)
+[[noreturn]] void refuseRow(int index, const char *cell, const std::string &text, const std::string &expected)
 {
     throw AdifError("Row " + std::to_string(index + 1) + ", " + cell + " cell: \"" + text + "\" is not " + expected
                     + ". Correct it in the log; nothing was exported.");
@@ -169,9 +159,9 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
             refuseRow(i, "date", qsoDate, "a date yyyy-mm-dd");
         if (!adifTime(row.Time, time))
             refuseRow(i, "time", row.Time, "a time of day hh:mm");
-        const char *band = adifBandOf(row.Band);
+        const ContestBand *band = FindBand(row.Band);
         if (!band)
-            refuseRow(i, "band", row.Band, "160, 80, 40, 20, 15 or 10");
+            refuseRow(i, "band", row.Band, BandNamesText());
         const char *report = reportOf(row.Mode);
         if (!report)
             refuseRow(i, "mode", row.Mode, "CW or SSB");
@@ -182,7 +172,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
         appendField(out, "CALL", call);
         appendField(out, "QSO_DATE", date);
         appendField(out, "TIME_ON", time);
-        appendField(out, "BAND", band);
+        appendField(out, "BAND", band->adif);
         appendField(out, "MODE", row.Mode);
         appendField(out, "RST_SENT", report);
         appendField(out, "RST_RCVD", report);

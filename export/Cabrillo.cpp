@@ -1,8 +1,8 @@
 #include "export/Cabrillo.h"
 
-#include "logging/LogFile.h"
-
+#include "logging/Bands.h"
 #include "logging/ContestState.h"
+#include "logging/LogFile.h"
 #include "logging/LogTable.h"
 #include "logging/PlainText.h"
 #include "logging/ReportField.h"
@@ -18,15 +18,12 @@
 
 namespace {
 
-const char *frequencyOf(const std::string &band)
+// The QSO line's frequency field: kHz, right-aligned in five characters.
+void appendFrequency(std::string &out, const ContestBand &band)
 {
-    if (band == "160") return " 1800";
-    if (band == "80") return " 3500";
-    if (band == "40") return " 7000";
-    if (band == "20") return "14000";
-    if (band == "15") return "21000";
-    if (band == "10") return "28000";
-    return nullptr;
+    const std::string khz = std::to_string(band.cabrilloKhz);
+    out.append(khz.size() < 5 ? 5 - khz.size() : 0, ' ');
+    out += khz;
 }
 
 const char *cabrilloModeOf(const std::string &mode)
@@ -98,17 +95,17 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
 
     for (int i = 0; i < count; ++i) {
         const QsoRow &row = log.row(i);
-        const char *frequency = frequencyOf(row.Band);
-        if (!frequency)
-            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band
-                                + "\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
+        const ContestBand *band = FindBand(row.Band);
+        if (!band)
+            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band + "\" is not "
+                                + BandNamesText() + ". Correct it in the log; nothing was exported.");
         const char *mode = cabrilloModeOf(row.Mode);
         if (!mode)
             throw CabrilloError("Row " + std::to_string(i + 1) + ", mode cell: \"" + row.Mode
                                 + "\" is not CW or SSB. Correct it in the log; nothing was exported.");
 
         out += "QSO: ";
-        out += frequency;
+        appendFrequency(out, *band);
         out += ' ';
         out += mode;
         out += ' ';

@@ -1,5 +1,6 @@
 #include "logging/LogFile.h"
 
+#include "logging/Bands.h"
 #include "logging/DurableFile.h"
 #include "logging/ScreenText.h"
 
@@ -86,10 +87,7 @@ bool isCall(std::string_view call)
 
 bool isBand(std::string_view band)
 {
-    for (const char *known : {"160", "80", "40", "20", "15", "10"})
-        if (band == known)
-            return true;
-    return false;
+    return FindBand(band) != nullptr;
 }
 
 bool isMode(std::string_view mode)
