@@ -5,6 +5,7 @@
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 #include "logging/LogTable.h"
+#include "logging/QsoTime.h"
 #include "logging/ScreenText.h"
 
 #include <QFile>
@@ -22,22 +23,10 @@ const char *reportOf(const std::string &mode)
     return nullptr;
 }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
+// An exchange ADIF may also carry as an Integer field.
 bool allDigits(std::string_view text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
-}
-
-int number(std::string_view digits)
-{
-    int value = 0;
-    for (char c : digits)
-        value = value * 10 + (c - '0');
-    return value;
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string_view trimmed(std::string_view text)
@@ -78,24 +67,22 @@ void appendField(std::string &out, std::string_view name, std::string_view value
 // "yyyy-mm-dd" to "YYYYMMDD" in out; false when the cell holds no date.
 bool adifDate(std::string_view date, std::string &out)
 {
-    if (date.size() != 10 || date[4] != '-' || date[7] != '-')
+    if (!ReadQsoDate(date))
         return false;
     out.assign(date.substr(0, 4)).append(date.substr(5, 2)).append(date.substr(8, 2));
-    if (!allDigits(out))
-        return false;
-    const int month = number(date.substr(5, 2));
-    const int day = number(date.substr(8, 2));
-    return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    return true;
 }
 
 // "hh:mm" or "hhmm" to "HHMM" in out; false when the cell holds no time of day.
 bool adifTime(std::string_view time, std::string &out)
 {
+    if (!ReadTimeCell(time))
+        return false;
     out.clear();
     for (char c : time)
         if (c != ':')
             out += c;
-    return out.size() == 4 && allDigits(out) && number(out.substr(0, 2)) < 24 && number(out.substr(2, 2)) < 60;
+    return true;
 }
 
 std::string twoDigits(int value)
