@@ -9,6 +9,7 @@
 #include "logging/FolderLock.h"
 #include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
+#include "logging/Version.h"
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (options.version) {
-        std::printf("quillfeather %s\n", QUILLFEATHER_VERSION);
+        std::printf("quillfeather %s\n", QuillfeatherVersion);
         return 0;
     }
     std::vector<std::string> toolkitArgs = options.rest;

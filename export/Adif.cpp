@@ -7,6 +7,7 @@
 #include "logging/LogTable.h"
 #include "logging/QsoTime.h"
 #include "logging/ScreenText.h"
+#include "logging/Version.h"
 
 #include <QFile>
 
@@ -131,7 +132,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
     out += "Quillfeather log, ADIF 3.1.4\r\n";
     appendField(out, "ADIF_VER", "3.1.4", "\r\n");
     appendField(out, "PROGRAMID", "Quillfeather", "\r\n");
-    appendField(out, "PROGRAMVERSION", "1.01", "\r\n");
+    appendField(out, "PROGRAMVERSION", QuillfeatherVersion, "\r\n");
     appendField(out, "CREATED_TIMESTAMP", timestamp(created), "\r\n");
     out += "<EOH>\r\n";
 

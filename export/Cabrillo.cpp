@@ -8,6 +8,7 @@
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
 #include "logging/FileWrite.h"
+#include "logging/Version.h"
 
 #include <QFile>
 
@@ -80,8 +81,8 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
     const int count = std::clamp(state.QsoCount, 0, log.rowCount());
     std::string out;
     out.reserve(256 + static_cast<size_t>(count) * 96);
-    out += "START-OF-LOG: 2.0\r\n"
-           "CREATED-BY: Quillfeather 1.01\r\n";
+    out += "START-OF-LOG: 2.0\r\n";
+    out += std::string("CREATED-BY: Quillfeather ") + QuillfeatherVersion + "\r\n";
     // A control character taken as it stands (a cell's stray CR) would break a line or forge one.
     const std::string myCall = withoutControlChars(state.MyCall);
     out += "CALLSIGN: " + myCall + "\r\n";

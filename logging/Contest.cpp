@@ -4,6 +4,7 @@
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 #include "logging/PlainText.h"
+#include "logging/Version.h"
 
 #include <algorithm>
 
@@ -31,7 +32,7 @@ void Contest::showQsoCount()
 
 void Contest::formCreate()
 {
-    display.Caption = "Quillfeather 1.01";
+    display.Caption = std::string("Quillfeather ") + QuillfeatherVersion;
     // Hand-edited settings may bring tabs or line breaks; own call and exchange reach files.
     st.MyCall = withoutControlChars(st.MyCall);
     st.MyYearLic = withoutControlChars(st.MyYearLic);
