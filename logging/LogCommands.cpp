@@ -108,17 +108,16 @@ void LogCommands::deleteLastQso()
     ContestState &st = c_.st;
     if (st.QsoCount <= 0)
         return;
-    const QsoRow last = c_.table.row(st.QsoCount - 1);
-    c_.table.clearRow(st.QsoCount - 1);
+    // The file is rewritten without the QSO before the table lets it go: a failed
+    // rewrite leaves the QSO in both, and the listeners hear of no deletion.
     --st.QsoCount;
     try {
         rewrite();
     } catch (...) {
-        // The file still holds the QSO, so the table keeps it too.
         ++st.QsoCount;
-        c_.table.setRow(st.QsoCount - 1, last);
         throw;
     }
+    c_.table.deleteQso(st.QsoCount);
     c_.showQsoCount();
     c_.refresh();
     c_.entry.clear();
