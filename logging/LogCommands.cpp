@@ -4,6 +4,7 @@
 #include "logging/DurableFile.h"
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
+#include "logging/ScreenText.h"
 
 std::vector<int> LogCommands::countAndLoad()
 {
@@ -74,7 +75,7 @@ void LogCommands::rewrite()
 void LogCommands::rewriteTo(const std::string &path)
 {
     if (path == unreadLog_)
-        throw FileError("The log " + unreadLog_ + " could not be read, so it is not rewritten. "
+        throw FileError("The log " + pathForMessage(unreadLog_) + " could not be read, so it is not rewritten. "
                         "Check the file and start the program again.");
     keepRejectedLines(path);
     RewriteLogFile(path, c_.table, c_.st.QsoCount, c_.st.LogDate);
@@ -135,7 +136,7 @@ void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
     LogLoad loaded = LoadLogFile(path);
     // A file with lines but no QSO is not a log: importing it would empty the own log.
     if (loaded.rows.empty() && !loaded.skippedLines.empty())
-        throw FileError("No QSO could be read from " + path + "; nothing was imported.");
+        throw FileError("No QSO could be read from " + pathForMessage(path) + "; nothing was imported.");
     skipped = show(std::move(loaded), true);
     // The confirmation promised that the copy replaces the own log: make file and table agree.
     rewrite();

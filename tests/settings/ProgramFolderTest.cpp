@@ -53,12 +53,15 @@ TEST(ProgramFolder, ReadsTheInstalledLayoutFromTheFileSystem)
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root / "usr/bin");
     std::filesystem::create_directories(root / "usr/share/metainfo");
+    const auto metainfo = root / "usr/share/metainfo/org.quillfeather.Quillfeather.metainfo.xml";
     EXPECT_FALSE(ReadFolderFacts((root / "usr/bin").string(), {}).installedLayout);
-    { std::ofstream((root / "usr/share/metainfo/org.quillfeather.Quillfeather.metainfo.xml").string()); }
+    { std::ofstream(metainfo.string()); }
     EXPECT_TRUE(ReadFolderFacts((root / "usr/bin").string(), {}).installedLayout);
 
     EXPECT_EQ(EnsureFolder((root / "home/a/b").string()), "");
     EXPECT_TRUE(std::filesystem::is_directory(root / "home/a/b"));
-    EXPECT_NE(EnsureFolder((root / "usr/share/metainfo/org.quillfeather.Quillfeather.metainfo.xml/x").string()), "");
+    // The folder as the system names it (UTF-8), in the code page of every message.
+    const std::string message = EnsureFolder((metainfo / "\xC4\x8D").string());
+    EXPECT_NE(message.find(".metainfo.xml/\xE8: "), std::string::npos) << message;
     std::filesystem::remove_all(root);
 }
