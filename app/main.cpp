@@ -9,6 +9,8 @@
 #include "logging/FolderLock.h"
 #include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
+#include "logging/ScreenText.h"
+#include "logging/Version.h"
 #include "ui/MainWindow.h"
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
@@ -35,7 +37,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (options.version) {
-        std::printf("quillfeather %s\n", QUILLFEATHER_VERSION);
+        std::printf("quillfeather %s\n", QuillfeatherVersion);
         return 0;
     }
     std::vector<std::string> toolkitArgs = options.rest;
@@ -47,13 +49,13 @@ int main(int argc, char **argv)
 
     QApplication app(toolkitArgc, toolkitArgv.data());
     setApplicationErrorHandler([](const std::string &message) {
-        showError(QApplication::activeWindow(), QString::fromLocal8Bit(message.c_str()));
+        showError(QApplication::activeWindow(), messageToScreen(message));
     });
 
     const std::string folder = ChooseProgramFolder(
         ReadFolderFacts(QCoreApplication::applicationDirPath().toStdString(), options.folder));
     if (const std::string failure = EnsureFolder(folder); !failure.empty()) {
-        showError(nullptr, QString::fromLocal8Bit(failure.c_str()) +
+        showError(nullptr, messageToScreen(failure) +
                                QStringLiteral("\nSet QUILLFEATHER_HOME or start with --folder DIR."));
         return 1;
     }

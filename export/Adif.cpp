@@ -1,10 +1,13 @@
 #include "export/Adif.h"
 
+#include "logging/Bands.h"
 #include "logging/ContestState.h"
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 #include "logging/LogTable.h"
+#include "logging/QsoTime.h"
 #include "logging/ScreenText.h"
+#include "logging/Version.h"
 
 #include <QFile>
 
@@ -14,17 +17,6 @@
 
 namespace {
 
-const char *adifBandOf(const std::string &band)
-{
-    if (band == "160") return "160m";
-    if (band == "80") return "80m";
-    if (band == "40") return "40m";
-    if (band == "20") return "20m";
-    if (band == "15") return "15m";
-    if (band == "10") return "10m";
-    return nullptr;
-}
-
 const char *reportOf(const std::string &mode)
 {
     if (mode == "CW") return "599";
@@ -32,22 +24,10 @@ const char *reportOf(const std::string &mode)
     return nullptr;
 }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
+// An exchange ADIF may also carry as an Integer field.
 bool allDigits(std::string_view text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
-}
-
-int number(std::string_view digits)
-{
-    int value = 0;
-    for (char c : digits)
-        value = value * 10 + (c - '0');
-    return value;
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string_view trimmed(std::string_view text)
@@ -88,24 +68,22 @@ void appendField(std::string &out, std::string_view name, std::string_view value
 // "yyyy-mm-dd" to "YYYYMMDD" in out; false when the cell holds no date.
 bool adifDate(std::string_view date, std::string &out)
 {
-    if (date.size() != 10 || date[4] != '-' || date[7] != '-')
+    if (!ReadQsoDate(date))
         return false;
     out.assign(date.substr(0, 4)).append(date.substr(5, 2)).append(date.substr(8, 2));
-    if (!allDigits(out))
-        return false;
-    const int month = number(date.substr(5, 2));
-    const int day = number(date.substr(8, 2));
-    return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    return true;
 }
 
 // "hh:mm" or "hhmm" to "HHMM" in out; false when the cell holds no time of day.
 bool adifTime(std::string_view time, std::string &out)
 {
+    if (!ReadTimeCell(time))
+        return false;
     out.clear();
     for (char c : time)
         if (c != ':')
             out += c;
-    return out.size() == 4 && allDigits(out) && number(out.substr(0, 2)) < 24 && number(out.substr(2, 2)) < 60;
+    return true;
 }
 
 std::string twoDigits(int value)
@@ -119,7 +97,7 @@ std::string timestamp(const UtcStamp &t)
            + twoDigits(t.minute) + twoDigits(t.second);
 }
 
-[[noreturn]] void refuseRow(int index, const char *cell, const std::string &text, const char *expected)
+[[noreturn]] void refuseRow(int index, const char *cell, const std::string &text, const std::string &expected)
 {
     throw AdifError("Row " + std::to_string(index + 1) + ", " + cell + " cell: \"" + text + "\" is not " + expected
                     + ". Correct it in the log; nothing was exported.");
@@ -154,7 +132,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
     out += "Quillfeather log, ADIF 3.1.4\r\n";
     appendField(out, "ADIF_VER", "3.1.4", "\r\n");
     appendField(out, "PROGRAMID", "Quillfeather", "\r\n");
-    appendField(out, "PROGRAMVERSION", "1.01", "\r\n");
+    appendField(out, "PROGRAMVERSION", QuillfeatherVersion, "\r\n");
     appendField(out, "CREATED_TIMESTAMP", timestamp(created), "\r\n");
     out += "<EOH>\r\n";
 
@@ -169,9 +147,9 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
             refuseRow(i, "date", qsoDate, "a date yyyy-mm-dd");
         if (!adifTime(row.Time, time))
             refuseRow(i, "time", row.Time, "a time of day hh:mm");
-        const char *band = adifBandOf(row.Band);
+        const ContestBand *band = FindBand(row.Band);
         if (!band)
-            refuseRow(i, "band", row.Band, "160, 80, 40, 20, 15 or 10");
+            refuseRow(i, "band", row.Band, BandNamesText());
         const char *report = reportOf(row.Mode);
         if (!report)
             refuseRow(i, "mode", row.Mode, "CW or SSB");
@@ -182,7 +160,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
         appendField(out, "CALL", call);
         appendField(out, "QSO_DATE", date);
         appendField(out, "TIME_ON", time);
-        appendField(out, "BAND", band);
+        appendField(out, "BAND", band->adif);
         appendField(out, "MODE", row.Mode);
         appendField(out, "RST_SENT", report);
         appendField(out, "RST_RCVD", report);

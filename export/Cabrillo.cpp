@@ -1,13 +1,14 @@
 #include "export/Cabrillo.h"
 
-#include "logging/LogFile.h"
-
+#include "logging/Bands.h"
 #include "logging/ContestState.h"
+#include "logging/LogFile.h"
 #include "logging/LogTable.h"
 #include "logging/PlainText.h"
 #include "logging/ReportField.h"
 #include "logging/ScreenText.h"
 #include "logging/FileWrite.h"
+#include "logging/Version.h"
 
 #include <QFile>
 
@@ -18,15 +19,12 @@
 
 namespace {
 
-const char *frequencyOf(const std::string &band)
+// The QSO line's frequency field: kHz, right-aligned in five characters.
+void appendFrequency(std::string &out, const ContestBand &band)
 {
-    if (band == "160") return " 1800";
-    if (band == "80") return " 3500";
-    if (band == "40") return " 7000";
-    if (band == "20") return "14000";
-    if (band == "15") return "21000";
-    if (band == "10") return "28000";
-    return nullptr;
+    const std::string khz = std::to_string(band.cabrilloKhz);
+    out.append(khz.size() < 5 ? 5 - khz.size() : 0, ' ');
+    out += khz;
 }
 
 const char *cabrilloModeOf(const std::string &mode)
@@ -83,8 +81,8 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
     const int count = std::clamp(state.QsoCount, 0, log.rowCount());
     std::string out;
     out.reserve(256 + static_cast<size_t>(count) * 96);
-    out += "START-OF-LOG: 2.0\r\n"
-           "CREATED-BY: Quillfeather 1.01\r\n";
+    out += "START-OF-LOG: 2.0\r\n";
+    out += std::string("CREATED-BY: Quillfeather ") + QuillfeatherVersion + "\r\n";
     // A control character taken as it stands (a cell's stray CR) would break a line or forge one.
     const std::string myCall = withoutControlChars(state.MyCall);
     out += "CALLSIGN: " + myCall + "\r\n";
@@ -98,17 +96,17 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
 
     for (int i = 0; i < count; ++i) {
         const QsoRow &row = log.row(i);
-        const char *frequency = frequencyOf(row.Band);
-        if (!frequency)
-            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band
-                                + "\" is not 160, 80, 40, 20, 15 or 10. Correct it in the log; nothing was exported.");
+        const ContestBand *band = FindBand(row.Band);
+        if (!band)
+            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band + "\" is not "
+                                + BandNamesText() + ". Correct it in the log; nothing was exported.");
         const char *mode = cabrilloModeOf(row.Mode);
         if (!mode)
             throw CabrilloError("Row " + std::to_string(i + 1) + ", mode cell: \"" + row.Mode
                                 + "\" is not CW or SSB. Correct it in the log; nothing was exported.");
 
         out += "QSO: ";
-        out += frequency;
+        appendFrequency(out, *band);
         out += ' ';
         out += mode;
         out += ' ';

@@ -2,6 +2,7 @@
 
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
+#include "logging/QsoTime.h"
 
 #include <algorithm>
 #include <optional>
@@ -66,53 +67,27 @@ bool isBlank(std::string_view text)
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-int digitsValue(std::string_view text, size_t pos, size_t count, bool &ok)
+// Minutes since 1970 of a QSO's date and time cell, when both hold one.
+std::optional<long long> minuteOf(std::string_view date, std::string_view time)
 {
-    int value = 0;
-    for (size_t i = pos; i < pos + count; ++i) {
-        if (i >= text.size() || !isDigit(text[i])) {
-            ok = false;
-            return 0;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-long daysFromCivil(int y, int m, int d)
-{
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const long yoe = y - era * 400;
-    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-// Minutes since 1970 of a QSO's date "yyyy-mm-dd" and time "hh:mm" or "hhmm".
-std::optional<long> minuteOf(std::string_view date, std::string_view time)
-{
-    bool ok = date.size() == 10 && date[4] == '-' && date[7] == '-';
-    const int year = digitsValue(date, 0, 4, ok);
-    const int month = digitsValue(date, 5, 2, ok);
-    const int day = digitsValue(date, 8, 2, ok);
-    const size_t minutePos = time.size() == 5 && time[2] == ':' ? 3 : 2;
-    ok = ok && (time.size() == 4 || minutePos == 3);
-    const int hour = digitsValue(time, 0, 2, ok);
-    const int minute = digitsValue(time, minutePos, 2, ok);
-    if (!ok || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59)
+    const auto day = ReadQsoDate(date);
+    const auto minute = ReadTimeCell(time);
+    if (!day || !minute)
         return std::nullopt;
-    return daysFromCivil(year, month, day) * 1440 + hour * 60 + minute;
+    return MinutesSinceEpoch(*day, *minute);
 }
 
+// "2013-04-14 07:12", the time as the grid shows a loaded QSO's.
 std::string shownTime(std::string_view date, std::string_view time)
 {
+    const QsoTime t = *ReadTimeCell(time);
     std::string text(date);
     text += ' ';
-    text += time.substr(0, 2);
+    text += char('0' + t.hour / 10);
+    text += char('0' + t.hour % 10);
     text += ':';
-    text += time.substr(time.size() - 2);
+    text += char('0' + t.minute / 10);
+    text += char('0' + t.minute % 10);
     return text;
 }
 
@@ -154,7 +129,7 @@ std::vector<LogFinding> CheckLog(const ContestState &state, const LogTable &log)
     firstOf.reserve(static_cast<size_t>(count));
     std::string key;
     int previous = -1;
-    long previousMinute = 0;
+    long long previousMinute = 0;
 
     for (int i = 0; i < count; ++i) {
         const QsoRow &qso = log.row(i);

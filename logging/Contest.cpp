@@ -1,23 +1,17 @@
 #include "logging/Contest.h"
 
+#include "logging/Bands.h"
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 #include "logging/PlainText.h"
+#include "logging/Version.h"
 
 #include <algorithm>
 
 namespace {
 
-const char *const kBandsByIndex[] = {"160", "80", "40", "20", "15", "10"};
-constexpr int kCatIndex = 6;  // "CAT": the band follows the radio
-
-int bandIndex(const std::string &band)
-{
-    for (int i = 0; i < 6; ++i)
-        if (band == kBandsByIndex[i])
-            return i;
-    return -1;
-}
+// "CAT", after the bands in the setup panel's list: the band follows the radio.
+constexpr int kCatIndex = static_cast<int>(ContestBands.size());
 
 } // namespace
 
@@ -38,7 +32,7 @@ void Contest::showQsoCount()
 
 void Contest::formCreate()
 {
-    display.Caption = "Quillfeather 1.01";
+    display.Caption = std::string("Quillfeather ") + QuillfeatherVersion;
     // Hand-edited settings may bring tabs or line breaks; own call and exchange reach files.
     st.MyCall = withoutControlChars(st.MyCall);
     st.MyYearLic = withoutControlChars(st.MyYearLic);
@@ -72,7 +66,7 @@ std::vector<int> Contest::formShow()
     st.LogDate = clock.localDate();
     display.EDate = st.LogDate;
     showMode();
-    if (const int b = bandIndex(st.Band); b >= 0)
+    if (const int b = BandIndex(st.Band); b >= 0)
         display.EBandIndex = b;
     if (st.CatFollow)
         display.EBandIndex = kCatIndex;
@@ -118,8 +112,8 @@ void Contest::refreshTime(const UtcStamp &now)
 
 void Contest::bandSelected(int index)
 {
-    if (index >= 0 && index < 6)
-        st.Band = kBandsByIndex[index];
+    if (index >= 0 && index < kCatIndex)
+        st.Band = ContestBands[static_cast<size_t>(index)].name;
     display.EBandIndex = index;
     display.LTest = st.Band + " m";
     const bool wasFollowing = st.CatFollow;

@@ -18,7 +18,7 @@ struct ContestState {
     std::string MyCall;
     std::string MyYearLic;
     std::string Mode;  // "CW", "SSB" or empty until chosen
-    std::string Band;  // "160", "80", "40", "20", "15", "10"
+    std::string Band;  // a band's name in ContestBands (logging/Bands.h)
     bool RunMode = false;
     bool EnterSendMsg = false;
     bool VisibleMemo = false;

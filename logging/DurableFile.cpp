@@ -1,6 +1,7 @@
 #include "logging/DurableFile.h"
 
 #include "logging/FileWrite.h"
+#include "logging/ScreenText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace {
 
 [[noreturn]] void fail(const std::string &what, const std::string &path, int err)
 {
-    throw FileError(what + " " + path + ": " + std::strerror(err));
+    throw FileError(what + " " + pathForMessage(path) + ": " + systemTextForMessage(std::strerror(err)));
 }
 
 class Fd {
@@ -157,7 +158,7 @@ void replaceDurably(const std::string &path, const std::string &bytes, const std
     if (!result)
         throw FileError((result.outcome == FileWriteResult::CreateFailed ? "Cannot create a file beside "
                                                                          : "Cannot write ")
-                        + path + ": " + result.reason);
+                        + pathForMessage(path) + ": " + result.reason);
     syncFolder(real);
 }
 

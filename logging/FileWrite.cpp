@@ -1,5 +1,7 @@
 #include "logging/FileWrite.h"
 
+#include "logging/ScreenText.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -17,7 +19,7 @@ namespace {
 
 std::string systemReason(int error)
 {
-    return std::strerror(error);
+    return systemTextForMessage(std::strerror(error));
 }
 
 std::function<void(int)> &syncObserver()
@@ -180,7 +182,7 @@ FileWriteResult ReplaceFileWhole(const std::string &path, const std::string &byt
         std::filesystem::permissions(temp, status.permissions(), ec);
     std::filesystem::rename(temp, target, ec);
     if (ec) {
-        const std::string reason = ec.message();
+        const std::string reason = systemTextForMessage(ec.message());
         std::filesystem::remove(temp, ec);
         return {FileWriteResult::WriteFailed, reason};
     }

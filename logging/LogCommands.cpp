@@ -4,6 +4,7 @@
 #include "logging/DurableFile.h"
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
+#include "logging/ScreenText.h"
 
 std::vector<int> LogCommands::countAndLoad()
 {
@@ -74,7 +75,7 @@ void LogCommands::rewrite()
 void LogCommands::rewriteTo(const std::string &path)
 {
     if (path == unreadLog_)
-        throw FileError("The log " + unreadLog_ + " could not be read, so it is not rewritten. "
+        throw FileError("The log " + pathForMessage(unreadLog_) + " could not be read, so it is not rewritten. "
                         "Check the file and start the program again.");
     keepRejectedLines(path);
     RewriteLogFile(path, c_.table, c_.st.QsoCount, c_.st.LogDate);
@@ -108,17 +109,16 @@ void LogCommands::deleteLastQso()
     ContestState &st = c_.st;
     if (st.QsoCount <= 0)
         return;
-    const QsoRow last = c_.table.row(st.QsoCount - 1);
-    c_.table.clearRow(st.QsoCount - 1);
+    // The file is rewritten without the QSO before the table lets it go: a failed
+    // rewrite leaves the QSO in both, and the listeners hear of no deletion.
     --st.QsoCount;
     try {
         rewrite();
     } catch (...) {
-        // The file still holds the QSO, so the table keeps it too.
         ++st.QsoCount;
-        c_.table.setRow(st.QsoCount - 1, last);
         throw;
     }
+    c_.table.deleteQso(st.QsoCount);
     c_.showQsoCount();
     c_.refresh();
     c_.entry.clear();
@@ -136,7 +136,7 @@ void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
     LogLoad loaded = LoadLogFile(path);
     // A file with lines but no QSO is not a log: importing it would empty the own log.
     if (loaded.rows.empty() && !loaded.skippedLines.empty())
-        throw FileError("No QSO could be read from " + path + "; nothing was imported.");
+        throw FileError("No QSO could be read from " + pathForMessage(path) + "; nothing was imported.");
     skipped = show(std::move(loaded), true);
     // The confirmation promised that the copy replaces the own log: make file and table agree.
     rewrite();

@@ -1,6 +1,8 @@
 #include "logging/LogFile.h"
 
+#include "logging/Bands.h"
 #include "logging/DurableFile.h"
+#include "logging/QsoTime.h"
 #include "logging/ScreenText.h"
 
 #include <QFile>
@@ -47,35 +49,6 @@ void forEachLine(std::string_view text, Fn fn)
 // No QSO comes near this; a longer line is damage, and would slow every key as a row.
 constexpr size_t MaxQsoLineLength = 1000;
 
-bool isDigits(std::string_view s)
-{
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int number(std::string_view digits)
-{
-    int value = 0;
-    for (char c : digits)
-        value = value * 10 + (c - '0');
-    return value;
-}
-
-bool isDate(std::string_view d)
-{
-    if (d.size() != 10 || d[4] != '-' || d[7] != '-' || !isDigits(d.substr(0, 4)) || !isDigits(d.substr(5, 2))
-        || !isDigits(d.substr(8, 2)))
-        return false;
-    static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int year = number(d.substr(0, 4)), month = number(d.substr(5, 2)), day = number(d.substr(8, 2));
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month >= 1 && month <= 12 && day >= 1 && day <= monthDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
-bool isTime(std::string_view t)
-{
-    return t.size() == 4 && isDigits(t) && number(t.substr(0, 2)) < 24 && number(t.substr(2)) < 60;
-}
-
 // What the entry line lets through into a call.
 bool isCall(std::string_view call)
 {
@@ -86,10 +59,7 @@ bool isCall(std::string_view call)
 
 bool isBand(std::string_view band)
 {
-    for (const char *known : {"160", "80", "40", "20", "15", "10"})
-        if (band == known)
-            return true;
-    return false;
+    return FindBand(band) != nullptr;
 }
 
 bool isMode(std::string_view mode)
@@ -110,7 +80,7 @@ bool FitsQsoLine(int column, const std::string &text)
 {
     switch (column) {
     case LogTable::ColTime:
-        return isTime(withoutColons(text));
+        return ReadTimeCell(text).has_value();
     case LogTable::ColCall:
         return isCall(text);
     case LogTable::ColBand:
@@ -153,7 +123,7 @@ std::optional<QsoRow> ParseQsoLine(std::string_view line)
     const std::string_view time = left[1];
     const std::string_view band = rest.substr(bandBlank + 1, lastBlank - bandBlank - 1);
     const std::string_view mode = rest.substr(lastBlank + 1);
-    if (!isDate(left[0]) || !isTime(time) || !isCall(left[2]) || !isBand(band) || !isMode(mode))
+    if (!ReadQsoDate(left[0]) || !ReadQsoTime(time) || !isCall(left[2]) || !isBand(band) || !isMode(mode))
         return std::nullopt;
 
     QsoRow row;

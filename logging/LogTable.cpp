@@ -1,8 +1,87 @@
 #include "logging/LogTable.h"
 
-#include <stdexcept>
+#include "logging/ErrorReport.h"
 
-LogTable::LogTable() : rows_(1) {}
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+// While the listeners are being told, one that leaves only gives up its place; the
+// places are closed when the telling is done, so no listener is skipped or told twice.
+struct LogTable::Listeners {
+    std::vector<LogTableListener *> list;
+    int telling = 0;
+
+    void remove(LogTableListener *listener)
+    {
+        const auto it = std::find(list.begin(), list.end(), listener);
+        if (it == list.end())
+            return;
+        if (telling > 0)
+            *it = nullptr;
+        else
+            list.erase(it);
+    }
+};
+
+LogTable::Subscription::Subscription(Subscription &&other) noexcept
+    : listeners_(std::move(other.listeners_)), listener_(other.listener_)
+{
+    other.listener_ = nullptr;
+}
+
+LogTable::Subscription &LogTable::Subscription::operator=(Subscription &&other) noexcept
+{
+    if (this != &other) {
+        reset();
+        listeners_ = std::move(other.listeners_);
+        listener_ = other.listener_;
+        other.listener_ = nullptr;
+    }
+    return *this;
+}
+
+void LogTable::Subscription::reset()
+{
+    if (const auto listeners = listeners_.lock(); listeners && listener_)
+        listeners->remove(listener_);
+    listeners_.reset();
+    listener_ = nullptr;
+}
+
+LogTable::LogTable() : rows_(1), ids_(1, 0), listeners_(std::make_shared<Listeners>()) {}
+
+LogTable::~LogTable() = default;
+
+LogTable::Subscription LogTable::subscribe(LogTableListener &listener)
+{
+    listeners_->list.push_back(&listener);
+    return Subscription(listeners_, &listener);
+}
+
+// The table has changed (or is about to) whatever a listener does: one that fails is
+// reported, and the others are still told, so none of them falls out of step.
+template <typename Tell>
+void LogTable::tell(Tell tellOne)
+{
+    Listeners &l = *listeners_;
+    ++l.telling;
+    const size_t count = l.list.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (!l.list[i])
+            continue;
+        try {
+            tellOne(*l.list[i]);
+        } catch (const std::exception &e) {
+            reportApplicationError(e.what());
+        } catch (...) {
+            reportApplicationError("Unknown failure in a listener of the log");
+        }
+    }
+    if (--l.telling == 0)
+        std::erase(l.list, nullptr);
+}
 
 std::string &LogTable::field(QsoRow &row, int column)
 {
@@ -57,23 +136,42 @@ void LogTable::setRowCount(int count)
     const int old = rowCount();
     if (count == old)
         return;
-    if (listener_)
-        listener_->rowCountAboutToChange(old, count);
+    tell([&](LogTableListener &l) { l.rowCountAboutToChange(old, count); });
     for (int i = count; i < old; ++i)
         indexRemove(rows_[static_cast<size_t>(i)]);
     rows_.resize(static_cast<size_t>(count));
-    if (listener_)
-        listener_->rowCountChanged();
+    ids_.resize(static_cast<size_t>(count), 0);
+    tell([&](LogTableListener &l) { l.rowCountChanged(old, count); });
 }
 
-void LogTable::setRow(int index, QsoRow row)
+int LogTable::indexOf(QsoId id) const
+{
+    if (id == 0)
+        return -1;
+    // The newest QSOs are the ones most often asked for.
+    for (size_t i = ids_.size(); i-- > 0;)
+        if (ids_[i] == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void LogTable::commitQso(int index, QsoRow row)
 {
     QsoRow &target = rows_.at(static_cast<size_t>(index));
     indexRemove(target);
     target = std::move(row);
     indexAdd(target);
-    if (listener_)
-        listener_->rowChanged(index);
+    const QsoId id = ids_[static_cast<size_t>(index)] = ++lastId_;
+    tell([&](LogTableListener &l) { l.qsoCommitted(index, id); });
+}
+
+void LogTable::deleteQso(int index)
+{
+    QsoRow &target = rows_.at(static_cast<size_t>(index));
+    indexRemove(target);
+    target = QsoRow{};
+    const QsoId id = std::exchange(ids_[static_cast<size_t>(index)], 0);
+    tell([&](LogTableListener &l) { l.qsoDeleted(index, id); });
 }
 
 const std::string &LogTable::cell(int index, int column) const
@@ -83,24 +181,32 @@ const std::string &LogTable::cell(int index, int column) const
 
 void LogTable::setCell(int index, int column, std::string text)
 {
-    QsoRow row = rows_.at(static_cast<size_t>(index));
-    field(row, column) = std::move(text);
-    setRow(index, std::move(row));
+    QsoRow &target = rows_.at(static_cast<size_t>(index));
+    std::string &cell = field(target, column);
+    indexRemove(target);
+    cell = std::move(text);
+    indexAdd(target);
+    const QsoId id = ids_[static_cast<size_t>(index)];
+    tell([&](LogTableListener &l) { l.cellEdited(index, column, id); });
 }
 
 void LogTable::replaceAll(std::vector<QsoRow> rows)
 {
-    if (listener_)
-        listener_->aboutToReplaceAll();
+    tell([](LogTableListener &l) { l.aboutToReplaceAll(); });
+    const bool none = rows.empty();
     rows_ = std::move(rows);
-    if (rows_.empty())
+    ids_.resize(rows_.size());
+    for (QsoId &id : ids_)
+        id = ++lastId_;
+    if (none) {
         rows_.resize(1);
+        ids_.assign(1, 0);
+    }
     dupeIndex_.clear();
     dupeIndex_.reserve(rows_.size());
     for (const QsoRow &r : rows_)
         indexAdd(r);
-    if (listener_)
-        listener_->replacedAll();
+    tell([](LogTableListener &l) { l.allReplaced(); });
 }
 
 bool LogTable::contains(const std::string &call, const std::string &band, const std::string &mode) const

@@ -79,7 +79,7 @@ void QsoEntry::commit()
     row.Mode = st.Mode;
     row.Date = st.LogUtcDate.empty() ? st.LogDate : st.LogUtcDate;
     AppendLogLine(c_.logPath(), row, st.LogDate);
-    c_.table.setRow(st.QsoCount, std::move(row));
+    c_.table.commitQso(st.QsoCount, std::move(row));
 
     st.IsDupe = false;
     d.LDouble = false;

@@ -4,14 +4,9 @@
 #include "logging/PlainText.h"
 #include "logging/ScreenText.h"
 
-QsoTableModel::QsoTableModel(LogTable &table, QObject *parent) : QAbstractTableModel(parent), table_(table)
+QsoTableModel::QsoTableModel(LogTable &table, QObject *parent)
+    : QAbstractTableModel(parent), table_(table), subscription_(table.subscribe(*this))
 {
-    table_.setListener(this);
-}
-
-QsoTableModel::~QsoTableModel()
-{
-    table_.setListener(nullptr);
 }
 
 int QsoTableModel::rowCount(const QModelIndex &parent) const
@@ -55,17 +50,15 @@ Qt::ItemFlags QsoTableModel::flags(const QModelIndex &index) const
 
 void QsoTableModel::rowCountAboutToChange(int oldCount, int newCount)
 {
-    pendingOld_ = oldCount;
-    pendingNew_ = newCount;
     if (newCount > oldCount)
         beginInsertRows(QModelIndex(), oldCount, newCount - 1);
     else
         beginRemoveRows(QModelIndex(), newCount, oldCount - 1);
 }
 
-void QsoTableModel::rowCountChanged()
+void QsoTableModel::rowCountChanged(int oldCount, int newCount)
 {
-    if (pendingNew_ > pendingOld_)
+    if (newCount > oldCount)
         endInsertRows();
     else
         endRemoveRows();
@@ -74,14 +67,4 @@ void QsoTableModel::rowCountChanged()
 void QsoTableModel::rowChanged(int row)
 {
     emit dataChanged(index(row, 0), index(row, LogTable::ColumnCount - 1));
-}
-
-void QsoTableModel::aboutToReplaceAll()
-{
-    beginResetModel();
-}
-
-void QsoTableModel::replacedAll()
-{
-    endResetModel();
 }

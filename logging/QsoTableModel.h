@@ -11,7 +11,6 @@ class QsoTableModel : public QAbstractTableModel, private LogTableListener {
     Q_OBJECT
 public:
     explicit QsoTableModel(LogTable &table, QObject *parent = nullptr);
-    ~QsoTableModel() override;
 
     // Called after the operator changed a cell.
     void setOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
@@ -23,14 +22,16 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    void qsoCommitted(int row, QsoId) override { rowChanged(row); }
+    void qsoDeleted(int row, QsoId) override { rowChanged(row); }
+    void cellEdited(int row, int, QsoId) override { rowChanged(row); }
     void rowCountAboutToChange(int oldCount, int newCount) override;
-    void rowCountChanged() override;
-    void rowChanged(int row) override;
-    void aboutToReplaceAll() override;
-    void replacedAll() override;
+    void rowCountChanged(int oldCount, int newCount) override;
+    void aboutToReplaceAll() override { beginResetModel(); }
+    void allReplaced() override { endResetModel(); }
+    void rowChanged(int row);
 
     LogTable &table_;
     std::function<void()> onEdited_;
-    int pendingOld_ = 0;
-    int pendingNew_ = 0;
+    LogTable::Subscription subscription_;
 };

@@ -69,3 +69,8 @@ std::string pathForMessage(const std::string &path)
 {
     return fromScreen(QFile::decodeName(QByteArray::fromStdString(path)));
 }
+
+std::string systemTextForMessage(const std::string &text)
+{
+    return fromScreen(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+}

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-// The contest band, in metres ("160" .. "10"), that holds a radio frequency in Hz;
-// empty outside the six contest bands.
+// The contest band, as the log names it, whose segment holds a radio frequency in Hz;
+// empty outside every contest band.
 std::string BandForFrequency(double hz);
 
 // The logger's mode for a mode as Hamlib names it ("CW", "CWR", "USB", ...):

@@ -65,11 +65,12 @@ void SerialPort::RemoveFreeNotification(int id)
     std::erase_if(freeNotifications_, [id](const auto &entry) { return entry.first == id; });
 }
 
-void SerialPort::ReportError(int Code, int64_t WinError)
+void SerialPort::ReportError(SerialFailure Failure, int64_t WinError)
 {
+    const int Code = Failure + 1;  // the failure's number, as its message and the exception carry it
     if (OnException) {
         const std::string winMessage = WinError > 0 ? std::strerror(static_cast<int>(WinError)) : "";
-        OnException(*this, static_cast<SerialFailure>(Code - 1), ComErrorMessage(Code), WinError, winMessage);
+        OnException(*this, Failure, ComErrorMessage(Code), WinError, winMessage);
         return;
     }
     throw SerialPortError(Code, WinError);
@@ -110,7 +111,7 @@ bool SerialPort::CreatePortHandle()
 {
     const int error = backend_->open(DevicePath());
     if (error != 0) {
-        ReportError(1, error);
+        ReportError(CE_OpenFailed, error);
         return false;
     }
     return true;
@@ -173,7 +174,7 @@ void SerialPort::Close()
     DoBeforeClose();
     backend_->drainOutput(kCloseDrainMs);
     if (const int error = backend_->purge(PURGE_TXABORT | PURGE_RXABORT); error != 0)
-        ReportError(5, error);
+        ReportError(CE_PurgeFailed, error);
     StopEventThread();
     DestroyPortHandle();
     connected_ = false;
@@ -248,7 +249,7 @@ void SerialPort::RunActions(unsigned mask, uint64_t generation)
     if ((mask & EV_ERR) && stillOpen()) {
         unsigned word = 0;
         if (const int error = backend_->clearErrors(word); error != 0)
-            ReportError(10, error);
+            ReportError(CE_ClearComFailed, error);
         const LineErrors errors = ErrorWordToErrors(word, parity_.Check());
         if (!errors.empty())
             DoError(errors);
@@ -292,7 +293,7 @@ bool SerialPort::LineStatus(unsigned &status)
 {
     status = 0;
     if (const int error = backend_->modemStatus(status); error != 0) {
-        ReportError(11, error);
+        ReportError(CE_ModemStatFailed, error);
         return false;
     }
     return true;
@@ -303,13 +304,13 @@ int SerialPort::WriteText(const std::string &Text)
     if (Text.empty())
         return 0;
     if (!backend_->isOpen()) {
-        ReportError(24, 0);
+        ReportError(CEPortNotOpen, 0);
         return 0;
     }
     // Returns at once: bytes the line cannot take now wait for the event thread.
     int accepted = 0;
     if (const int error = backend_->write(Text.data(), static_cast<int>(Text.size()), accepted); error != 0)
-        ReportError(2, error);
+        ReportError(CE_WriteFailed, error);
     return accepted;
 }
 
@@ -319,7 +320,7 @@ int SerialPort::ReadText(std::string &Text, int Count)
     if (Count < 1)
         return 0;
     if (!backend_->isOpen()) {
-        ReportError(24, 0);
+        ReportError(CEPortNotOpen, 0);
         return 0;
     }
     Text.resize(static_cast<size_t>(Count));
@@ -327,7 +328,7 @@ int SerialPort::ReadText(std::string &Text, int Count)
     const int error = backend_->read(Text.data(), Count, got);
     Text.resize(static_cast<size_t>(std::max(got, 0)));
     if (error != 0)
-        ReportError(3, error);
+        ReportError(CE_ReadFailed, error);
     return static_cast<int>(Text.size());
 }
 
@@ -335,7 +336,7 @@ int SerialPort::InputQueueCount()
 {
     int count = 0;
     if (const int error = backend_->inputQueue(count); error != 0) {
-        ReportError(10, error);
+        ReportError(CE_ClearComFailed, error);
         return 0;
     }
     return count;
@@ -371,7 +372,7 @@ void SerialPort::ApplyBufferSizes()
     if (!CanApply())
         return;
     if (const int error = backend_->setupBuffers(buffer_.InputSize(), buffer_.OutputSize()); error != 0)
-        ReportError(9, error);
+        ReportError(CE_SetupComFailed, error);
 }
 
 void SerialPort::ApplyLineSettings()
@@ -379,7 +380,7 @@ void SerialPort::ApplyLineSettings()
     if (!CanApply())
         return;
     if (const int error = backend_->applyLine(BuildDcb()); error != 0)
-        ReportError(7, error);
+        ReportError(CE_SetStateFailed, error);
 }
 
 void SerialPort::ApplyTimeouts()
@@ -387,7 +388,7 @@ void SerialPort::ApplyTimeouts()
     if (!CanApply())
         return;
     if (const int error = backend_->applyTimeouts(BuildTimeouts()); error != 0)
-        ReportError(8, error);
+        ReportError(CE_TimeoutsFailed, error);
 }
 
 SerialDcb SerialPort::BuildDcb() const
@@ -510,7 +511,7 @@ void SerialPort::SetSyncMethod(TSyncMethod v)
     if (v == syncMethod_)
         return;
     if (connected_) {
-        ReportError(14, 0);
+        ReportError(CE_ConnChangeProp, 0);
         return;
     }
     syncMethod_ = v;

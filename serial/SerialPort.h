@@ -105,7 +105,7 @@ public:
     std::string DevicePath() const;
 
     // Raises SerialPortError, or calls OnException instead when it is assigned (then returns).
-    void ReportError(int Code, int64_t WinError);
+    void ReportError(SerialFailure Failure, int64_t WinError);
 
     // Told when the port is destroyed, so that bound controls can forget it.
     int AddFreeNotification(std::function<void()> callback);

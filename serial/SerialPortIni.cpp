@@ -65,7 +65,7 @@ void SerialPort::StoreIniFile(const std::string &FileName)
             ini.writeString(s, "FlowControl.XonChar", CharToIniText(f.XonChar()));
         }
     } catch (...) {
-        ReportError(16, 0);
+        ReportError(CE_StoreFailed, 0);
     }
 }
 
@@ -133,5 +133,5 @@ void SerialPort::LoadIniFile(const std::string &FileName)
     }
     EndUpdate();
     if (failed)
-        ReportError(17, 0);
+        ReportError(CE_LoadFailed, 0);
 }

@@ -1,6 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "logging/FileWrite.h"
+#include "logging/ScreenText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -184,7 +185,7 @@ void ProfileFile::write(const std::function<void(ProfileText &)> &edits)
         return text.bytes();
     };
     if (!RewriteFile(path_, edit))
-        throw ProfileWriteError("Unable to write to " + path_);
+        throw ProfileWriteError("Unable to write to " + pathForMessage(path_));
 }
 
 ProfileText::ProfileText(std::string all) : bytes_(std::move(all)), lines_(1)

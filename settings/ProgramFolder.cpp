@@ -1,5 +1,7 @@
 #include "settings/ProgramFolder.h"
 
+#include "logging/ScreenText.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -73,8 +75,8 @@ std::string EnsureFolder(const std::string &folder)
     std::error_code ec;
     fs::create_directories(fs::path(folder), ec);
     if (ec)
-        return "Cannot create the folder " + folder + ": " + ec.message();
+        return "Cannot create the folder " + pathForMessage(folder) + ": " + systemTextForMessage(ec.message());
     if (!fs::is_directory(fs::path(folder), ec))
-        return folder + " is not a folder";
+        return pathForMessage(folder) + " is not a folder";
     return {};
 }

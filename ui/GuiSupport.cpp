@@ -72,7 +72,7 @@ void guarded(QWidget *parent, const std::function<void()> &action)
     try {
         action();
     } catch (const std::exception &e) {
-        showError(parent, QString::fromLocal8Bit(e.what()));
+        showError(parent, messageToScreen(e.what()));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ui/Launch.h"
 
+#include "logging/Version.h"
+
 #include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,9 +46,11 @@ QString AboutText()
                           "SSB - Januarj 2019\r\n"
                           "CW  - Avgust 2019.\r\n"
                           "\r\n"
-                          "Program Ver.:  1.01\r\n"
-                          "Zadnje spremembe 16.08.2019 \r\n"
-                          "\r\n"
-                          "\r\n"
-                          "Informacije, predlogi, pomoč preko emaila:");
+                          "Program Ver.:  ")
+           + QLatin1String(QuillfeatherVersion)
+           + QStringLiteral("\r\n"
+                            "Zadnje spremembe 16.08.2019 \r\n"
+                            "\r\n"
+                            "\r\n"
+                            "Informacije, predlogi, pomoč preko emaila:");
 }

@@ -32,7 +32,7 @@ public:
     {
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
-        return toScreen(findings[static_cast<size_t>(index.row())].text);
+        return messageToScreen(findings[static_cast<size_t>(index.row())].text);
     }
 };
 

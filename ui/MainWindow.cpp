@@ -425,7 +425,7 @@ void MainWindow::SaveCBRMenuClick()
     try {
         ExportCabrillo(c_.st, c_.table, c_.folder);
     } catch (const std::exception &e) {
-        showError(this, toScreen(e.what()));
+        showError(this, messageToScreen(e.what()));
     }
 }
 
@@ -434,10 +434,10 @@ void MainWindow::SaveAdifMenuClick()
     try {
         const AdifExport done = ExportAdif(c_.st, c_.table, c_.folder, c_.clock.utcNow());
         QMessageBox box(QMessageBox::Information, QStringLiteral("Save ADIF"),
-                        toScreen(AdifReport(done, c_.table)), QMessageBox::Ok, this);
+                        messageToScreen(AdifReport(done, c_.table)), QMessageBox::Ok, this);
         box.exec();
     } catch (const std::exception &e) {
-        showError(this, toScreen(e.what()));
+        showError(this, messageToScreen(e.what()));
     }
 }
 

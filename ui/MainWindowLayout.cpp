@@ -2,6 +2,7 @@
 
 // The main window's controls, the setup panel and the menu: where each sits and what it says.
 
+#include "logging/Bands.h"
 #include "logging/DurableFile.h"
 #include "ui/GuiSupport.h"
 #include "logging/ScreenText.h"
@@ -231,8 +232,9 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     EBand = new QComboBox(Pdata);
     EBand->setObjectName(QStringLiteral("EBand"));
     EBand->setGeometry(58, 58, 103, 21);
-    EBand->addItems({QStringLiteral("1.8"), QStringLiteral("3.5"), QStringLiteral("7"), QStringLiteral("14"),
-                     QStringLiteral("21"), QStringLiteral("28"), QStringLiteral("CAT")});
+    for (const ContestBand &band : ContestBands)
+        EBand->addItem(QString::fromLatin1(band.label.data(), static_cast<qsizetype>(band.label.size())));
+    EBand->addItem(QStringLiteral("CAT"));
     EBand->setCurrentIndex(-1);
     connect(EBand, &QComboBox::activated, this, &MainWindow::EBandSelect);
 

@@ -92,7 +92,7 @@ void RunSetupDialog(SerialPort &ComPort)
 void ShowPortOpenFailure(QWidget *parent, const std::string &port, const std::string &reason)
 {
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Open Com"),
-                                toScreen("Port " + port + " did not open.\n\n" + reason), QMessageBox::Ok, parent);
+                                messageToScreen("Port " + port + " did not open.\n\n" + reason), QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

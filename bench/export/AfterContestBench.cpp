@@ -1,5 +1,6 @@
 #include "export/Adif.h"
 #include "export/LogCheck.h"
+#include "logging/Bands.h"
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
 
@@ -49,7 +50,6 @@ int main(int argc, char **argv)
     state.CbNumber = true;
     std::vector<QsoRow> rows;
     rows.reserve(qsos);
-    const char *bands[] = {"160", "80", "40", "20", "15", "10"};
     for (int i = 0; i < qsos; ++i) {
         // A long contest's log: one QSO a second over about 28 hours, a duplicate now and then.
         const int minute = i / 60;
@@ -57,7 +57,8 @@ int main(int argc, char **argv)
         std::snprintf(time, sizeof time, "%02d:%02d", minute / 60 % 24, minute % 60);
         std::snprintf(date, sizeof date, "2013-04-%02d", 13 + minute / 1440);
         rows.push_back({time, "S5" + std::to_string(i % 7919) + "X", std::to_string(i % 500 + 1),
-                        std::to_string(i + 1), bands[i % 6], i % 3 ? "CW" : "SSB", date});
+                        std::to_string(i + 1), std::string(ContestBands[i % ContestBands.size()].name),
+                        i % 3 ? "CW" : "SSB", date});
     }
     LogTable log;
     log.replaceAll(std::move(rows));

@@ -1,4 +1,5 @@
 #include "export/Cabrillo.h"
+#include "logging/Bands.h"
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
 
@@ -23,12 +24,12 @@ int main(int argc, char **argv)
     state.LogDate = "2013-04-14";
     std::vector<QsoRow> rows;
     rows.reserve(qsos);
-    const char *bands[] = {"160", "80", "40", "20", "15", "10"};
     for (int i = 0; i < qsos; ++i) {
         char time[8];
         std::snprintf(time, sizeof time, "%02d:%02d", i / 60 % 24, i % 60);
         rows.push_back({time, "S5" + std::to_string(10 + i % 90) + "X", std::to_string(i % 500 + 1),
-                        std::to_string(i + 1), bands[i % 6], i % 3 ? "CW" : "SSB", i < qsos / 2 ? "2013-04-13" : ""});
+                        std::to_string(i + 1), std::string(ContestBands[i % ContestBands.size()].name),
+                        i % 3 ? "CW" : "SSB", i < qsos / 2 ? "2013-04-13" : ""});
     }
     LogTable log;
     log.replaceAll(std::move(rows));

@@ -1,5 +1,6 @@
 // Prints how long the log takes to load, to check one entry change and to commit
 // one QSO, and the peak memory, for logs of 10,000 and 100,000 QSOs.
+#include "logging/Bands.h"
 #include "logging/Contest.h"
 #include "logging/DurableFile.h"
 #include "support/FixedClock.h"
@@ -42,12 +43,12 @@ double ms(Clock_::duration d)
 
 std::string makeLog(int count)
 {
-    static const char *bands[] = {"160", "80", "40", "20", "15", "10"};
     std::string text;
     char line[96];
     for (int i = 0; i < count; ++i) {
+        const std::string band(ContestBands[i % ContestBands.size()].name);
         std::snprintf(line, sizeof line, "2013-04-14 %02d%02d S%dA%04d %d %s %s\r\n", (i / 60) % 24, i % 60, i % 10,
-                      i % 10000, 1950 + i % 70, bands[i % 6], i % 3 ? "CW" : "SSB");
+                      i % 10000, 1950 + i % 70, band.c_str(), i % 3 ? "CW" : "SSB");
         text += line;
     }
     return text;

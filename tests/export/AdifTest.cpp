@@ -127,4 +127,7 @@ TEST(Adif, AnIndependentReaderGetsEveryFieldBack)
 
     s.log.setCell(1, LogTable::ColBand, "30");  // hand-edited in the grid: no ADIF band
     EXPECT_THROW(AdifText(s.state, s.log, kCreated, info), AdifError);
+    s.log.replaceAll({{"00:01", "9A2AA", "1", "1", "20", "CW", "2013-02-31"}});  // a day no calendar has
+    s.state.QsoCount = 1;
+    EXPECT_THROW(AdifText(s.state, s.log, kCreated, info), AdifError);
 }

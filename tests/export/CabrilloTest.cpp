@@ -42,7 +42,7 @@ struct Station {
         const int n = state.QsoCount++;
         if (n >= log.rowCount())
             log.setRowCount(n + 1);
-        log.setRow(n, row);
+        log.commitQso(n, row);
     }
 };
 
@@ -71,7 +71,7 @@ TEST(Cabrillo, ExchangeChoiceWithMixedModesBandsTimesAndDates)
     s.add({"23:59", "S5ABCDEFGHIJK", "X", "5", "15", "CW", ""});
     s.add({"00:00", "W1AW", "5NN", "6", "10", "SSB", ""});
     s.log.setRowCount(8);  // rows past QsoCount are not part of the log
-    s.log.setRow(7, {"01:00", "STALE", "1", "8", "20", "CW", ""});
+    s.log.commitQso(7, {"01:00", "STALE", "1", "8", "20", "CW", ""});
 
     ExportCabrillo(s.state, s.log, dir.path());
     const std::string expected = kHeader + crlf(

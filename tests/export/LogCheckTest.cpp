@@ -33,6 +33,8 @@ std::vector<LogFinding> check(const std::vector<QsoRow> &rows)
 TEST(LogCheck, TheCleanLogHasNoFindingAndEachKindAddedIsOneNamingTheQso)
 {
     EXPECT_TRUE(check(kCleanLog).empty());
+    // 31 February is no day to put QSOs in order by: once read as 3 March, it came "before" 13 April.
+    EXPECT_TRUE(check({kCleanLog[0], {"00:03", "S57G", "6", "6", "10", "CW", "2013-02-31"}}).empty());
     const std::pair<QsoRow, LogFinding::Kind> cases[] = {
         {{"00:03", "S51A", "6", "6", "80", "CW", ""}, LogFinding::Duplicate},
         {{"00:03", "S5/A1", "6", "6", "10", "CW", ""}, LogFinding::NotACall},

@@ -10,7 +10,18 @@ trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; chmod -R u+w "$stage"; rm 
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null
 bin="$stage/root/usr/bin"
 chmod -R a-w "$bin"
-[ "$("$bin/quillfeather" --version)" = "quillfeather $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ]
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ "$("$bin/quillfeather" --version)" = "quillfeather $version" ]
+# The manual pages, the changelog and the AppStream data name the version the program reports.
+share="$stage/root/usr/share"
+for page in quillfeather quillfeather-wksim; do
+    zcat "$share/man/man1/$page.1.gz" | head -1 | grep -qF "\"Quillfeather $version\"" \
+        || { echo "$page.1 does not name version $version"; exit 1; }
+done
+zcat "$share/doc/quillfeather/changelog.gz" | head -1 | grep -qF "quillfeather ($version)" \
+    || { echo "changelog does not name version $version"; exit 1; }
+grep -qF "<release version=\"$version\"" "$share/metainfo/org.quillfeather.Quillfeather.metainfo.xml" \
+    || { echo "metainfo does not name version $version"; exit 1; }
 
 # Starts the program, lets it come up, ends it as the desktop would and waits 10 s at most.
 run() {

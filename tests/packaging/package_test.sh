@@ -35,7 +35,7 @@ else
     echo "desktop-file-validate not installed: desktop entry not checked"
 fi
 if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$src/packaging/org.quillfeather.Quillfeather.metainfo.xml"
+    appstreamcli validate --no-net "$build/packaging/org.quillfeather.Quillfeather.metainfo.xml"
 else
     echo "appstreamcli not installed: metainfo not checked"
 fi

@@ -1,5 +1,7 @@
 #include "settings/ProfileFile.h"
 
+#include "logging/ScreenText.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -110,10 +112,10 @@ TEST(ProfileFile, EveryCallSeesTheFileAsItIsNow)
 TEST(ProfileFile, AFailedWriteSaysSoAndLeavesTheFileWhole)
 {
     TestFolder dir;
-    // The window shows the message as the system names files, so any folder name reads right.
-    const std::string lettered = dir.file("Dnevnik čšž Журнал/a.ini");
+    // The path as the system names it, in the code page of every message: its letters read right.
+    const std::string lettered = dir.file("Dnevnik čšž/a.ini");
     const std::string said = failureText<ProfileWriteError>([&] { ProfileFile(lettered).writeString("GENERAL", "MyCall", "S59ABC"); });
-    EXPECT_EQ(QString::fromLocal8Bit(said.c_str()), "Unable to write to " + QFile::decodeName(lettered.c_str()));
+    EXPECT_EQ(messageToScreen(said), "Unable to write to " + QFile::decodeName(lettered.c_str()));
 
     // A folder where the file should be cannot be read, so it must not be written over.
     std::filesystem::create_directory(dir.file("dir.ini"));
