@@ -82,7 +82,7 @@ TEST_F(ContestTest, PortableCallNamesTheLogWithAnUnderscore)
 TEST_F(ContestTest, EntryLineSplitsIntoCallAndExchange)
 {
     start();
-    view.type("S5ABC 19 87");
+    view.type("S5ABC  19 87 ");  // blanks around the exchange are not part of it
     EXPECT_EQ(st.QsoCall, "S5ABC");
     EXPECT_EQ(st.QsoExchange, "19 87");
 
