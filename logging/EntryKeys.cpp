@@ -206,7 +206,8 @@ void EntryKeys::enter()
                 c_.display.LMemo = st.LastKey;
                 st.CallStreaming = true;
                 c_.refresh();
-                c_.keyer().writeText(c_.view().entryText());
+                // The call part only: an exchange typed already is the other station's.
+                c_.keyer().writeText(st.CallSent);
                 c_.display.BModeColor = Colors::ColorRed;
             } else {
                 st.LastKey = "F2";

@@ -124,6 +124,17 @@ TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
     EXPECT_EQ(keyer.messages.back(), "RUN3");
 }
 
+// The call went out and the operator corrected it with the exchange already typed: the
+// other station's exchange never goes back on the air.
+TEST_F(EntryKeysTest, RunEsmSendsTheCallPartOnly)
+{
+    st.EnterSendMsg = true;
+    view.type("S51ABX 1980");
+    c.keys.enter();
+    EXPECT_EQ(keyer.written, "S51ABX");
+    EXPECT_EQ(st.CallSent, "S51ABX");
+}
+
 TEST_F(EntryKeysTest, EsmNeverLogsFromAShortLine)
 {
     st.EnterSendMsg = true;
