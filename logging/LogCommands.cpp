@@ -5,6 +5,8 @@
 #include "logging/FileWrite.h"
 #include "logging/LogFile.h"
 
+#include <algorithm>
+
 std::vector<int> LogCommands::countAndLoad()
 {
     return loadOwnLog(true);
@@ -119,6 +121,7 @@ void LogCommands::deleteLastQso()
         c_.table.setRow(st.QsoCount - 1, last);
         throw;
     }
+    c_.view().showGridRow(std::max(st.QsoCount - 1, 0));
     c_.showQsoCount();
     c_.refresh();
     c_.entry.clear();

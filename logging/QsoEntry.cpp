@@ -85,7 +85,8 @@ void QsoEntry::commit()
 
     st.IsDupe = false;
     d.LDouble = false;
-    c_.view().showGridRow(st.QsoCount > 0 ? st.QsoCount - 1 : 0);
+    // The QSO just logged is the one the operator looks for.
+    c_.view().showGridRow(st.QsoCount);
     ++st.QsoCount;
     clear();
     c_.showQsoCount();

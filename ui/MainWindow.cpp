@@ -188,6 +188,8 @@ void MainWindow::showSetup(bool shown)
 
 void MainWindow::showGridRow(int row)
 {
+    // Rows just added are laid out later; scrolling before that stops short of them.
+    Log->doItemsLayout();
     Log->setCurrentIndex(model_.index(row, 0));
     Log->scrollTo(model_.index(row, 0));
 }

@@ -128,17 +128,17 @@ TEST_F(ContestTest, CommitNumbersStampsAndAppends)
     c.clockTick();  // first tick: the clock label is empty, so the minute is taken
     log("S5AAA 1987");
     EXPECT_EQ(st.QsoCount, 1);
-    EXPECT_EQ(view.currentRow, 0);
+    EXPECT_EQ(view.currentRow, 0);  // the newest QSO is in view
     EXPECT_EQ(st.LastCall, "S5AAA");
     EXPECT_EQ(st.QsoCall, "");
 
     // The minute changes only at a tick that reads second 00.
     clock.now = {2013, 4, 14, 14, 8, 0};
     log("S5BBB 1990");
-    EXPECT_EQ(view.currentRow, 0);
+    EXPECT_EQ(view.currentRow, 1);
     c.clockTick();
     log("S5CCC 2001");
-    EXPECT_EQ(view.currentRow, 1);
+    EXPECT_EQ(view.currentRow, 2);
     EXPECT_EQ(table.row(2).Number, "3");
     EXPECT_EQ(logFile(), "2013-04-14 1407 S5AAA 1987 80 CW\r\n"
                          "2013-04-14 1407 S5BBB 1990 80 CW\r\n"
@@ -252,6 +252,7 @@ TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
         log(line);
     c.log.deleteLastQso();
     c.log.deleteLastQso();
+    EXPECT_EQ(view.currentRow, 0);
     EXPECT_EQ(table.rowCount(), 3);  // emptied rows stay until commits reuse them
     expectAgreement(grid, "Delete Last QSO");
     EXPECT_EQ(logFile(), qso("S5AAA", "1"));

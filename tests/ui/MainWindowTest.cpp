@@ -5,6 +5,11 @@
 class MainWindowTest : public WindowTest {
     Q_OBJECT
 
+    bool inView(int row) const
+    {
+        return w->Log->viewport()->rect().contains(w->Log->visualRect(w->Log->model()->index(row, 0)));
+    }
+
 private slots:
     void init()
     {
@@ -63,6 +68,18 @@ private slots:
         QVERIFY(w->EWinkeyer->isVisible());
         QTest::mouseClick(w->BCancel, Qt::LeftButton);
         QVERIFY(!w->Pdata->isVisible() && w->ECall->isVisible());
+    }
+
+    // The newest QSO is in view after each commit and a delete.
+    void newestQsoInViewAndEverythingShownWhole()
+    {
+        for (int i = 1; i <= 12; ++i) {
+            enterLines({QStringLiteral("S5A%1 %2").arg(i).arg(i)});
+            QVERIFY(inView(i - 1));
+        }
+        w->Log->scrollToTop();
+        w->DeleteLastQSO->trigger();
+        QVERIFY(inView(10));
     }
 
     void editedGridCellRewritesTheLogOnLeaving()
