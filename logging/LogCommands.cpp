@@ -45,10 +45,7 @@ std::vector<int> LogCommands::followOwnCall()
 {
     if (tableLog_.empty() || tableLog_ == c_.logPath())
         return {};
-    if (gridEdited_) {
-        rewriteTo(tableLog_);
-        gridEdited_ = false;
-    }
+    writeGridEdits(tableLog_);
     // The entry line may hold the QSO about to be logged under the new call.
     return loadOwnLog(false);
 }
@@ -57,6 +54,7 @@ std::vector<int> LogCommands::show(LogLoad loaded, bool clearEntry)
 {
     ContestState &st = c_.st;
     const int count = static_cast<int>(loaded.rows.size());
+    editedRows_.clear();
     c_.table.replaceAll(std::move(loaded.rows));
     st.QsoCount = count;
     c_.view().showGridRow(count > 0 ? count - 1 : 0);
@@ -80,6 +78,8 @@ void LogCommands::rewriteTo(const std::string &path)
                         "Check the file and start the program again.");
     keepRejectedLines(path);
     RewriteLogFile(path, c_.table, c_.st.QsoCount, c_.st.LogDate);
+    if (path == tableLog_)
+        editedRows_.clear();  // the file holds the edits now
 }
 
 void LogCommands::keepRejectedLines(const std::string &path)
@@ -145,12 +145,31 @@ void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
     rewrite();
 }
 
+void LogCommands::gridCellEdited(int row, const QsoRow &was)
+{
+    editedRows_.try_emplace(row, was);
+}
+
 void LogCommands::gridLeft()
 {
-    if (!gridEdited_)
+    // The edit belongs to the log the table was loaded from.
+    writeGridEdits(tableLog_.empty() ? c_.logPath() : tableLog_);
+}
+
+void LogCommands::writeGridEdits(const std::string &path)
+{
+    if (editedRows_.empty())
         return;
-    // The edit belongs to the log the table was loaded from; a failed rewrite is tried
-    // again when the grid is left next time.
-    rewriteTo(tableLog_.empty() ? c_.logPath() : tableLog_);
-    gridEdited_ = false;
+    std::map<int, QsoRow> edited;
+    edited.swap(editedRows_);
+    try {
+        rewriteTo(path);
+    } catch (const FileError &e) {
+        // A grid that kept an edit nothing will write would look saved until the next start.
+        for (auto &[row, was] : edited)
+            if (row < c_.table.rowCount())
+                c_.table.setRow(row, std::move(was));
+        throw FileError(std::string(e.what()) + "\n\nThe edit is not saved: the grid shows again what the "
+                                                "log file holds. Mend the cause, then edit it again.");
+    }
 }

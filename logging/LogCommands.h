@@ -2,6 +2,7 @@
 
 #include "logging/LogFile.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,10 @@ public:
 
     void rewrite();
 
-    // Grid editing: an edited cell, leaving the grid. Every change is written, however
-    // the grid got the focus.
-    void gridCellEdited() { gridEdited_ = true; }
+    // Grid editing: an edited cell with its row as it was, leaving the grid. Every change is
+    // written, however the grid got the focus; when the log cannot be written, the edited rows
+    // show again what the file holds and FileError says so.
+    void gridCellEdited(int row, const QsoRow &was);
     void gridLeft();
 
 private:
@@ -42,11 +44,12 @@ private:
     std::vector<int> show(LogLoad loaded, bool clearEntry);
     void rewriteTo(const std::string &path);
     void keepRejectedLines(const std::string &path);
+    void writeGridEdits(const std::string &path);
 
     Contest &c_;
     std::string tableLog_;   // the log the table was loaded from and is written to
     std::string unreadLog_;  // the own log, when it could be counted but not read
     std::string rejectedFrom_;  // the own log whose skipped lines are not yet kept beside it
     std::string rejected_;
-    bool gridEdited_ = false;
+    std::map<int, QsoRow> editedRows_;  // as the file holds them, until the edit is written
 };

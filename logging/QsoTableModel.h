@@ -13,8 +13,8 @@ public:
     explicit QsoTableModel(LogTable &table, QObject *parent = nullptr);
     ~QsoTableModel() override;
 
-    // Called after the operator changed a cell.
-    void setOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
+    // Called after the operator changed a cell, with its row as it was before.
+    void setOnEdited(std::function<void(int row, const QsoRow &was)> onEdited) { onEdited_ = std::move(onEdited); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -30,7 +30,7 @@ private:
     void replacedAll() override;
 
     LogTable &table_;
-    std::function<void()> onEdited_;
+    std::function<void(int, const QsoRow &)> onEdited_;
     int pendingOld_ = 0;
     int pendingNew_ = 0;
 };

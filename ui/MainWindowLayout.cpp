@@ -100,7 +100,7 @@ void MainWindow::buildWindow()
         Log->setColumnWidth(col, widths[col]);
     // The columns keep the widths the log was laid out for.
     Log->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    model_.setOnEdited([this] { c_.log.gridCellEdited(); });
+    model_.setOnEdited([this](int row, const QsoRow &was) { c_.log.gridCellEdited(row, was); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         const auto inGrid = [this](QWidget *w) { return w && (w == Log || Log->isAncestorOf(w)); };
         // Deferred, so an open cell editor has handed its text to the table first.

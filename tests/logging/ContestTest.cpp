@@ -215,15 +215,18 @@ TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)
     EXPECT_EQ(table.row(1).Call, "S5BBB");
     EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5BBB 2 80 CW\r\n");
 
-    // A grid edit whose rewrite failed is written when the grid is left the next time.
-    table.setCell(0, LogTable::ColCall, "S5AAB");
-    c.log.gridCellEdited();
+    // A grid edit that could not be written goes back to what the file holds, and says so.
+    QsoTableModel grid(table);
+    grid.setOnEdited([this](int row, const QsoRow &was) { c.log.gridCellEdited(row, was); });
+    grid.setData(grid.index(0, LogTable::ColCall), QStringLiteral("S5AAB"), Qt::EditRole);
     {
         FileSizeLimit diskFull(20);
-        EXPECT_THROW(c.log.gridLeft(), FileError);
+        EXPECT_NE(failureText<FileError>([&] { c.log.gridLeft(); }).find("shows again what the log file holds"),
+                  std::string::npos);
     }
+    EXPECT_EQ(table.row(0).Call, "S5AAA");
     c.log.gridLeft();
-    EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAB 1 80 CW\r\n2013-04-14 0712 S5BBB 2 80 CW\r\n");
+    EXPECT_EQ(logFile(), "2013-04-14 0712 S5AAA 1 80 CW\r\n2013-04-14 0712 S5BBB 2 80 CW\r\n");
 }
 
 TEST_F(ContestTest, GridRefusesEditsTheLogLineCannotCarry)
@@ -246,7 +249,7 @@ TEST_F(ContestTest, GridRefusesEditsTheLogLineCannotCarry)
 TEST_F(ContestTest, EveryFileCommandLeavesTableGridCountAndFileAgreeing)
 {
     QsoTableModel grid(table);
-    grid.setOnEdited([this] { c.log.gridCellEdited(); });
+    grid.setOnEdited([this](int row, const QsoRow &was) { c.log.gridCellEdited(row, was); });
     start();
     for (const char *line : {"S5AAA 1", "S5BBB 2", "S5CCC 3"})
         log(line);
