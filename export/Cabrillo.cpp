@@ -6,6 +6,7 @@
 #include "logging/LogTable.h"
 #include "logging/PlainText.h"
 #include "logging/ReportField.h"
+#include "logging/SentSerial.h"
 #include "logging/ScreenText.h"
 #include "logging/FileWrite.h"
 
@@ -123,8 +124,7 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
         if (byExchange) {
             out += withoutControlChars(state.MyYearLic);
         } else {
-            const std::string sent = std::to_string(i + 1);
-            appendPadded(out, i + 1, sent);
+            out += SentSerial(i + 1);
         }
         out += "      ";
         const std::string call = withoutControlChars(row.Call);
