@@ -136,7 +136,8 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
         } else {
             const auto value = receivedNumber(exchange);
             if (!value)
-                throw CabrilloError("'" + exchange + "' is not a valid integer value");
+                throw CabrilloError("Row " + std::to_string(i + 1) + ", exchange cell: \"" + exchange
+                                    + "\" is not a received serial number. Correct it in the log; nothing was exported.");
             // Blanks before the digits would split the Cabrillo field in two.
             std::string_view digits = exchange;
             digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
