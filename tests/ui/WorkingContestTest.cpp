@@ -194,7 +194,8 @@ private slots:
     {
         key(Qt::Key_T, Qt::ControlModifier);
         QVERIFY(keyerGets(std::string("\x0B\x01", 2)));
-        QTRY_VERIFY(st->TuneOn);
+        QTRY_COMPARE(link->display.LTun, std::string("TUNE"));  // the keyer says it keys down
+        QCOMPARE(w->LTransmit->text(), QString());  // and that is no echo
         QCOMPARE(memo->BTune->text(), QStringLiteral("TUNE ON"));
         QCOMPARE(w->ECall->text(), QString());  // the T never reaches the line
 
