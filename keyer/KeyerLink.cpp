@@ -236,7 +236,7 @@ void KeyerLink::OpenKeyerLink()
         port_.SetConnected(true);
     } catch (const SerialPortError &e) {
         // Nothing else changes, but the operator who pressed "Open Com" learns why.
-        display.LInfo1 = SerialPortErrorText(e);
+        display.LInfo1 = SerialPortErrorText(e, port_.DevicePath());
         refresh();
         return;
     }

@@ -102,7 +102,7 @@ void SerialPort::Loaded()
     try {
         Open();
     } catch (const SerialPortError &e) {
-        reportApplicationError(SerialPortErrorText(e));
+        reportApplicationError(SerialPortErrorText(e, DevicePath()));
     }
 }
 
