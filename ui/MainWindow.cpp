@@ -218,6 +218,8 @@ void MainWindow::displayChanged()
     if (BMode->text() != toScreen(d.BModeText))
         BMode->setText(toScreen(d.BModeText));
     paintBackground(BMode, d.BModeColor);
+    if (BMode->toolTip() != toScreen(d.BModeHint))
+        BMode->setToolTip(toScreen(d.BModeHint));
     paintBackground(EWinkeyer, d.EWinkeyerColor);
     paintBackground(ECAT, d.ECATColor);
     if (ECAT->toolTip() != toScreen(d.ECATHint))

@@ -194,12 +194,6 @@ TEST_F(ContestTest, EnterCommitsByModeAndNeverFromAShortLine)
     view.setEntryText("S");
     c.keys.enter();
     EXPECT_EQ(st.QsoCount, 1);
-
-    // With ESM on and no keyer, Enter in CW logs nothing.
-    st.Mode = "CW";
-    st.EnterSendMsg = true;
-    log("S5ESM 1");
-    EXPECT_EQ(st.QsoCount, 1);
 }
 
 TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)

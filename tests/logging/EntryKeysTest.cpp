@@ -135,6 +135,26 @@ TEST_F(EntryKeysTest, RunEsmSendsTheCallPartOnly)
     EXPECT_EQ(st.CallSent, "S51ABX");
 }
 
+// A keyer that cannot send: Enter logs a call with its exchange and says when it sent nothing.
+TEST_F(EntryKeysTest, EsmWithoutAKeyerLogsAndSaysWhatItCouldNotSend)
+{
+    st.EnterSendMsg = true;
+    const struct { bool open, online; } keyers[] = {{false, true}, {true, false}};
+    for (const auto &k : keyers) {
+        keyer.open = k.open;
+        st.KeyerOnline = k.online;
+        const int before = st.QsoCount;
+        log("W1AW");
+        EXPECT_EQ(c.display.LInfo1, "not sent");
+        EXPECT_EQ(view.entry, "W1AW");
+        log("W1AW 42");
+        EXPECT_EQ(st.QsoCount, before + 1);
+        EXPECT_EQ(table.row(before).Exchange, "42");
+        EXPECT_EQ(view.entry, "");
+    }
+    EXPECT_EQ(keyer.messages.size() + keyer.written.size(), 0u);
+}
+
 TEST_F(EntryKeysTest, EsmNeverLogsFromAShortLine)
 {
     st.EnterSendMsg = true;
