@@ -224,7 +224,13 @@ void AppendLogLine(const std::string &path, const QsoRow &row, const std::string
         throw FileError("The QSO is not logged: its line \"" + std::string(text.substr(0, 100))
                         + "\" would not read back. Choose a band and a mode in Setup, check the call, keep the "
                           "line under 1,000 characters, then log it again.");
-    appendDurably(path, line);
+    try {
+        appendDurably(path, line);
+    } catch (const FileError &e) {
+        throw FileError(std::string("The QSO is not logged; it is still in the entry line.\n\n") + e.what()
+                        + "\n\nFree space on the disk, or make the log file and its folder writable, "
+                          "then press Enter again.");
+    }
 }
 
 std::string LogFileText(const LogTable &table, int count, const std::string &fallbackDate)

@@ -59,7 +59,7 @@ MainWindow::~MainWindow()
 void MainWindow::FormCreate()
 {
     LoadSettings();
-    move(c_.st.MainLeft, c_.st.MainTop);
+    move(KeptOnScreen(this, QPoint(c_.st.MainLeft, c_.st.MainTop)));
     c_.formCreate();
     setWindowTitle(toScreen(c_.display.Caption));
     cbExchange->setChecked(c_.st.CbExchange);
@@ -450,7 +450,7 @@ void MainWindow::CheckLogMenuClick()
     if (!fCheck) {
         fCheck = new LogCheckWindow(c_.st, c_.table, [this](int row) { selectCheckedRow(row); }, this);
         // Beside the log, so the rows it names can be seen while the list is open.
-        fCheck->move(frameGeometry().topRight() + QPoint(8, 0));
+        fCheck->move(KeptOnScreen(fCheck, frameGeometry().topRight() + QPoint(8, 0)));
     }
     fCheck->check();
     fCheck->show();

@@ -29,19 +29,6 @@ namespace {
 
 const QColor kCream(255, 251, 240);
 
-// Grid cells are edited upper case, as the entry line writes them.
-class UpperCaseDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto *line = qobject_cast<QLineEdit *>(editor))
-            line->setValidator(new UpperCaseValidator(line));
-        return editor;
-    }
-};
-
 QLabel *label(QWidget *parent, const QString &name, const QRect &geometry, const QFont &font,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
@@ -75,7 +62,7 @@ void MainWindow::buildWindow()
     Log->setObjectName(QStringLiteral("Log"));
     Log->setGeometry(2, 30, 465, 319);
     Log->setModel(&model_);
-    Log->setItemDelegate(new UpperCaseDelegate(Log));
+    Log->setItemDelegate(new GridDelegate(Log));
     Log->setFont(monoFont(24));
     Log->horizontalHeader()->hide();
     Log->verticalHeader()->hide();

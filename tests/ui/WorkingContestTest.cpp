@@ -48,6 +48,25 @@ class WorkingContestTest : public WindowTest {
     // The keyer has sent everything and said so.
     bool idle() { return QTest::qWaitFor([this] { return !st->KeyerBusy; }, 5000); }
 
+    void buildWindows()
+    {
+        w = std::make_unique<MainWindow>(*contest);
+        port = std::make_unique<SerialPort>();
+        link = std::make_unique<KeyerLink>(*contest, *port);
+        ConfigureKeyerPort(*port);
+        port->SetPort(sim->slavePath());
+        link->setPause([](int) {});
+        memo = std::make_unique<MessagePanel>(*link, w.get());
+    }
+    // On line once the keyer took host open .. sidetone.
+    bool openKeyer()
+    {
+        link->OpenKeyerLink();
+        const bool online = QTest::qWaitFor([&] { return st->KeyerOnline && sim->received().size() >= 11; }, 3000);
+        newBytes();
+        return online;
+    }
+
 private slots:
     void init()
     {
@@ -70,20 +89,11 @@ private slots:
         st->Short9N = true;
         st->F = {"CQ * TEST", "5NN #", "TU *", "*", "!", "", "AGN 599", "", ""};
         st->Fs = {"SP1", "SP2 #", "", "", "", "", "", "", ""};
-        w = std::make_unique<MainWindow>(*contest);
-        port = std::make_unique<SerialPort>();
-        link = std::make_unique<KeyerLink>(*contest, *port);
-        ConfigureKeyerPort(*port);
-        port->SetPort(sim->slavePath());
-        link->setPause([](int) {});
-        memo = std::make_unique<MessagePanel>(*link, w.get());
+        buildWindows();
         memo->show();
         QVERIFY(showWindow());
-
-        link->OpenKeyerLink();
-        QTRY_VERIFY(st->KeyerOnline);
-        QVERIFY(QTest::qWaitFor([&] { return sim->received().size() >= 11; }, 2000));  // host open .. sidetone
-        newBytes();
+        QVERIFY(w->screen()->availableGeometry().contains(memo->frameGeometry()));
+        QVERIFY(openKeyer());
     }
     void cleanup()
     {
@@ -132,10 +142,10 @@ private slots:
         QVERIFY(keyerGets(" 5NN 95 "));
         QTRY_COMPARE(st->EsmState, 1);
         QVERIFY(idle());
-        w->ECall->setText(QStringLiteral("S5ABC "));
+        w->ECall->setText(QStringLiteral("S5ABC 1987"));
         QCOMPARE(st->EsmState, 0);
         enter();
-        QVERIFY(keyerGets("S5ABC "));
+        QVERIFY(keyerGets("S5ABC"));  // never the exchange received
     }
 
     void searchAndPounceWithEsm()
