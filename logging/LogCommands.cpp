@@ -6,6 +6,7 @@
 #include "logging/LogFile.h"
 
 #include <algorithm>
+#include <cstdio>
 
 std::vector<int> LogCommands::countAndLoad()
 {
@@ -92,16 +93,32 @@ void LogCommands::keepRejectedLines(const std::string &path)
     rejected_.clear();
 }
 
-void LogCommands::deleteFile()
+std::string LogCommands::deletedCopyPath() const
+{
+    const UtcStamp t = c_.clock.utcNow();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    const std::string base = c_.logPath() + ".deleted-" + stamp;
+    std::string path = base;
+    for (int n = 2; fileExists(path); ++n)
+        path = base + "-" + std::to_string(n);
+    return path;
+}
+
+std::string LogCommands::deleteFile()
 {
     followOwnCall();
     keepRejectedLines(c_.logPath());
-    // The emptied log is still kept as .bak: two confirmations are easily clicked through.
-    replaceDurably(c_.logPath(), std::string(), c_.logPath() + ".bak");
+    // The emptied log is kept whole in a file of its own: .bak is replaced by the next rewrite.
+    const std::string kept = deletedCopyPath();
+    if (fileExists(c_.logPath()))
+        replaceDurably(c_.logPath(), std::string(), kept);
     c_.table.replaceAll({});
     c_.st.QsoCount = 0;
     c_.showQsoCount();
     c_.refresh();
+    return kept;
 }
 
 void LogCommands::deleteLastQso()

@@ -14,7 +14,7 @@ class LogCommands {
 public:
     explicit LogCommands(Contest &contest) : c_(contest) {}
 
-    // Counts the own log (creating it when missing) and loads it when it holds QSOs.
+    // Counts the own log and loads it when it holds QSOs.
     // Returns the line numbers of malformed lines that were skipped; they are kept in the
     // file RejectedLinesPath names before the log is first rewritten without them.
     std::vector<int> countAndLoad();
@@ -24,7 +24,11 @@ public:
     // new call's log is loaded (empty when there is none). Returns its skipped lines.
     std::vector<int> followOwnCall();
 
-    void deleteFile();      // after both confirmations
+    // Where Delete File keeps the log it empties, whole: CALL.log.deleted-<UTC time>, with
+    // -2, -3, ... after it when that name is taken, so no later delete or rewrite replaces it.
+    std::string deletedCopyPath() const;
+    // After both confirmations; returns where the emptied log is kept.
+    std::string deleteFile();
     void deleteLastQso();
     void saveCopy(const std::string &path);
     // After the confirmation and the file choice; the own log is rewritten from it at once.

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -183,8 +184,12 @@ std::string RejectedLinesPath(const std::string &logPath)
 
 int CountLogFile(const std::string &path)
 {
+    // A log is made by its first QSO: an empty one named after a call not yet set up would stay behind.
     if (!fileExists(path)) {
-        createIfMissing(path);
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec))
+            throw FileError("Cannot open " + path + ": it is not a file. Rename or move it, then start again; "
+                            "until then no QSO can be logged.");
         return 0;
     }
     int count = 0;

@@ -82,10 +82,15 @@ void guarded(QWidget *parent, const std::function<void()> &action)
     }
 }
 
-bool confirm(QWidget *parent, const QString &text)
+bool confirm(QWidget *parent, const QString &title, const QString &text, Confirm kind)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
-    return box.exec() == QMessageBox::Ok;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(kind == Confirm::RemovesQsos ? QMessageBox::Cancel : QMessageBox::Ok);
+    const bool ok = box.exec() == QMessageBox::Ok;
+    // The keys go on to the window the question came from, whatever the desktop does.
+    if (parent)
+        parent->window()->activateWindow();
+    return ok;
 }
 
 QPoint KeptOnScreen(const QWidget *window, QPoint topLeft)

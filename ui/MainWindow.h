@@ -69,6 +69,8 @@ protected:
 private:
     void buildWindow();
     void buildMenu();
+    // A menu closed by Esc or a click outside gives the keyboard back to the line the operator types in.
+    void keyboardBackFromMenu();
     void buildSetupPanel(QWidget *parent);
     void FormCreate();
     void FormShow();

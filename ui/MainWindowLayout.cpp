@@ -21,13 +21,30 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
 const QColor kCream(255, 251, 240);
+
+// The menu bar never takes the keyboard (a lone Alt, or Esc out of a menu opened with the
+// mouse): the next Enter would open a menu instead of logging the QSO in the entry line.
+class MouseOnlyMenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 QLabel *label(QWidget *parent, const QString &name, const QRect &geometry, const QFont &font,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
@@ -265,12 +282,18 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     BCancel->setObjectName(QStringLiteral("BCancel"));
     BCancel->setGeometry(46, 206, 77, 23);
     connect(BCancel, &QPushButton::clicked, this, &MainWindow::BCancelClick);
+    // Esc leaves the setup panel as "Izhod" does.
+    auto *leave = new QShortcut(QKeySequence(Qt::Key_Escape), Pdata, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(leave, &QShortcut::activated, this, &MainWindow::BCancelClick);
 
     Pdata->hide();
 }
 
 void MainWindow::buildMenu()
 {
+    auto *style = new MouseOnlyMenuBarStyle;
+    style->setParent(menuBar());
+    menuBar()->setStyle(style);
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     ClearMenu = file->addAction(QStringLiteral("Delete File"), this, &MainWindow::ClearMenuClick);
     DeleteLastQSO = file->addAction(QStringLiteral("Delete Last QSO"), this, &MainWindow::DeleteLastQSOClick);
@@ -294,4 +317,25 @@ void MainWindow::buildMenu()
 
     for (QAction *a : {DeleteLastQSO, SetupMenu})
         a->setShortcutContext(Qt::WindowShortcut);
+    for (QMenu *m : {file, other})
+        connect(m, &QMenu::aboutToHide, this, &MainWindow::keyboardBackFromMenu);
+    // Some desktops hand the keyboard to the menu's window as it closes.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::keyboardBackFromMenu);
+}
+
+void MainWindow::keyboardBackFromMenu()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() || !isVisible())
+            return;
+        const QWindow *active = QGuiApplication::focusWindow();
+        const QWidget *now = QApplication::focusWidget();
+        if (active && active->isVisible() && now != menuBar())
+            return;
+        activateWindow();
+        if (ECall->isVisible())
+            ECall->setFocus(Qt::PopupFocusReason);
+        else if (Pdata->isVisible())
+            EMyCall->setFocus(Qt::PopupFocusReason);
+    });
 }
