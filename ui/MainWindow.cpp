@@ -69,7 +69,7 @@ void MainWindow::FormCreate()
 
 void MainWindow::LoadSettings()
 {
-    LoadMainSettings(c_.st, c_.folder);
+    firstStart_ = !LoadMainSettings(c_.st, c_.folder);
 }
 
 void MainWindow::SaveSettings()
@@ -92,6 +92,9 @@ void MainWindow::FormShow()
     guarded(this, [&] { skipped = c_.formShow(); });
     TimerTime.start();
     TimerStart.start();
+    // A first start asks for the own call before anything else.
+    if (firstStart_)
+        QTimer::singleShot(0, this, [this] { c_.openSetup(); });
     if (!skipped.empty()) {
         const std::string path = c_.logPath();
         QTimer::singleShot(0, this, [this, skipped, path] { reportSkippedLines(skipped, path); });

@@ -116,5 +116,6 @@ private:
     Contest &c_;
     QsoTableModel model_;
     bool shown_ = false;
+    bool firstStart_ = false;  // no settings file: the setup panel opens on the own call
     bool closing_ = false;
 };

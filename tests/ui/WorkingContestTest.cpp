@@ -76,6 +76,8 @@ private slots:
         std::string error;
         QVERIFY2(sim->start(&error), error.c_str());
         sim->setTimeScale(0.05);
+        if (QTest::currentTestFunction() == QLatin1String("firstStartWorksAQsoFromTheDefaults"))
+            return;
 
         newContest("S59ABC", "CW", "40");
         st->MyYearLic = "95";
@@ -146,6 +148,35 @@ private slots:
         QCOMPARE(st->EsmState, 0);
         enter();
         QVERIFY(keyerGets("S5ABC"));  // never the exchange received
+    }
+
+    // No settings file: ready for CW on 80 m at 25 wpm in Run with the standard messages,
+    // the setup panel open on the own call, and no log until the first QSO.
+    void firstStartWorksAQsoFromTheDefaults()
+    {
+        newContest("", "", "", true);
+        buildWindows();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTRY_VERIFY(w->EMyCall->hasFocus());
+        QCOMPARE(w->EMode->currentText() + w->EBand->currentText() + w->LSpeed->text() + w->LRun->text(),
+                 QStringLiteral("CW3.525RUN"));
+        QVERIFY(!st->EnterSendMsg);
+        QTest::keyClicks(w->EMyCall, QStringLiteral("9ABC"));
+        QTest::keyClicks(w->EExchange, QStringLiteral("95"));
+        QTest::keyClick(w->EExchange, Qt::Key_Escape);
+        QTRY_VERIFY(w->ECall->hasFocus());
+        QVERIFY(openKeyer());
+        key(Qt::Key_F12);
+        const std::string at25("\x02\x19", 2);  // Set WPM Speed 25: the pot serves the paddle
+        QVERIFY(typeEnterSends({}, at25 + "CQ TEST S59ABC S59ABC ", "F1"));
+        QVERIFY(idle());
+        QVERIFY(typeEnterSends(QStringLiteral("S5XYZ"), "S5XYZ", "F5"));
+        QVERIFY(keyerGets(at25 + " S5XYZ 5NN 95 "));
+        QVERIFY(idle());
+        QVERIFY(typeEnterSends(QStringLiteral("599"), at25 + "TU S59ABC ", "F3"));
+        QCOMPARE(QDir(dir->path()).entryList({"*.log"}), QStringList({"S59ABC.log"}));
+        QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 599 80 CW\r\n"));
     }
 
     void searchAndPounceWithEsm()
