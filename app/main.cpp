@@ -96,6 +96,8 @@ int main(int argc, char **argv)
         fMain.FormClose();
     });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &fMain, [&fMain] { fMain.FormClose(); });
+    // The keyer leaves host mode with the program; ComConnected stays for the next start.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &link, [&link] { link.leaveHostMode(); });
 
     fMain.show();
     return app.exec();

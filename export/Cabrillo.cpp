@@ -6,6 +6,7 @@
 #include "logging/LogTable.h"
 #include "logging/PlainText.h"
 #include "logging/ReportField.h"
+#include "logging/SentSerial.h"
 #include "logging/ScreenText.h"
 #include "logging/FileWrite.h"
 #include "logging/Version.h"
@@ -121,8 +122,7 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
         if (byExchange) {
             out += withoutControlChars(state.MyYearLic);
         } else {
-            const std::string sent = std::to_string(i + 1);
-            appendPadded(out, i + 1, sent);
+            out += SentSerial(i + 1);
         }
         out += "      ";
         const std::string call = withoutControlChars(row.Call);
@@ -134,7 +134,8 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
         } else {
             const auto value = receivedNumber(exchange);
             if (!value)
-                throw CabrilloError("'" + exchange + "' is not a valid integer value");
+                throw CabrilloError("Row " + std::to_string(i + 1) + ", exchange cell: \"" + exchange
+                                    + "\" is not a received serial number. Correct it in the log; nothing was exported.");
             // Blanks before the digits would split the Cabrillo field in two.
             std::string_view digits = exchange;
             digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));

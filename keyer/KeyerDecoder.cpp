@@ -11,9 +11,11 @@ namespace {
 // The command box is a single-line edit: beyond this it is emptied before more echo.
 constexpr int CommandBoxLimit = 125;
 
+// Status bytes are never echo, whatever their wait and key-down bits: a tune's 216
+// shown as a letter would stay in the sending line.
 bool shownAsCharacter(unsigned char b)
 {
-    return (b >= 3 && b <= 9) || (b >= 21 && b <= 99) || b >= 200;
+    return ((b >= 3 && b <= 9) || (b >= 21 && b <= 99) || b >= 200) && !IsStatusByte(b);
 }
 
 bool isRevisionByte(unsigned char b)

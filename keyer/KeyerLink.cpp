@@ -9,6 +9,15 @@
 #include <algorithm>
 #include <stdexcept>
 
+namespace {
+// The mode box's tooltip: why Enter logs without sending.
+const char *const NotOnLine = "The keyer is not on line: Enter logs without sending. "
+                              "\"Open Com\" in the keyer options window connects it.";
+const char *const NotAnswering = "The keyer does not answer: Enter logs without sending. "
+                                 "Check its power and cable; it counts again with its next byte.";
+const char *const OnLine = "The keyer is on line.";
+} // namespace
+
 void ConfigureKeyerPort(SerialPort &port)
 {
     port.SetName("ComPort");
@@ -52,6 +61,10 @@ KeyerLink::KeyerLink(Contest &main, SerialPort &port) : main_(main), port_(port)
             main_.display.EWinkeyerColor = held ? Colors::ColorBlue : Colors::ColorGreen;
         refresh();
     };
+    answerWatch_.setSingleShot(true);
+    connect(&answerWatch_, &QTimer::timeout, this, [this] { checkAnswer(); });
+    main_.display.BModeColor = Colors::ColorWhite;
+    main_.display.BModeHint = NotOnLine;
     main_.setKeyer(this);
 }
 
@@ -122,7 +135,63 @@ void KeyerLink::sendText(const std::string &text)
     if (!port_.Connected())
         return;
     outgoing_ += text;
+    expectAnswer(text);
     pump();
+}
+
+void KeyerLink::expectAnswer(const std::string &text)
+{
+    using namespace std::chrono;
+    // A generous keying time: 12 dot lengths a character, at no less than 10 wpm.
+    const auto keyed = std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x20; });
+    const milliseconds keying(keyed * 12 * 1200 / std::max(main_.st.Speed, 10));
+    const auto now = steady_clock::now();
+    answerDue_ = std::max(awaitingAnswer_ ? answerDue_ : now, now + answerSlack_) + keying;
+    awaitingAnswer_ = true;
+    answerWatch_.start(duration_cast<milliseconds>(answerDue_ - now));
+}
+
+void KeyerLink::answerHeard(bool idle)
+{
+    if (silent_) {
+        silent_ = false;
+        main_.st.KeyerOnline = true;
+        showOnLine(true, OnLine);
+    }
+    if (idle && outgoing_.empty()) {
+        awaitingAnswer_ = false;
+        answerWatch_.stop();
+    } else if (awaitingAnswer_) {
+        answerDue_ = std::max(answerDue_, std::chrono::steady_clock::now() + answerSlack_);
+    }
+}
+
+// Frozen, or busy without ever saying idle: the keyer counts as not answering, so
+// Enter logs again without Esc.
+void KeyerLink::checkAnswer()
+{
+    using namespace std::chrono;
+    if (!awaitingAnswer_)
+        return;
+    const auto now = steady_clock::now();
+    if (now < answerDue_) {
+        answerWatch_.start(duration_cast<milliseconds>(answerDue_ - now) + milliseconds(1));
+        return;
+    }
+    awaitingAnswer_ = false;
+    silent_ = true;
+    outgoing_.clear();
+    ContestState &st = main_.st;
+    st.KeyerOnline = false;
+    st.KeyerBusy = false;
+    showOnLine(false, NotAnswering);
+}
+
+void KeyerLink::showOnLine(bool online, const char *why)
+{
+    main_.display.BModeColor = online ? Colors::ColorGreen : Colors::ColorWhite;
+    main_.display.BModeHint = why;
+    refresh();
 }
 
 void KeyerLink::pump()
@@ -236,7 +305,7 @@ void KeyerLink::OpenKeyerLink()
         port_.SetConnected(true);
     } catch (const SerialPortError &e) {
         // Nothing else changes, but the operator who pressed "Open Com" learns why.
-        display.LInfo1 = SerialPortErrorText(e);
+        display.LInfo1 = SerialPortErrorText(e, port_.DevicePath());
         refresh();
         return;
     }
@@ -275,8 +344,7 @@ void KeyerLink::openingSent()
     statusAsked_ = false;
     keyerXoff_ = false;
     main_.display.EWinkeyerColor = Colors::ColorGreen;
-    main_.display.BModeColor = Colors::ColorGreen;
-    refresh();
+    showOnLine(true, OnLine);
     endOpening();
 }
 
@@ -301,6 +369,13 @@ void KeyerLink::CloseKeyerLink()
     showClosed();
 }
 
+void KeyerLink::leaveHostMode()
+{
+    const bool stored = main_.st.ComConnected;
+    CloseKeyerLink();
+    main_.st.ComConnected = stored;
+}
+
 // Opening steps still due, held bytes and paced text belong to the link that ends.
 void KeyerLink::forgetLinkState()
 {
@@ -311,6 +386,9 @@ void KeyerLink::forgetLinkState()
     room_ = IdleRoom;
     statusAsked_ = false;
     keyerXoff_ = false;
+    awaitingAnswer_ = false;
+    silent_ = false;
+    answerWatch_.stop();
 }
 
 // The keyer was unplugged: nothing can be said to it any more, so the link closes
@@ -335,8 +413,7 @@ void KeyerLink::showClosed()
     display.BOpenCom = "Open Com";
     display.ShapeComColor = Colors::ColorRed;
     main_.display.EWinkeyerColor = Colors::ColorRed;
-    main_.display.BModeColor = Colors::ColorWhite;
-    refresh();
+    showOnLine(false, NotOnLine);
 }
 
 void KeyerLink::BOpenComClick()
@@ -352,7 +429,7 @@ void KeyerLink::BOpenComClick()
 void KeyerLink::TimerReadWKTimer()
 {
     ContestState &st = main_.st;
-    st.KeyerOnline = true;
+    st.KeyerOnline = !silent_;
     if (wkShown()) {
         wk_->showEdSpeed(st.Speed);
         wk_->showUpSpeed(st.SpeedUp);
@@ -383,6 +460,7 @@ void KeyerLink::decode(const std::string &bytes)
     std::string command = shown;
     const bool asci = wk_ && wk_->asciChecked();
     for (unsigned char b : bytes) {
+        answerHeard(IsStatusByte(b) && !(b & (StatusBusy | StatusWait | StatusKeyDown)));
         if (IsStatusByte(b))
             statusReceived(b);
         const KeyerDisplay now{static_cast<int>(command.size()), asci};

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -75,6 +76,12 @@ public:
     // Frames with the keyer's pause after each, the window answering meanwhile.
     void sendPaced(std::vector<std::string> frames, int ms);
     void refresh();
+    // How long a keyer given text may stay silent beyond the keying time before it
+    // counts as not answering.
+    void setAnswerSlack(std::chrono::milliseconds slack) { answerSlack_ = slack; }
+    // At the program's end: Host Close and the port closed, the stored ComConnected
+    // kept, so the next start opens the link as this one had it.
+    void leaveHostMode();
 
     // KeyerActions
     bool portOpen() const override;
@@ -105,6 +112,12 @@ private:
     void deviceGone();
     void outputDropped();
     void showClosed();
+    void showOnLine(bool online, const char *why);
+    // The answer watch: text sent makes the keyer due to answer, each byte from it
+    // shows it alive, an idle status ends the wait.
+    void expectAnswer(const std::string &text);
+    void answerHeard(bool idle);
+    void checkAnswer();
     bool wkShown() const { return wk_ && wk_->isShown(); }
 
     Contest &main_;
@@ -125,4 +138,10 @@ private:
     unsigned asks_ = 0;
     bool keyerXoff_ = false;
     bool reportingDrop_ = false;
+
+    std::chrono::milliseconds answerSlack_{3000};
+    std::chrono::steady_clock::time_point answerDue_;
+    bool awaitingAnswer_ = false;
+    bool silent_ = false;  // counted as not answering until its next byte
+    QTimer answerWatch_;
 };

@@ -1,6 +1,7 @@
 #include "keyer/Macros.h"
 
 #include "keyer/Frames.h"
+#include "logging/SentSerial.h"
 
 #include <algorithm>
 #include <string_view>
@@ -31,6 +32,8 @@ std::string ExpandMacros(std::string text, const ContestState &state)
     const std::string faster = WkFrame::bufferedSpeed(state.Speed + state.SpeedUp);
     const std::string slower = WkFrame::bufferedSpeed(state.Speed - state.SpeedUp);
     const std::string normal = WkFrame::cancelBufferedSpeed();
+    // The next QSO's serial, as Cabrillo will claim it went out, cut as the message's own digits.
+    const std::string serial = ApplyShortChars(SentSerial(state.QsoCount + 1), state);
     std::string out;
     out.reserve(std::min(text.size() + 16, MessageLimit));
     if (state.SpeedMode == 0)
@@ -43,7 +46,8 @@ std::string ExpandMacros(std::string text, const ContestState &state)
             out += *frame;
             continue;
         }
-        const std::string *value = c == '*'   ? &state.MyCall
+        const std::string *value = c == '~'   ? &serial
+                                 : c == '*' ? &state.MyCall
                                  : c == '!' ? &state.QsoCall
                                  : c == '#' ? &state.MyYearLic
                                  : c == '$' ? &state.LastCall

@@ -16,7 +16,8 @@ void ApplyShortChars(ContestState &state);
 inline constexpr size_t MessageLimit = 4096;
 
 // Macro replacement in one pass: "*" MyCall, "!" QsoCall, "#" MyYearLic, "$"
-// LastCall, each put in as text; "<" and ">" become a buffered speed change to Speed
+// LastCall, "~" the next QSO's serial number (three digits at least, cut numbers
+// applied), each put in as text; "<" and ">" become a buffered speed change to Speed
 // plus or minus SpeedUp and "%" cancels it; with SpeedMode 0 the text gets a Set WPM
 // Speed prefix so messages go at the program's speed while the pot serves the paddle.
 // The result ends at MessageLimit bytes, never inside a speed frame.

@@ -162,10 +162,3 @@ void replaceDurably(const std::string &path, const std::string &bytes, const std
     syncFolder(real);
 }
 
-void createIfMissing(const std::string &path)
-{
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    if (fd.get() < 0)
-        fail("Cannot create", path, errno);
-    closeChecked(fd, path);
-}

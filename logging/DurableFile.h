@@ -21,8 +21,5 @@ void appendDurably(const std::string &path, const std::string &bytes);
 // own also when the path is a link.
 void replaceDurably(const std::string &path, const std::string &bytes, const std::string &backupPath);
 
-// Creates the file if it is missing, leaving an existing one untouched.
-void createIfMissing(const std::string &path);
-
 bool fileExists(const std::string &path);
 std::string readWholeFile(const std::string &path);

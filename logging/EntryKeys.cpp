@@ -134,7 +134,9 @@ void EntryKeys::escape()
     if (st.EsmState == 1)
         st.EsmState = 0;
     st.SpStep = 0;
-    c_.display.BModeColor = Colors::ColorGreen;
+    // The mode box turns idle green only for a keyer there is.
+    if (keyerSends())
+        c_.display.BModeColor = Colors::ColorGreen;
     st.KeyerBusy = false;
     c_.refresh();
 }
@@ -166,7 +168,8 @@ void EntryKeys::enter()
         c_.display.LInfo1.clear();
     }
 
-    if (st.Mode == "CW" && st.EnterSendMsg && st.KeyerOnline) {
+    const bool esm = st.Mode == "CW" && st.EnterSendMsg;
+    if (esm && keyerSends()) {
         st.EnterLength = static_cast<int>(c_.view().entryText().size());
 
         // Run, finishing: the exchange is in, log it (the commit sends the thanks).
@@ -206,7 +209,8 @@ void EntryKeys::enter()
                 c_.display.LMemo = st.LastKey;
                 st.CallStreaming = true;
                 c_.refresh();
-                c_.keyer().writeText(c_.view().entryText());
+                // The call part only: an exchange typed already is the other station's.
+                c_.keyer().writeText(st.CallSent);
                 c_.display.BModeColor = Colors::ColorRed;
             } else {
                 st.LastKey = "F2";
@@ -244,15 +248,20 @@ void EntryKeys::enter()
         st.EsmState = 0;
     showDiagnostics();
 
-    // Without ESM: CW logs a call with an exchange, phone logs every Enter.
-    if (!lineCanCommit())
-        return;
-    if (st.Mode == "CW" && !st.EnterSendMsg) {
-        if (!st.QsoCall.empty() && !st.QsoExchange.empty())
-            c_.entry.commit();
-    } else if (st.Mode == "SSB") {
+    // Without ESM, or with no keyer to send: CW logs a call with an exchange, phone every Enter.
+    const bool cwLogs = st.Mode == "CW" && (!esm || !keyerSends()) && !st.QsoCall.empty() && !st.QsoExchange.empty();
+    if (lineCanCommit() && (cwLogs || st.Mode == "SSB")) {
         c_.entry.commit();
+    } else if (esm && !keyerSends()) {
+        // The mode box's tooltip says why; the line stays for the next try.
+        c_.display.LInfo1 = "not sent";
+        c_.refresh();
     }
+}
+
+bool EntryKeys::keyerSends() const
+{
+    return c_.st.KeyerOnline && c_.keyer().portOpen();
 }
 
 // Commits as the last step of an ESM sequence. A QSO that could not be logged

@@ -29,6 +29,8 @@ private:
     void toggleEsm();
     void startMessage(const char *name);
     bool lineCanCommit() const;
+    // The keyer is on line and answering: ESM can send.
+    bool keyerSends() const;
     void commitInState(int state);
     void showDiagnostics();
 

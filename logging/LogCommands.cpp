@@ -6,6 +6,9 @@
 #include "logging/LogFile.h"
 #include "logging/ScreenText.h"
 
+#include <algorithm>
+#include <cstdio>
+
 std::vector<int> LogCommands::countAndLoad()
 {
     return loadOwnLog(true);
@@ -44,10 +47,7 @@ std::vector<int> LogCommands::followOwnCall()
 {
     if (tableLog_.empty() || tableLog_ == c_.logPath())
         return {};
-    if (gridEdited_) {
-        rewriteTo(tableLog_);
-        gridEdited_ = false;
-    }
+    writeGridEdits(tableLog_);
     // The entry line may hold the QSO about to be logged under the new call.
     return loadOwnLog(false);
 }
@@ -56,6 +56,7 @@ std::vector<int> LogCommands::show(LogLoad loaded, bool clearEntry)
 {
     ContestState &st = c_.st;
     const int count = static_cast<int>(loaded.rows.size());
+    editedRows_.clear();
     c_.table.replaceAll(std::move(loaded.rows));
     st.QsoCount = count;
     c_.view().showGridRow(count > 0 ? count - 1 : 0);
@@ -79,6 +80,8 @@ void LogCommands::rewriteTo(const std::string &path)
                         "Check the file and start the program again.");
     keepRejectedLines(path);
     RewriteLogFile(path, c_.table, c_.st.QsoCount, c_.st.LogDate);
+    if (path == tableLog_)
+        editedRows_.clear();  // the file holds the edits now
 }
 
 void LogCommands::keepRejectedLines(const std::string &path)
@@ -91,16 +94,32 @@ void LogCommands::keepRejectedLines(const std::string &path)
     rejected_.clear();
 }
 
-void LogCommands::deleteFile()
+std::string LogCommands::deletedCopyPath() const
+{
+    const UtcStamp t = c_.clock.utcNow();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    const std::string base = c_.logPath() + ".deleted-" + stamp;
+    std::string path = base;
+    for (int n = 2; fileExists(path); ++n)
+        path = base + "-" + std::to_string(n);
+    return path;
+}
+
+std::string LogCommands::deleteFile()
 {
     followOwnCall();
     keepRejectedLines(c_.logPath());
-    // The emptied log is still kept as .bak: two confirmations are easily clicked through.
-    replaceDurably(c_.logPath(), std::string(), c_.logPath() + ".bak");
+    // The emptied log is kept whole in a file of its own: .bak is replaced by the next rewrite.
+    const std::string kept = deletedCopyPath();
+    if (fileExists(c_.logPath()))
+        replaceDurably(c_.logPath(), std::string(), kept);
     c_.table.replaceAll({});
     c_.st.QsoCount = 0;
     c_.showQsoCount();
     c_.refresh();
+    return kept;
 }
 
 void LogCommands::deleteLastQso()
@@ -119,6 +138,7 @@ void LogCommands::deleteLastQso()
         throw;
     }
     c_.table.deleteQso(st.QsoCount);
+    c_.view().showGridRow(std::max(st.QsoCount - 1, 0));
     c_.showQsoCount();
     c_.refresh();
     c_.entry.clear();
@@ -142,12 +162,33 @@ void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
     rewrite();
 }
 
+void LogCommands::gridCellEdited(int row, const QsoRow &was)
+{
+    editedRows_.try_emplace(row, was);
+}
+
 void LogCommands::gridLeft()
 {
-    if (!gridEdited_)
+    // The edit belongs to the log the table was loaded from.
+    writeGridEdits(tableLog_.empty() ? c_.logPath() : tableLog_);
+}
+
+void LogCommands::writeGridEdits(const std::string &path)
+{
+    if (editedRows_.empty())
         return;
-    // The edit belongs to the log the table was loaded from; a failed rewrite is tried
-    // again when the grid is left next time.
-    rewriteTo(tableLog_.empty() ? c_.logPath() : tableLog_);
-    gridEdited_ = false;
+    std::map<int, QsoRow> edited;
+    edited.swap(editedRows_);
+    try {
+        rewriteTo(path);
+    } catch (const FileError &e) {
+        // A grid that kept an edit nothing will write would look saved until the next start.
+        for (auto &[row, was] : edited)
+            if (row < c_.table.rowCount())
+                for (int column = 0; column < LogTable::ColumnCount; ++column)
+                    if (c_.table.cell(row, column) != LogTable::field(was, column))
+                        c_.table.setCell(row, column, LogTable::field(was, column));
+        throw FileError(std::string(e.what()) + "\n\nThe edit is not saved: the grid shows again what the "
+                                                "log file holds. Mend the cause, then edit it again.");
+    }
 }

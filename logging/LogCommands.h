@@ -2,6 +2,7 @@
 
 #include "logging/LogFile.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ class LogCommands {
 public:
     explicit LogCommands(Contest &contest) : c_(contest) {}
 
-    // Counts the own log (creating it when missing) and loads it when it holds QSOs.
+    // Counts the own log and loads it when it holds QSOs.
     // Returns the line numbers of malformed lines that were skipped; they are kept in the
     // file RejectedLinesPath names before the log is first rewritten without them.
     std::vector<int> countAndLoad();
@@ -23,7 +24,11 @@ public:
     // new call's log is loaded (empty when there is none). Returns its skipped lines.
     std::vector<int> followOwnCall();
 
-    void deleteFile();      // after both confirmations
+    // Where Delete File keeps the log it empties, whole: CALL.log.deleted-<UTC time>, with
+    // -2, -3, ... after it when that name is taken, so no later delete or rewrite replaces it.
+    std::string deletedCopyPath() const;
+    // After both confirmations; returns where the emptied log is kept.
+    std::string deleteFile();
     void deleteLastQso();
     void saveCopy(const std::string &path);
     // After the confirmation and the file choice; the own log is rewritten from it at once.
@@ -32,9 +37,10 @@ public:
 
     void rewrite();
 
-    // Grid editing: an edited cell, leaving the grid. Every change is written, however
-    // the grid got the focus.
-    void gridCellEdited() { gridEdited_ = true; }
+    // Grid editing: an edited cell with its row as it was, leaving the grid. Every change is
+    // written, however the grid got the focus; when the log cannot be written, the edited rows
+    // show again what the file holds and FileError says so.
+    void gridCellEdited(int row, const QsoRow &was);
     void gridLeft();
 
 private:
@@ -42,11 +48,12 @@ private:
     std::vector<int> show(LogLoad loaded, bool clearEntry);
     void rewriteTo(const std::string &path);
     void keepRejectedLines(const std::string &path);
+    void writeGridEdits(const std::string &path);
 
     Contest &c_;
     std::string tableLog_;   // the log the table was loaded from and is written to
     std::string unreadLog_;  // the own log, when it could be counted but not read
     std::string rejectedFrom_;  // the own log whose skipped lines are not yet kept beside it
     std::string rejected_;
-    bool gridEdited_ = false;
+    std::map<int, QsoRow> editedRows_;  // as the file holds them, until the edit is written
 };

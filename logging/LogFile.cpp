@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -153,8 +154,12 @@ std::string RejectedLinesPath(const std::string &logPath)
 
 int CountLogFile(const std::string &path)
 {
+    // A log is made by its first QSO: an empty one named after a call not yet set up would stay behind.
     if (!fileExists(path)) {
-        createIfMissing(path);
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec))
+            throw FileError("Cannot open " + path + ": it is not a file. Rename or move it, then start again; "
+                            "until then no QSO can be logged.");
         return 0;
     }
     int count = 0;
@@ -194,7 +199,13 @@ void AppendLogLine(const std::string &path, const QsoRow &row, const std::string
         throw FileError("The QSO is not logged: its line \"" + std::string(text.substr(0, 100))
                         + "\" would not read back. Choose a band and a mode in Setup, check the call, keep the "
                           "line under 1,000 characters, then log it again.");
-    appendDurably(path, line);
+    try {
+        appendDurably(path, line);
+    } catch (const FileError &e) {
+        throw FileError(std::string("The QSO is not logged; it is still in the entry line.\n\n") + e.what()
+                        + "\n\nFree space on the disk, or make the log file and its folder writable, "
+                          "then press Enter again.");
+    }
 }
 
 std::string LogFileText(const LogTable &table, int count, const std::string &fallbackDate)

@@ -38,7 +38,7 @@ struct LogLoad {
     std::string rejected;           // those lines as "number: text", CR LF after each
 };
 
-// Counts the lines that are not empty; a missing file is created empty.
+// Counts the lines that are not empty; a missing file counts 0 and is not created.
 int CountLogFile(const std::string &path);
 LogLoad LoadLogFile(const std::string &path);
 // Appends one QSO and returns only when it is on the disk; creates a missing file.

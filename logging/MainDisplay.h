@@ -27,6 +27,7 @@ struct MainDisplay {
     std::string LSpeedPaddle;
     std::string BModeText = "  CW";
     std::string BModeColor = Colors::ColorGreen;
+    std::string BModeHint;
     std::string EWinkeyerColor = Colors::ColorRed;
     std::string ECATColor = Colors::ColorRed;  // green while the radio answers
     std::string ECATHint;                      // the radio link's state in words

@@ -2,6 +2,7 @@
 
 #include "logging/Contest.h"
 #include "logging/LogFile.h"
+#include "logging/PlainText.h"
 
 void QsoEntry::changed(const std::string &text)
 {
@@ -24,7 +25,8 @@ void QsoEntry::changed(const std::string &text)
             st.QsoCall = text;
         } else {
             st.QsoCall = text.substr(0, blank);
-            st.QsoExchange = text.substr(blank + 1);
+            // A second blank after the one ESM adds is a habit, not part of the exchange.
+            st.QsoExchange = trimmedBlanks(text.substr(blank + 1));
         }
         d.LInfo = st.QsoCall;
         d.LInfo1 = st.QsoExchange;
@@ -83,7 +85,8 @@ void QsoEntry::commit()
 
     st.IsDupe = false;
     d.LDouble = false;
-    c_.view().showGridRow(st.QsoCount > 0 ? st.QsoCount - 1 : 0);
+    // The QSO just logged is the one the operator looks for.
+    c_.view().showGridRow(st.QsoCount);
     ++st.QsoCount;
     clear();
     c_.showQsoCount();

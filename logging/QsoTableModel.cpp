@@ -37,9 +37,10 @@ bool QsoTableModel::setData(const QModelIndex &index, const QVariant &value, int
     // An edit the log line could not carry would misread or drop the QSO at the next start.
     if (!FitsQsoLine(index.column(), text))
         return false;
+    const QsoRow was = table_.row(index.row());
     table_.setCell(index.row(), index.column(), std::move(text));
     if (onEdited_)
-        onEdited_();
+        onEdited_(index.row(), was);
     return true;
 }
 

@@ -12,8 +12,8 @@ class QsoTableModel : public QAbstractTableModel, private LogTableListener {
 public:
     explicit QsoTableModel(LogTable &table, QObject *parent = nullptr);
 
-    // Called after the operator changed a cell.
-    void setOnEdited(std::function<void()> onEdited) { onEdited_ = std::move(onEdited); }
+    // Called after the operator changed a cell, with its row as it was before.
+    void setOnEdited(std::function<void(int row, const QsoRow &was)> onEdited) { onEdited_ = std::move(onEdited); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -32,6 +32,6 @@ private:
     void rowChanged(int row);
 
     LogTable &table_;
-    std::function<void()> onEdited_;
+    std::function<void(int, const QsoRow &)> onEdited_;
     LogTable::Subscription subscription_;
 };

@@ -24,3 +24,12 @@ bool ComPortNameLess(const std::string &a, const std::string &b);
 std::string PortDevicePath(const std::string &name);
 // Whether two names stand for the same port; letter case is not looked at.
 bool SamePortName(const std::string &a, const std::string &b);
+
+// Who may open a port device: its owning user and group by name, and whether the group
+// may read and write it. Empty names when the device cannot be looked at.
+struct PortDeviceAccess {
+    std::string user;
+    std::string group;
+    bool groupMayUse = false;
+};
+PortDeviceAccess PortDeviceAccessOf(const std::string &devicePath);

@@ -6,6 +6,10 @@
 #include <fstream>
 #include <system_error>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -101,4 +105,18 @@ bool SamePortName(const std::string &a, const std::string &b)
 void SetComPortLister(std::function<void(std::vector<std::string> &)> l)
 {
     lister() = std::move(l);
+}
+
+PortDeviceAccess PortDeviceAccessOf(const std::string &devicePath)
+{
+    PortDeviceAccess access;
+    struct stat st {};
+    if (::stat(devicePath.c_str(), &st) != 0)
+        return access;
+    const passwd *user = ::getpwuid(st.st_uid);
+    const group *grp = ::getgrgid(st.st_gid);
+    access.user = user ? user->pw_name : std::to_string(st.st_uid);
+    access.group = grp ? grp->gr_name : std::to_string(st.st_gid);
+    access.groupMayUse = (st.st_mode & S_IRGRP) && (st.st_mode & S_IWGRP);
+    return access;
 }

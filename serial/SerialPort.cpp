@@ -103,7 +103,7 @@ void SerialPort::Loaded()
     try {
         Open();
     } catch (const SerialPortError &e) {
-        reportApplicationError(SerialPortErrorText(e));
+        reportApplicationError(SerialPortErrorText(e, DevicePath()));
     }
 }
 

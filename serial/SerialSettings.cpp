@@ -1,6 +1,7 @@
 #include "serial/SerialSettings.h"
 
 // The groups re-apply themselves through the port they belong to.
+#include "serial/ListComPorts.h"
 #include "serial/SerialPort.h"
 
 #include <algorithm>
@@ -171,13 +172,21 @@ SerialPortError::SerialPortError(int code, int64_t winError)
 {
 }
 
-std::string SerialPortErrorText(const SerialPortError &error)
+std::string SerialPortErrorText(const SerialPortError &error, const std::string &devicePath)
 {
     std::string text = error.what();
-    if (error.Code == 1 && (error.WinError == EACCES || error.WinError == EPERM))
+    const PortDeviceAccess access = devicePath.empty() ? PortDeviceAccess{} : PortDeviceAccessOf(devicePath);
+    if (error.Code == 1 && (error.WinError == EACCES || error.WinError == EPERM) && !access.user.empty()
+        && !access.groupMayUse) {
+        // A pseudo-terminal (a keyer simulator's) is its owner's alone: no group opens it.
+        text += "\n\n" + devicePath + " belongs to the user " + access.user
+                + " and only that user may open it: start the program as " + access.user
+                + ", or start the keyer simulator as this user.";
+    } else if (error.Code == 1 && (error.WinError == EACCES || error.WinError == EPERM)) {
+        const std::string group = access.group.empty() || access.group == "root" ? "dialout" : access.group;
         text += "\n\nThis user is not allowed to use serial ports. On Debian, add the user to the "
-                "dialout group (sudo adduser $USER dialout), then log out and in again.";
-    else if (error.Code == 1 && error.WinError == EBUSY)
+                + group + " group (sudo adduser $USER " + group + "), then log out and in again.";
+    } else if (error.Code == 1 && error.WinError == EBUSY)
         text += "\n\nAnother program is using this port.";
     else if (error.Code == 1 && (error.WinError == ENOENT || error.WinError == ENODEV || error.WinError == ENXIO))
         text += "\n\nThere is no such port: plug in the keyer, or choose its port with \"Setup Com\".";

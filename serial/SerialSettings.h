@@ -172,7 +172,7 @@ public:
 };
 
 // The text to show the operator for a port failure, with a hint where the operator can mend it.
-std::string SerialPortErrorText(const SerialPortError &error);
+std::string SerialPortErrorText(const SerialPortError &error, const std::string &devicePath = {});
 
 class SerialPort;
 

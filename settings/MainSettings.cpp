@@ -1,6 +1,7 @@
 #include "settings/MainSettings.h"
 
 #include "logging/Clock.h"
+#include "logging/DurableFile.h"
 #include "logging/ContestState.h"
 #include "logging/ScreenText.h"
 #include "settings/ProfileFile.h"
@@ -147,9 +148,27 @@ std::string KeyerWindowFile(const std::string &folder)
     return folder + "Quillfeather" + ".ini";
 }
 
-void LoadMainSettings(ContestState &state, const std::string &folder)
+void ApplyFirstStartSettings(ContestState &state)
 {
-    const ProfileText file = ProfileFile(MainSettingsFile(folder)).read();
+    state.Mode = "CW";
+    state.EModeIndex = 0;
+    state.Band = "80";
+    state.Speed = 25;
+    state.SpeedStep = 1;
+    state.RunMode = true;
+    state.EnterSendMsg = false;
+    state.F = {"CQ TEST * *", "! 5NN #", "TU *", "*", "!", "?", "AGN?", "NR?", "QRL?"};
+    state.Fs = {"*", "5NN #", "TU", "*", "!", "?", "AGN?", "NR?", "*"};
+}
+
+bool LoadMainSettings(ContestState &state, const std::string &folder)
+{
+    const ProfileFile profile(MainSettingsFile(folder));
+    if (!fileExists(profile.path())) {
+        ApplyFirstStartSettings(state);
+        return false;
+    }
+    const ProfileText file = profile.read();
     visitMainSettings(state, Reader{file});
     if (state.SpeedStep != 1 && state.SpeedStep != 2)
         state.SpeedStep = 1;
@@ -166,6 +185,7 @@ void LoadMainSettings(ContestState &state, const std::string &folder)
         if ((*set)[4].empty())
             (*set)[4] = "!";
     }
+    return true;
 }
 
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate)

@@ -4,12 +4,18 @@
 #include "logging/ScreenText.h"
 
 #include <QFontInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPalette>
 #include <QWidget>
+
+#include <algorithm>
 
 QColor colorFromText(const std::string &text)
 {
@@ -76,10 +82,47 @@ void guarded(QWidget *parent, const std::function<void()> &action)
     }
 }
 
-bool confirm(QWidget *parent, const QString &text)
+bool confirm(QWidget *parent, const QString &title, const QString &text, Confirm kind)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
-    return box.exec() == QMessageBox::Ok;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(kind == Confirm::RemovesQsos ? QMessageBox::Cancel : QMessageBox::Ok);
+    const bool ok = box.exec() == QMessageBox::Ok;
+    // The keys go on to the window the question came from, whatever the desktop does.
+    if (parent)
+        parent->window()->activateWindow();
+    return ok;
+}
+
+QPoint KeptOnScreen(const QWidget *window, QPoint topLeft)
+{
+    QSize size = window->size();
+    if (const QWindow *handle = window->windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        size += QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    }
+    QScreen *on = QGuiApplication::screenAt(topLeft + QPoint(size.width() / 2, size.height() / 2));
+    if (!on)
+        on = QGuiApplication::primaryScreen();
+    if (!on)
+        return topLeft;
+    const QRect area = on->availableGeometry();
+    const int x = std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+    const int y = std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index) const
+{
+    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        line->setValidator(new UpperCaseValidator(line));
+    return editor;
+}
+
+QFont GridDelegate::fittedFont(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return option.font;
 }
 
 QValidator::State UpperCaseValidator::validate(QString &input, int &) const

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <QValidator>
 
 #include <exception>
@@ -41,8 +42,22 @@ int entryKeyCode(const QKeyEvent *key);
 void guarded(QWidget *parent, const std::function<void()> &action);
 void showError(QWidget *parent, const QString &message);
 
-// The confirmation boxes: title "Error", stop icon, OK and Cancel; only OK proceeds.
-bool confirm(QWidget *parent, const QString &text);
+// A confirmation: a question titled after the command, OK and Cancel; only OK proceeds.
+// One that removes QSOs has Cancel for Enter.
+enum class Confirm { Proceeds, RemovesQsos };
+bool confirm(QWidget *parent, const QString &title, const QString &text, Confirm kind);
+
+// Where a window of its size, frame included, shows whole on the screen nearest topLeft:
+// a position stored on another desktop, or beside a window near the edge, is moved in.
+QPoint KeptOnScreen(const QWidget *window, QPoint topLeft);
+
+// The log grid's cells: edited upper case, as the entry line writes them.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QFont fittedFont(const QStyleOptionViewItem &option, const QModelIndex &index) const;
+};
 
 // Edit boxes that show everything upper case, as call signs are written.
 class UpperCaseValidator : public QValidator {

@@ -138,7 +138,7 @@ void KeyerWindow::setVisible(bool visible)
         shownOnce_ = true;
         if (placed_) {
             create();  // the frame's size is known once the window exists
-            move(keptOnScreen(pos()));
+            move(KeptOnScreen(this, pos()));
         } else {
             const QRect around = parentWidget() ? parentWidget()->window()->frameGeometry()
                                                 : (screen() ? screen()->availableGeometry() : QRect());
@@ -147,26 +147,6 @@ void KeyerWindow::setVisible(bool visible)
         }
     }
     QWidget::setVisible(visible);
-}
-
-// A position stored on another desktop (a screen since removed, a smaller one)
-// comes back where the whole window can be seen.
-QPoint KeyerWindow::keptOnScreen(QPoint topLeft) const
-{
-    QSize size = this->size();
-    if (const QWindow *handle = windowHandle()) {
-        const QMargins frame = handle->frameMargins();
-        size += QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
-    }
-    QScreen *on = QGuiApplication::screenAt(topLeft + QPoint(size.width() / 2, size.height() / 2));
-    if (!on)
-        on = QGuiApplication::primaryScreen();
-    if (!on)
-        return topLeft;
-    const QRect area = on->availableGeometry();
-    const int x = std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width()));
-    const int y = std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
-    return {x, y};
 }
 
 void KeyerWindow::showEvent(QShowEvent *event)

@@ -131,7 +131,6 @@ private:
     void FormShow();
     void timingChange(KeyerOptions::TimingField field, QLineEdit *box, const QString &text);
     void run(const std::function<void()> &action);
-    QPoint keptOnScreen(QPoint topLeft) const;
 
     KeyerLink &link_;
     KeyerOptions options_;

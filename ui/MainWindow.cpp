@@ -59,7 +59,7 @@ MainWindow::~MainWindow()
 void MainWindow::FormCreate()
 {
     LoadSettings();
-    move(c_.st.MainLeft, c_.st.MainTop);
+    move(KeptOnScreen(this, QPoint(c_.st.MainLeft, c_.st.MainTop)));
     c_.formCreate();
     setWindowTitle(toScreen(c_.display.Caption));
     cbExchange->setChecked(c_.st.CbExchange);
@@ -69,7 +69,7 @@ void MainWindow::FormCreate()
 
 void MainWindow::LoadSettings()
 {
-    LoadMainSettings(c_.st, c_.folder);
+    firstStart_ = !LoadMainSettings(c_.st, c_.folder);
 }
 
 void MainWindow::SaveSettings()
@@ -92,6 +92,9 @@ void MainWindow::FormShow()
     guarded(this, [&] { skipped = c_.formShow(); });
     TimerTime.start();
     TimerStart.start();
+    // A first start asks for the own call before anything else.
+    if (firstStart_)
+        QTimer::singleShot(0, this, [this] { c_.openSetup(); });
     if (!skipped.empty()) {
         const std::string path = c_.logPath();
         QTimer::singleShot(0, this, [this, skipped, path] { reportSkippedLines(skipped, path); });
@@ -188,6 +191,8 @@ void MainWindow::showSetup(bool shown)
 
 void MainWindow::showGridRow(int row)
 {
+    // Rows just added are laid out later; scrolling before that stops short of them.
+    Log->doItemsLayout();
     Log->setCurrentIndex(model_.index(row, 0));
     Log->scrollTo(model_.index(row, 0));
 }
@@ -216,6 +221,8 @@ void MainWindow::displayChanged()
     if (BMode->text() != toScreen(d.BModeText))
         BMode->setText(toScreen(d.BModeText));
     paintBackground(BMode, d.BModeColor);
+    if (BMode->toolTip() != toScreen(d.BModeHint))
+        BMode->setToolTip(toScreen(d.BModeHint));
     paintBackground(EWinkeyer, d.EWinkeyerColor);
     paintBackground(ECAT, d.ECATColor);
     if (ECAT->toolTip() != toScreen(d.ECATHint))
@@ -273,6 +280,10 @@ bool MainWindow::ECallKeyDown(QKeyEvent *key)
 
 bool MainWindow::ECallKeyPress(QKeyEvent *key)
 {
+    // Alt+F, Alt+W and the like are commands that missed, never letters of the call.
+    if (key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) && !key->text().isEmpty()
+        && key->text().at(0).isPrint())
+        return true;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -388,23 +399,50 @@ void MainWindow::LogExit()
     guarded(this, [this] { c_.log.gridLeft(); });
 }
 
+namespace {
+QString qsoCountText(int count)
+{
+    return count == 1 ? QStringLiteral("1 QSO") : QStringLiteral("%1 QSOs").arg(count);
+}
+QString BaseName(const std::string &path)
+{
+    return QString::fromLocal8Bit(path.substr(path.find_last_of('/') + 1).c_str());
+}
+} // namespace
+
 void MainWindow::ClearMenuClick()
 {
     if (!followOwnCall())
         return;
-    if (!confirm(this, QStringLiteral("Si prepričan da želiš brisati podatke?\n\rBrisanje - OK !\n\r"
-                                      "Če podatke nisi shranil ne briši - CANCEL !")))
+    const QString goes = QStringLiteral("\n\n%1 of %2 go from the log; the log is kept whole in %3.")
+                             .arg(qsoCountText(c_.st.QsoCount), toScreen(c_.st.MyCall),
+                                  BaseName(c_.log.deletedCopyPath()));
+    const QString title = QStringLiteral("Delete File");
+    if (!confirm(this, title,
+                 QStringLiteral("Si prepričan da želiš brisati podatke?\n\rBrisanje - OK !\n\r"
+                                "Če podatke nisi shranil ne briši - CANCEL !") + goes,
+                 Confirm::RemovesQsos))
         return;
-    if (!confirm(this, QStringLiteral("Pritisnil si brisanje podatkov, res želiš to storiti?\n\r"
-                                      "Brisal boš podatke dnevnika ")
-                           + toScreen(c_.st.MyCall) + QStringLiteral(" !")))
+    if (!confirm(this, title,
+                 QStringLiteral("Pritisnil si brisanje podatkov, res želiš to storiti?\n\r"
+                                "Brisal boš podatke dnevnika ")
+                     + toScreen(c_.st.MyCall) + QStringLiteral(" !") + goes,
+                 Confirm::RemovesQsos))
         return;
     guarded(this, [this] { c_.log.deleteFile(); });
 }
 
 void MainWindow::DeleteLastQSOClick()
 {
-    if (!followOwnCall())
+    if (!followOwnCall() || c_.st.QsoCount <= 0)
+        return;
+    const QsoRow &last = c_.table.row(c_.st.QsoCount - 1);
+    if (!confirm(this, QStringLiteral("Delete Last QSO"),
+                 QStringLiteral("QSO %1, %2 %3 on %4 %5, goes from the log of %6.")
+                     .arg(c_.st.QsoCount)
+                     .arg(toScreen(last.Call), toScreen(last.Exchange), toScreen(last.Band), toScreen(last.Mode),
+                          toScreen(c_.st.MyCall)),
+                 Confirm::RemovesQsos))
         return;
     guarded(this, [this] { c_.log.deleteLastQso(); });
 }
@@ -420,7 +458,7 @@ void MainWindow::Log1Click()
 
 void MainWindow::SaveCBRMenuClick()
 {
-    if (!followOwnCall() || !confirm(this, CabrilloConfirmationText()))
+    if (!followOwnCall() || !confirm(this, QStringLiteral("Save CBR"), CabrilloConfirmationText(), Confirm::Proceeds))
         return;
     try {
         ExportCabrillo(c_.st, c_.table, c_.folder);
@@ -446,7 +484,7 @@ void MainWindow::CheckLogMenuClick()
     if (!fCheck) {
         fCheck = new LogCheckWindow(c_.st, c_.table, [this](int row) { selectCheckedRow(row); }, this);
         // Beside the log, so the rows it names can be seen while the list is open.
-        fCheck->move(frameGeometry().topRight() + QPoint(8, 0));
+        fCheck->move(KeptOnScreen(fCheck, frameGeometry().topRight() + QPoint(8, 0)));
     }
     fCheck->check();
     fCheck->show();
@@ -469,10 +507,12 @@ void MainWindow::OdpriLog1Click()
 {
     if (!followOwnCall())
         return;
-    if (!confirm(this, QStringLiteral("Uvozil boš dnevnik iz kopije,\n\r"
-                                      "uvoženi dnevnik se bo avtomatsko prepisal čez podatke dnevnika ")
-                           + toScreen(c_.st.MyCall)
-                           + QStringLiteral(".\n\rČe hočete nadaljevati pritisni tipko - OK !")))
+    if (!confirm(this, QStringLiteral("Open File"),
+                 QStringLiteral("Uvozil boš dnevnik iz kopije,\n\r"
+                                "uvoženi dnevnik se bo avtomatsko prepisal čez podatke dnevnika ")
+                     + toScreen(c_.st.MyCall) + QStringLiteral(".\n\rČe hočete nadaljevati pritisni tipko - OK !")
+                     + QStringLiteral("\n\nThe %1 now in the log give way to the copy's.").arg(qsoCountText(c_.st.QsoCount)),
+                 Confirm::RemovesQsos))
         return;
     const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Open File"),
                                                       QString::fromStdString(c_.folder), fileFilter());

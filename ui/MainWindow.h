@@ -69,6 +69,8 @@ protected:
 private:
     void buildWindow();
     void buildMenu();
+    // A menu closed by Esc or a click outside gives the keyboard back to the line the operator types in.
+    void keyboardBackFromMenu();
     void buildSetupPanel(QWidget *parent);
     void FormCreate();
     void FormShow();
@@ -114,5 +116,6 @@ private:
     Contest &c_;
     QsoTableModel model_;
     bool shown_ = false;
+    bool firstStart_ = false;  // no settings file: the setup panel opens on the own call
     bool closing_ = false;
 };

@@ -22,24 +22,28 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
 const QColor kCream(255, 251, 240);
 
-// Grid cells are edited upper case, as the entry line writes them.
-class UpperCaseDelegate : public QStyledItemDelegate {
+// The menu bar never takes the keyboard (a lone Alt, or Esc out of a menu opened with the
+// mouse): the next Enter would open a menu instead of logging the QSO in the entry line.
+class MouseOnlyMenuBarStyle : public QProxyStyle {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
     {
-        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto *line = qobject_cast<QLineEdit *>(editor))
-            line->setValidator(new UpperCaseValidator(line));
-        return editor;
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
@@ -76,7 +80,7 @@ void MainWindow::buildWindow()
     Log->setObjectName(QStringLiteral("Log"));
     Log->setGeometry(2, 30, 465, 319);
     Log->setModel(&model_);
-    Log->setItemDelegate(new UpperCaseDelegate(Log));
+    Log->setItemDelegate(new GridDelegate(Log));
     Log->setFont(monoFont(24));
     Log->horizontalHeader()->hide();
     Log->verticalHeader()->hide();
@@ -101,7 +105,7 @@ void MainWindow::buildWindow()
         Log->setColumnWidth(col, widths[col]);
     // The columns keep the widths the log was laid out for.
     Log->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    model_.setOnEdited([this] { c_.log.gridCellEdited(); });
+    model_.setOnEdited([this](int row, const QsoRow &was) { c_.log.gridCellEdited(row, was); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         const auto inGrid = [this](QWidget *w) { return w && (w == Log || Log->isAncestorOf(w)); };
         // Deferred, so an open cell editor has handed its text to the table first.
@@ -280,12 +284,18 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     BCancel->setObjectName(QStringLiteral("BCancel"));
     BCancel->setGeometry(46, 206, 77, 23);
     connect(BCancel, &QPushButton::clicked, this, &MainWindow::BCancelClick);
+    // Esc leaves the setup panel as "Izhod" does.
+    auto *leave = new QShortcut(QKeySequence(Qt::Key_Escape), Pdata, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(leave, &QShortcut::activated, this, &MainWindow::BCancelClick);
 
     Pdata->hide();
 }
 
 void MainWindow::buildMenu()
 {
+    auto *style = new MouseOnlyMenuBarStyle;
+    style->setParent(menuBar());
+    menuBar()->setStyle(style);
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     ClearMenu = file->addAction(QStringLiteral("Delete File"), this, &MainWindow::ClearMenuClick);
     DeleteLastQSO = file->addAction(QStringLiteral("Delete Last QSO"), this, &MainWindow::DeleteLastQSOClick);
@@ -309,4 +319,25 @@ void MainWindow::buildMenu()
 
     for (QAction *a : {DeleteLastQSO, SetupMenu})
         a->setShortcutContext(Qt::WindowShortcut);
+    for (QMenu *m : {file, other})
+        connect(m, &QMenu::aboutToHide, this, &MainWindow::keyboardBackFromMenu);
+    // Some desktops hand the keyboard to the menu's window as it closes.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::keyboardBackFromMenu);
+}
+
+void MainWindow::keyboardBackFromMenu()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() || !isVisible())
+            return;
+        const QWindow *active = QGuiApplication::focusWindow();
+        const QWidget *now = QApplication::focusWidget();
+        if (active && active->isVisible() && now != menuBar())
+            return;
+        activateWindow();
+        if (ECall->isVisible())
+            ECall->setFocus(Qt::PopupFocusReason);
+        else if (Pdata->isVisible())
+            EMyCall->setFocus(Qt::PopupFocusReason);
+    });
 }

@@ -95,6 +95,7 @@ MessagePanel::~MessagePanel()
 void MessagePanel::placeBesideMain(int height)
 {
     setGeometry(main_->x() + 466, main_->y() + 198, 145, height);
+    move(KeptOnScreen(this, pos()));
 }
 
 void MessagePanel::showEvent(QShowEvent *event)

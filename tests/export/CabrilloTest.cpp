@@ -148,7 +148,9 @@ TEST_F(CabrilloStops, ReceivedNumberThatIsNoInteger)
     s.state.CbNumber = true;
     for (const char *cell : {"12a", "", "12 ", "$1E", "1.5", "99999999999", "-"}) {
         s.log.setCell(1, LogTable::ColExchange, cell);
-        EXPECT_EQ(stopMessage(s, dir), std::string("'") + cell + "' is not a valid integer value");
+        EXPECT_EQ(stopMessage(s, dir), std::string("Row 2, exchange cell: \"") + cell
+                                           + "\" is not a received serial number. Correct it in the log; "
+                                             "nothing was exported.");
         expectEarlierExportKept();
     }
 }

@@ -61,7 +61,7 @@ const ByteCase byteCases[] = {
      [](ContestState &s) { s.KeyerVersion = "2"; },
      {"AppendCommand(\\x03)", "AppendTransmit(\\x03)", "AppendCommand(\\x09)",
       "AppendTransmit(\\x09)", "AppendCommand(\\x15)", "AppendTransmit(\\x15)",
-      "AppendCommand(c)", "AppendTransmit(c)", "AppendCommand(\\xC8)", "AppendTransmit(\\xC8)", "Tune(TUNE)",
+      "AppendCommand(c)", "AppendTransmit(c)", "Tune(TUNE)",  // 200 is a status byte
       "AppendCommand(\\xFF)", "AppendTransmit(\\xFF)"}},
     {"BreakInSpeedMode0SendsPaddleSpeed", bytes({198}),
      [](ContestState &s) { s.SpeedMode = 0; s.PaddleSpeed = "25"; },
@@ -72,8 +72,9 @@ const ByteCase byteCases[] = {
     // The pot itself sets the speed in mode 2: a speed frame would fight it.
     {"BreakInSpeedMode2SendsNoSpeed", bytes({198}), [](ContestState &s) { s.SpeedMode = 2; s.PaddleSpeed = "25"; },
      {"BreakIn(Pad)"}},
-    {"TuneIsAlsoShownAsCharacter", bytes({216}), nullptr,
-     {"AppendCommand(\\xD8)", "AppendTransmit(\\xD8)", "Tune(TUNE)"}},
+    // Every byte 0xC0..0xDF is a status byte, never text: waiting and key down included.
+    {"StatusBytesAreNeverText", bytes({216, 0xD0, 0xDF, 0xE0}), nullptr,
+     {"Tune(TUNE)", "Busy", "Tune(TUNE)", "AppendCommand(\\xE0)", "AppendTransmit(\\xE0)"}},
     // Status bytes by their bits: XOFF (1) rides on the others and loses none of them.
     {"BusyWithXoff", bytes({0xC5}), nullptr, {"Busy"}},
     {"BreakInWithXoff", bytes({0xC7}), nullptr, {"BreakIn(Pad)"}},

@@ -166,6 +166,32 @@ TEST_F(KeyerLinkTest, ClosingSendsHostCloseOnceAndLeavesAClosedLinkAlone)
     QTest::qWait(150);
     EXPECT_EQ(rig.sim.received().size(), before);
     EXPECT_TRUE(reported.messages.empty());
+
+    // The program's end leaves host mode too, and the next start opens the link again.
+    openLink();
+    rig.link.leaveHostMode();
+    EXPECT_TRUE(waitUntil([&] { return !rig.sim.hostOpen(); }));
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_TRUE(rig.st.ComConnected);
+}
+
+// Not on line shows at a glance; a keyer that stops answering counts as gone after a few
+// seconds and is back with its next byte.
+TEST_F(KeyerLinkTest, AKeyerNotOnLineOrNotAnsweringShowsIt)
+{
+    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
+    EXPECT_NE(rig.main.display.BModeHint.find("Open Com"), std::string::npos);
+    rig.link.setAnswerSlack(std::chrono::milliseconds(200));
+    ASSERT_TRUE(rig.openPlainPort());  // outside host mode the keyer keys nothing and says nothing
+    rig.st.KeyerOnline = rig.st.KeyerBusy = true;  // as Enter leaves them
+    rig.link.SendCwMessage("E");
+    ASSERT_TRUE(waitUntil([&] { return !rig.st.KeyerOnline; }, 5000)) << "the keyer never counted as silent";
+    EXPECT_FALSE(rig.st.KeyerBusy);
+    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorWhite);
+    EXPECT_NE(rig.main.display.BModeHint.find("does not answer"), std::string::npos);
+    rig.sim.sendRaw(bytes({192}));
+    ASSERT_TRUE(waitUntil([&] { return rig.st.KeyerOnline; })) << "the keyer's byte did not bring it back";
+    EXPECT_EQ(rig.main.display.BModeColor, Colors::ColorGreen);
 }
 
 TEST_F(KeyerLinkTest, TheStatusTickStoresTheSidetoneItSends)

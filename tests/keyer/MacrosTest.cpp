@@ -49,6 +49,9 @@ TEST(Macros, Compose)
         {speed(32), "<E%", bytes({0x1C, 37, 'E', 0x1E, ' '})},
         {speed(57), "<E", bytes({0x1C, 62, 'E', ' '})},
         {speed(42), ">E", bytes({0x1C, 37, 'E', ' '})},
+        // "~" is the next QSO's serial as Cabrillo writes it, cut as the message's own digits.
+        {[](ContestState &s) { s.QsoCount = 8; s.Short9N = s.Short0O = true; }, "599 ~", "5NN OON "},
+        {[](ContestState &s) { s.QsoCount = 12344; }, "~", "12345 "},
         // Macro values are text.
         {[](ContestState &s) { s.MyCall = "!#"; }, "*", "!# "},
         {[](ContestState &s) { s.MyCall = "<"; }, "*", "< "},

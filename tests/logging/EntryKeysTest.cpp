@@ -124,6 +124,37 @@ TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
     EXPECT_EQ(keyer.messages.back(), "RUN3");
 }
 
+// The call went out and the operator corrected it with the exchange already typed: the
+// other station's exchange never goes back on the air.
+TEST_F(EntryKeysTest, RunEsmSendsTheCallPartOnly)
+{
+    st.EnterSendMsg = true;
+    view.type("S51ABX 1980");
+    c.keys.enter();
+    EXPECT_EQ(keyer.written, "S51ABX");
+    EXPECT_EQ(st.CallSent, "S51ABX");
+}
+
+// A keyer that cannot send: Enter logs a call with its exchange and says when it sent nothing.
+TEST_F(EntryKeysTest, EsmWithoutAKeyerLogsAndSaysWhatItCouldNotSend)
+{
+    st.EnterSendMsg = true;
+    const struct { bool open, online; } keyers[] = {{false, true}, {true, false}};
+    for (const auto &k : keyers) {
+        keyer.open = k.open;
+        st.KeyerOnline = k.online;
+        const int before = st.QsoCount;
+        log("W1AW");
+        EXPECT_EQ(c.display.LInfo1, "not sent");
+        EXPECT_EQ(view.entry, "W1AW");
+        log("W1AW 42");
+        EXPECT_EQ(st.QsoCount, before + 1);
+        EXPECT_EQ(table.row(before).Exchange, "42");
+        EXPECT_EQ(view.entry, "");
+    }
+    EXPECT_EQ(keyer.messages.size() + keyer.written.size(), 0u);
+}
+
 TEST_F(EntryKeysTest, EsmNeverLogsFromAShortLine)
 {
     st.EnterSendMsg = true;

@@ -62,7 +62,7 @@ TEST(LogFile, LoadReadsEveryKindOfLineEndAndKeepsWhatItSkips)
     TestFolder dir;
     const std::string path = dir.file("S5ABC.log");
     EXPECT_EQ(CountLogFile(path), 0);
-    EXPECT_TRUE(fileExists(path));  // a missing log is created
+    EXPECT_FALSE(fileExists(path));  // no QSO, no log
     for (const std::string eol : {"\r\n", "\n", "\r"}) {
         writeFileBytes(path, "2013-04-14 0712 A1A 1 80 CW" + eol + "broken line" + eol + eol +
                              "2013-04-14 0715 B1B 2 40 SSB" + eol + "2013-04-15 0720 C1C 3 20 CW");

@@ -27,7 +27,7 @@ grep -qF "<release version=\"$version\"" "$share/metainfo/org.quillfeather.Quill
 run() {
     env "$@" "$bin/quillfeather" -platform offscreen >"$stage/out.log" 2>&1 &
     pid=$!
-    for _ in $(seq 100); do sleep 0.1; [ -n "$(ls "$expect" 2>/dev/null)" ] && break; done
+    for _ in $(seq 100); do sleep 0.1; [ -n "$(ls -A "$expect" 2>/dev/null)" ] && break; done
     sleep 0.5
     kill -TERM "$pid"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -38,13 +38,13 @@ run() {
 
 expect="$stage/home-var"
 run QUILLFEATHER_HOME="$stage/home-var" HOME="$stage/home"
-for f in Quillfeatherini.ini S5.log; do
-    [ -f "$stage/home-var/$f" ] || { echo "$f not in QUILLFEATHER_HOME"; ls -la "$stage/home-var"; cat "$stage/out.log"; exit 1; }
-done
+[ -f "$stage/home-var/Quillfeatherini.ini" ] || { echo "settings not in QUILLFEATHER_HOME"; ls -la "$stage/home-var"; cat "$stage/out.log"; exit 1; }
+# No QSO, no log: a first start leaves no empty log behind.
+[ ! -e "$stage/home-var/S5.log" ] || { echo "an empty S5.log was left behind"; exit 1; }
 
 expect="$stage/home/Quillfeather"
 run QUILLFEATHER_HOME= HOME="$stage/home"
-[ -f "$stage/home/Quillfeather/S5.log" ] || { echo "log not in ~/Quillfeather"; cat "$stage/out.log"; exit 1; }
+[ -f "$stage/home/Quillfeather/Quillfeatherini.ini" ] || { echo "settings not in ~/Quillfeather"; cat "$stage/out.log"; exit 1; }
 
 extra=$(ls "$bin" | grep -v '^quillfeather\(-wksim\)\?$' || true)
 [ -z "$extra" ] || { echo "files written beside the installed program: $extra"; exit 1; }

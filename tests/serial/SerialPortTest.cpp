@@ -96,6 +96,11 @@ TEST(ComPortOpen, FailuresCarryCodeOneTheSystemErrorAndWhatToDo)
     }
     // Root is never refused a device, so the hint for a missing permission is seen on its own.
     EXPECT_NE(SerialPortErrorText(SerialPortError(1, EACCES)).find("dialout"), std::string::npos);
+    // A device only its owner may open (a pseudo-terminal) is another user's, not a group matter.
+    PtyPair pty;
+    const std::string owned = SerialPortErrorText(SerialPortError(1, EACCES), pty.slavePath);
+    EXPECT_NE(owned.find(pty.slavePath + " belongs to the user "), std::string::npos) << owned;
+    EXPECT_EQ(owned.find("dialout"), std::string::npos) << owned;
     SerialPort bare;
     bare.SetPort("quillfeather-no-such-port");  // a bare name is looked for under /dev/
     EXPECT_EQ(bare.DevicePath(), kMissing);

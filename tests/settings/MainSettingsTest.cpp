@@ -37,14 +37,15 @@ const std::string kShortCharAndWkSetup =
     "HangTime=0\n";
 const std::string kNoRadio = "[CAT]\nModel=0\nPort=\nBaudRate=0\nFollow=0\n";
 
+// A first start's close: the file holds what the program started ready with.
 const std::string kFirstClose = crlf(
     "[GENERAL]\n"
     "MyCall=S5\n"
     "MyYearLic=\n"
-    "Mode=\n"
-    "EMode=-1\n"
+    "Mode=CW\n"
+    "EMode=0\n"
     "EExchange=\n"
-    "EBand=\n"
+    "EBand=80\n"
     "cbExchange=0\n"
     "cbNumber=0\n"
     "ContestId=\n"
@@ -61,9 +62,9 @@ const std::string kFirstClose = crlf(
     "[WK]\n"
     "ComAuto=0\n"
     "ComConnected=0\n"
-    "RunMode=0\n"
+    "RunMode=1\n"
     "EnterSendMsg=0\n"
-    "Speed=0\n"
+    "Speed=25\n"
     "SpeedUp=0\n"
     "SpeedMode=0\n"
     "SpeedMin=0\n"
@@ -72,8 +73,8 @@ const std::string kFirstClose = crlf(
     "Sidetone=0\n"
     "\n"
     "[Memo]\n"
-    "F1=\nF2=\nF3=\nF4=*\nF5=!\nF6=\nF7=\nF8=\nF9=\n"
-    "F1s=\nF2s=\nF3s=\nF4s=*\nF5s=!\nF6s=\nF7s=\nF8s=\nF9s=\n"
+    "F1=CQ TEST * *\nF2=! 5NN #\nF3=TU *\nF4=*\nF5=!\nF6=?\nF7=AGN?\nF8=NR?\nF9=QRL?\n"
+    "F1s=*\nF2s=5NN #\nF3s=TU\nF4s=*\nF5s=!\nF6s=?\nF7s=AGN?\nF8s=NR?\nF9s=*\n"
     "F1Text=\nF2Text=\nF3Text=\nF4Text=\nF5Text=\nF6Text=\nF7Text=\nF8Text=\nF9Text=\n"
     "\n"
     + kShortCharAndWkSetup +

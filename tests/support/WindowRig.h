@@ -100,12 +100,15 @@ protected:
     std::unique_ptr<MainWindow> w;
     StrandedModalCloser strandedModals;
 
-    void newContest(const char *myCall, const char *mode, const char *band)
+    // An operator's program starts on a settings file; firstStart leaves it out.
+    void newContest(const char *myCall, const char *mode, const char *band, bool firstStart = false)
     {
         // Qt skips cleanup() after a failed init(): what that one built goes first.
         w.reset();
         contest.reset();
         dir = std::make_unique<QTemporaryDir>();
+        if (!firstStart)
+            writeBytes(dir->filePath(QStringLiteral("Quillfeatherini.ini")), {});
         st = std::make_unique<ContestState>();
         st->MyCall = myCall;
         st->Mode = mode;

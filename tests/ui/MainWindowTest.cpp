@@ -1,9 +1,17 @@
 #include "support/WindowRig.h"
+#include "ui/GuiSupport.h"
 #include "ui/LogCheckWindow.h"
 
 // The main window driven as an operator does, on the offscreen platform.
 class MainWindowTest : public WindowTest {
     Q_OBJECT
+
+    // A key as the operator presses it: to whatever holds the keyboard, an open menu included.
+    void press(Qt::Key k, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(w->windowHandle(), k, mods); }
+    bool inView(int row) const
+    {
+        return w->Log->viewport()->rect().contains(w->Log->visualRect(w->Log->model()->index(row, 0)));
+    }
 
 private slots:
     void init()
@@ -38,7 +46,11 @@ private slots:
     {
         enterLines({"S5AAA 1", "S5BBB 2"});
         QTest::keyClicks(w->ECall, QStringLiteral("S5CCC"));
-        QTest::keyClick(w->ECall, Qt::Key_Delete, Qt::ControlModifier);
+        {
+            BoxAnswerer ok;
+            QTest::keyClick(w->ECall, Qt::Key_Delete, Qt::ControlModifier);
+        }
+        QTRY_VERIFY(w->ECall->hasFocus());  // the keys go on to the entry line
         QCOMPARE(st->QsoCount, 1);
         QCOMPARE(w->ECall->text(), QString());  // the entry is cleared with the QSO
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5AAA 1 80 CW\r\n"));
@@ -61,8 +73,76 @@ private slots:
         QTest::keyClick(w->EMode->view(), Qt::Key_Return);
         QCOMPARE(w->BMode->text(), QStringLiteral("  CW"));
         QVERIFY(w->EWinkeyer->isVisible());
-        QTest::mouseClick(w->BCancel, Qt::LeftButton);
+        press(Qt::Key_Escape);  // as "Izhod"
         QVERIFY(!w->Pdata->isVisible() && w->ECall->isVisible());
+    }
+
+    // A lone Alt, or a menu opened with the mouse and closed with one Esc, leaves the keyboard
+    // in the entry line, so four Enters later the log is whole; letters with Alt or Ctrl are
+    // not typed; what removes QSOs asks first with Cancel for Enter, and Delete File keeps the
+    // emptied log in a file of its own.
+    void strayKeysNeverEmptyTheLog()
+    {
+        enterLines({"S5AAA 1", "S5BBB 2"});
+        const QString before = logText();
+        {
+            QStringList titles;
+            ModalAnswerer<QDialog> enters([&](QDialog &d) {
+                if (auto *box = qobject_cast<QMessageBox *>(&d)) {
+                    titles << box->windowTitle() + (box->icon() == QMessageBox::Question ? "?" : "!");
+                    QTest::keyClick(box, Qt::Key_Return);
+                }
+            });
+            QMenuBar *bar = w->menuBar();
+            for (bool alt : {true, false}) {
+                if (alt) {
+                    press(Qt::Key_Alt);
+                } else {
+                    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+                    QTRY_VERIFY(QApplication::activePopupWidget());
+                    press(Qt::Key_Escape);
+                    QTRY_VERIFY(w->ECall->hasFocus());
+                }
+                for (int i = 0; i < 4; ++i)
+                    press(Qt::Key_Return);
+                QCOMPARE(logText(), before);
+                QTRY_VERIFY(w->ECall->hasFocus());
+            }
+            press(Qt::Key_F, Qt::AltModifier);
+            press(Qt::Key_W, Qt::AltModifier);
+            press(Qt::Key_W, Qt::ControlModifier);
+            QCOMPARE(w->ECall->text(), QString());
+            for (QAction *a : {w->ClearMenu, w->DeleteLastQSO, w->OdpriLog1})
+                a->trigger();
+            QCOMPARE(logText(), before);
+            QCOMPARE(titles, QStringList({"Delete File?", "Delete Last QSO?", "Open File?"}));
+        }
+        BoxAnswerer ok;
+        const QString copy = QStringLiteral("S5ABC.log.deleted-20130414-071230");
+        w->ClearMenu->trigger();
+        QCOMPARE(logText() + logText(copy), before);
+        QVERIFY(ok.texts.last().contains("2 QSOs") && ok.texts.last().contains("S5ABC.log.deleted-"));
+        // No later rewrite replaces it.
+        enterLines({"S5CCC 3", "S5DDD 4"});
+        w->DeleteLastQSO->trigger();
+        w->ClearMenu->trigger();
+        QCOMPARE(logText(copy) + logText(copy + "-2"), before + "2013-04-14 0712 S5CCC 3 80 CW\r\n");
+    }
+
+    // The newest QSO is in view after each commit and a delete, a 5-digit serial is whole in
+    // its cells, the clock's minute has its own room, and the log check opens on the screen.
+    void newestQsoInViewAndEverythingShownWhole()
+    {
+        for (int i = 1; i <= 12; ++i) {
+            enterLines({QStringLiteral("S5A%1 %2").arg(i).arg(i < 12 ? i : 12345)});
+            QVERIFY(inView(i - 1));
+        }
+        w->Log->scrollToTop();
+        {
+            BoxAnswerer ok;
+            w->DeleteLastQSO->trigger();
+        }
+        QVERIFY(inView(10));
     }
 
     void editedGridCellRewritesTheLogOnLeaving()
@@ -129,7 +209,10 @@ private slots:
         QCOMPARE(w->Log->currentIndex().row(), 2);
         QVERIFY(w->Log->selectionModel()->isRowSelected(2, {}));
 
-        w->DeleteLastQSO->trigger();
+        {
+            BoxAnswerer ok;
+            w->DeleteLastQSO->trigger();
+        }
         w->fCheck->BCheckAgain->click();
         QCOMPARE(list->model()->rowCount(), 0);
         QVERIFY(w->fCheck->LCheckResult->text().startsWith("The log is clean"));

@@ -48,6 +48,30 @@ class WorkingContestTest : public WindowTest {
     // The keyer has sent everything and said so.
     bool idle() { return QTest::qWaitFor([this] { return !st->KeyerBusy; }, 5000); }
 
+    void buildWindows()
+    {
+        w = std::make_unique<MainWindow>(*contest);
+        port = std::make_unique<SerialPort>();
+        link = std::make_unique<KeyerLink>(*contest, *port);
+        ConfigureKeyerPort(*port);
+        port->SetPort(sim->slavePath());
+        link->setPause([](int) {});
+        memo = std::make_unique<MessagePanel>(*link, w.get());
+    }
+    // On line once the keyer took host open .. sidetone. The echo reply starts the status timer
+    // again when it comes after the timer's first sidetone frame: the opening is over once that
+    // timer has also sent its frame.
+    bool openKeyer()
+    {
+        link->OpenKeyerLink();
+        const bool online = QTest::qWaitFor([&] {
+            return st->KeyerOnline && link->display.LInfo1 == "WKConnected" && !link->TimerReadWK.isActive()
+                && sim->received().size() >= 11 && sim->received().ends_with("\x01\x01");
+        }, 3000);
+        newBytes();
+        return online;
+    }
+
 private slots:
     void init()
     {
@@ -57,6 +81,8 @@ private slots:
         std::string error;
         QVERIFY2(sim->start(&error), error.c_str());
         sim->setTimeScale(0.05);
+        if (QTest::currentTestFunction() == QLatin1String("firstStartWorksAQsoFromTheDefaults"))
+            return;
 
         newContest("S59ABC", "CW", "40");
         st->MyYearLic = "95";
@@ -70,24 +96,11 @@ private slots:
         st->Short9N = true;
         st->F = {"CQ * TEST", "5NN #", "TU *", "*", "!", "", "AGN 599", "", ""};
         st->Fs = {"SP1", "SP2 #", "", "", "", "", "", "", ""};
-        w = std::make_unique<MainWindow>(*contest);
-        port = std::make_unique<SerialPort>();
-        link = std::make_unique<KeyerLink>(*contest, *port);
-        ConfigureKeyerPort(*port);
-        port->SetPort(sim->slavePath());
-        link->setPause([](int) {});
-        memo = std::make_unique<MessagePanel>(*link, w.get());
+        buildWindows();
         memo->show();
         QVERIFY(showWindow());
-
-        link->OpenKeyerLink();
-        // The echo reply starts the status timer again when it comes after the timer's first
-        // sidetone frame: the opening is over once that timer has also sent its frame.
-        QVERIFY2(QTest::qWaitFor([&] {
-            return st->KeyerOnline && link->display.LInfo1 == "WKConnected" && !link->TimerReadWK.isActive()
-                && sim->received().size() >= 11 && sim->received().ends_with("\x01\x01");
-        }, 3000), "the keyer link did not finish opening");  // host open .. sidetone
-        newBytes();
+        QVERIFY(w->screen()->availableGeometry().contains(memo->frameGeometry()));
+        QVERIFY(openKeyer());
     }
     void cleanup()
     {
@@ -136,10 +149,39 @@ private slots:
         QVERIFY(keyerGets(" 5NN 95 "));
         QTRY_COMPARE(st->EsmState, 1);
         QVERIFY(idle());
-        w->ECall->setText(QStringLiteral("S5ABC "));
+        w->ECall->setText(QStringLiteral("S5ABC 1987"));
         QCOMPARE(st->EsmState, 0);
         enter();
-        QVERIFY(keyerGets("S5ABC "));
+        QVERIFY(keyerGets("S5ABC"));  // never the exchange received
+    }
+
+    // No settings file: ready for CW on 80 m at 25 wpm in Run with the standard messages,
+    // the setup panel open on the own call, and no log until the first QSO.
+    void firstStartWorksAQsoFromTheDefaults()
+    {
+        newContest("", "", "", true);
+        buildWindows();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTRY_VERIFY(w->EMyCall->hasFocus());
+        QCOMPARE(w->EMode->currentText() + w->EBand->currentText() + w->LSpeed->text() + w->LRun->text(),
+                 QStringLiteral("CW3.525RUN"));
+        QVERIFY(!st->EnterSendMsg);
+        QTest::keyClicks(w->EMyCall, QStringLiteral("9ABC"));
+        QTest::keyClicks(w->EExchange, QStringLiteral("95"));
+        QTest::keyClick(w->EExchange, Qt::Key_Escape);
+        QTRY_VERIFY(w->ECall->hasFocus());
+        QVERIFY(openKeyer());
+        key(Qt::Key_F12);
+        const std::string at25("\x02\x19", 2);  // Set WPM Speed 25: the pot serves the paddle
+        QVERIFY(typeEnterSends({}, at25 + "CQ TEST S59ABC S59ABC ", "F1"));
+        QVERIFY(idle());
+        QVERIFY(typeEnterSends(QStringLiteral("S5XYZ"), "S5XYZ", "F5"));
+        QVERIFY(keyerGets(at25 + " S5XYZ 5NN 95 "));
+        QVERIFY(idle());
+        QVERIFY(typeEnterSends(QStringLiteral("599"), at25 + "TU S59ABC ", "F3"));
+        QCOMPARE(QDir(dir->path()).entryList({"*.log"}), QStringList({"S59ABC.log"}));
+        QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 599 80 CW\r\n"));
     }
 
     void searchAndPounceWithEsm()
@@ -198,7 +240,8 @@ private slots:
     {
         key(Qt::Key_T, Qt::ControlModifier);
         QVERIFY(keyerGets(std::string("\x0B\x01", 2)));
-        QTRY_VERIFY(st->TuneOn);
+        QTRY_COMPARE(link->display.LTun, std::string("TUNE"));  // the keyer says it keys down
+        QCOMPARE(w->LTransmit->text(), QString());  // and that is no echo
         QCOMPARE(memo->BTune->text(), QStringLiteral("TUNE ON"));
         QCOMPARE(w->ECall->text(), QString());  // the T never reaches the line
 
