@@ -10,6 +10,7 @@
 #include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
 #include "ui/MainWindow.h"
+#include "ui/ContestAids.h"
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
 #include "radio/RadioLink.h"
@@ -87,13 +88,18 @@ int main(int argc, char **argv)
     RadioLink radio(contest);
     RadioSetupDialog fCat(radio, &fMain);
     radio.setSetupOpener([&fCat] { fCat.showDialog(); });
+    ContestAids aids(contest, fMain);
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &fMain, [&fMain](QSessionManager &) {
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &fMain, [&fMain, &aids](QSessionManager &) {
         fMain.FormClose();
+        aids.save();
     });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &fMain, [&fMain] { fMain.FormClose(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &fMain, [&fMain, &aids] {
+        fMain.FormClose();
+        aids.save();
+    });
 
     fMain.show();
     return app.exec();

@@ -1,0 +1,106 @@
+#include "support/WindowRig.h"
+#include "ui/CheckWindow.h"
+#include "ui/ContestAids.h"
+
+// The check window beside the main window, driven from the entry line.
+class ContestAidsTest : public WindowTest {
+    Q_OBJECT
+
+    std::unique_ptr<ContestAids> aids;
+
+    void startAids()
+    {
+        aids.reset();
+        aids = std::make_unique<ContestAids>(*contest, *w);
+    }
+    QStringList lines(QListWidget *list) const
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        newContest("S5ABC", "CW", "40");
+        QVERIFY(writeBytes(dir->filePath("MASTER.SCP"), "# calls\r\nK1ABC\r\nS50ABC\r\nS59ABC\r\nS59ABD\r\n"));
+        QVERIFY(showWindow());
+        startAids();
+    }
+    void cleanup()
+    {
+        aids.reset();
+        endContest();
+    }
+
+    void followsTheEntryLineAndTheLog()
+    {
+        aids->CheckMenu->trigger();
+        QTRY_VERIFY(aids->fCheckCalls->isVisible());
+        QTRY_VERIFY(w->ECall->hasFocus());
+        CheckWindow &check = *aids->fCheckCalls;
+        type("S");
+        QCOMPARE(lines(check.EScpCalls), QStringList());  // from the second character on
+        type("59AB");
+        QCOMPARE(lines(check.EScpCalls), QStringList({"S59ABC", "S59ABD"}));
+        enterLines({" 15"});
+        type("S59AB");
+        QCOMPARE(lines(check.ELogCalls), QStringList({"S59AB  40 CW"}));  // the new QSO, a dupe here
+        QCOMPARE(check.ELogCalls->item(0)->foreground().color(), QColor(Qt::red));
+        type("X");
+        QCOMPARE(lines(check.ENearCalls), QStringList({"S59AB", "S59ABC", "S59ABD"}));
+        key(Qt::Key_Backspace);
+        w->Log->model()->setData(w->Log->model()->index(0, LogTable::ColCall), "S59AC");  // the grid edited
+        QCOMPARE(lines(check.ELogCalls), QStringList());
+        key(Qt::Key_Backspace, Qt::ControlModifier);
+        type("ZZ9ZZ");
+        QCOMPARE(check.LUnique->text(), QStringLiteral("Unique"));
+    }
+
+    void doubleClickPutsTheCallInKeepingTheExchange()
+    {
+        aids->CheckMenu->trigger();
+        CheckWindow &check = *aids->fCheckCalls;
+        type("S59AB 15");  // the call part alone is looked up
+        QTRY_COMPARE(check.EScpCalls->count(), 2);
+        QVERIFY(QTest::qWaitForWindowExposed(&check));
+        const QPoint second = check.EScpCalls->visualItemRect(check.EScpCalls->item(1)).center();
+        QTest::mouseClick(check.EScpCalls->viewport(), Qt::LeftButton, {}, second);
+        QTest::mouseDClick(check.EScpCalls->viewport(), Qt::LeftButton, {}, second);
+        QCOMPARE(w->ECall->text(), QStringLiteral("S59ABD 15"));
+        QCOMPARE(w->LInfo->text(), QStringLiteral("S59ABD"));
+        QTRY_VERIFY(w->ECall->hasFocus());
+    }
+
+    void openAgainAtStartWhereItWas()
+    {
+        aids->CheckMenu->trigger();
+        aids->fCheckCalls->move(40, 50);
+        aids->save();
+        startAids();  // as the next start of the program
+        QTRY_VERIFY(aids->fCheckCalls->isVisible());
+        QCOMPARE(aids->fCheckCalls->pos(), QPoint(40, 50));
+        aids->CheckMenu->trigger();
+        QVERIFY(!aids->fCheckCalls->isVisible());
+        aids->save();
+        startAids();
+        QTest::qWait(20);
+        QVERIFY2(!aids->fCheckCalls->isVisible(), "closed at the end, closed at the start");
+    }
+
+    void withoutMasterScpSaysWhereItGoes()
+    {
+        QFile::remove(dir->filePath("MASTER.SCP"));
+        startAids();
+        aids->CheckMenu->trigger();
+        type("S59AB");
+        const QStringList scp = lines(aids->fCheckCalls->EScpCalls);
+        QCOMPARE(scp.size(), 1);
+        QVERIFY2(scp[0].contains("MASTER.SCP into " + dir->path()), qPrintable(scp[0]));
+    }
+};
+
+QTEST_MAIN(ContestAidsTest)
+#include "ContestAidsTest.moc"
