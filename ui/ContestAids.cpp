@@ -1,5 +1,6 @@
 #include "ui/ContestAids.h"
 
+#include "aids/HistoryHint.h"
 #include "logging/Contest.h"
 #include "logging/ScreenText.h"
 #include "ui/CheckWindow.h"
@@ -7,7 +8,8 @@
 #include "ui/MainWindow.h"
 
 #include <QAbstractItemModel>
-#include <QEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,12 +33,16 @@ ContestAids::ContestAids(Contest &contest, MainWindow &main)
 {
     guarded(&w_, [this] { LoadAidSettings(settings_, c_.folder); });
     checker_.setMasterScp(MasterScp::load(MasterScpPath(c_.folder)));
+    history_ = CallHistory::load(CallHistoryPath(c_.folder)).value_or(CallHistory());
 
     fCheckCalls = new CheckWindow(&w_);
     fCheckCalls->setOnCallChosen([this](const std::string &call) { callChosen(call); });
     fCheckCalls->setOnPlaceChanged([this](bool open) { checkPlaceChanged(open); });
     CheckMenu = menuNamed(w_, QStringLiteral("Other"))->addAction(QStringLiteral("Check"), this,
                                                                   &ContestAids::CheckMenuClick);
+    SaveHistoryMenu = new QAction(QStringLiteral("Save Call History"), this);
+    connect(SaveHistoryMenu, &QAction::triggered, this, &ContestAids::SaveHistoryMenuClick);
+    menuNamed(w_, QStringLiteral("File"))->insertAction(w_.ExitMenu, SaveHistoryMenu);
 
     connect(w_.ECall, &QLineEdit::textChanged, this, &ContestAids::refreshCheck);
     // The lists follow the log through the grid's model: every commit, edit, delete and load.
@@ -56,6 +62,7 @@ ContestAids::~ContestAids()
     // The main window may live on (in tests it does): it keeps no item or window of ours.
     w_.ECall->removeEventFilter(this);
     delete CheckMenu;
+    delete SaveHistoryMenu;
     delete fCheckCalls;
 }
 
@@ -90,6 +97,35 @@ void ContestAids::refreshCheck()
         return;
     const std::string call = CallPart(fromScreen(w_.ECall->text()));
     fCheckCalls->showResult(checker_.lookUp(call), c_.folder);
+    fCheckCalls->showHint(history_.field(call, settings_.HistoryField));
+}
+
+// Tab never leaves the entry line: in mid-QSO the keyboard must stay where the call is typed.
+bool ContestAids::ECallTab()
+{
+    const std::string entry = w_.entryText();
+    const std::string exchange = history_.field(CallPart(entry), settings_.HistoryField);
+    if (const std::optional<std::string> filled = WithHistoryExchange(entry, exchange)) {
+        w_.setEntryText(*filled);
+        w_.caretToEnd();
+    }
+    return true;
+}
+
+void ContestAids::SaveHistoryMenuClick()
+{
+    try {
+        history_ = SaveCallHistory(c_.st, c_.table, c_.folder);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Save Call History"),
+                        QStringLiteral("%1 calls written to %2.")
+                            .arg(history_.size())
+                            .arg(toScreen(CallHistoryPath(c_.folder))),
+                        QMessageBox::Ok, &w_);
+        box.exec();
+    } catch (const std::exception &e) {
+        showError(&w_, toScreen(e.what()));
+    }
+    refreshCheck();
 }
 
 void ContestAids::callChosen(const std::string &call)
@@ -110,5 +146,8 @@ void ContestAids::checkPlaceChanged(bool open)
 
 bool ContestAids::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == w_.ECall && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Tab)
+        return ECallTab();
     return QObject::eventFilter(watched, event);
 }

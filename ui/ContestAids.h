@@ -1,6 +1,7 @@
 #pragma once
 
 #include "aids/AidSettings.h"
+#include "aids/CallHistory.h"
 #include "aids/CheckLists.h"
 
 #include <QObject>
@@ -11,7 +12,7 @@ class MainWindow;
 class QAction;
 
 // The aids against busted calls, hung on the main window: the check window that follows
-// the entry line and the log, and the menu item that opens it.
+// the entry line and the log, the call history's exchange on Tab, and their menu items.
 class ContestAids : public QObject {
     Q_OBJECT
 public:
@@ -24,7 +25,7 @@ public:
     void save();
 
     CheckWindow *fCheckCalls;
-    QAction *CheckMenu;
+    QAction *CheckMenu, *SaveHistoryMenu;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -35,9 +36,12 @@ private:
     void refreshCheck();
     void callChosen(const std::string &call);
     void checkPlaceChanged(bool open);
+    bool ECallTab();
+    void SaveHistoryMenuClick();
 
     Contest &c_;
     MainWindow &w_;
     AidSettings settings_;
     CallChecker checker_;
+    CallHistory history_;
 };

@@ -90,6 +90,33 @@ private slots:
         QVERIFY2(!aids->fCheckCalls->isVisible(), "closed at the end, closed at the start");
     }
 
+    void tabPutsTheHistoryExchangeInAndSaveWritesTheLog()
+    {
+        QVERIFY(writeBytes(dir->filePath("CALLHISTORY.txt"), "!!Order!!,Call,Name,Sect\r\nS59ABC,JOZE,SV\r\n"));
+        QVERIFY(writeBytes(dir->filePath("Quillfeatherini.ini"), "[AIDS]\r\nHistoryField=Sect\r\n"));
+        startAids();
+        aids->CheckMenu->trigger();
+        type("S59ABC");
+        QCOMPARE(aids->fCheckCalls->LHistory->text(), QStringLiteral("SV"));
+        key(Qt::Key_Tab);
+        QCOMPARE(w->ECall->text(), QStringLiteral("S59ABC SV"));
+        QCOMPARE(w->LInfo1->text(), QStringLiteral("SV"));
+        QVERIFY(w->ECall->hasFocus());
+        key(Qt::Key_Backspace);
+        key(Qt::Key_Tab);  // an exchange begun is the operator's
+        QCOMPARE(w->ECall->text(), QStringLiteral("S59ABC S"));
+        QVERIFY(w->ECall->hasFocus());
+        key(Qt::Key_Backspace);
+        type("14");
+        enter();
+        BoxAnswerer ok;
+        aids->SaveHistoryMenu->trigger();
+        QCOMPARE(ok.texts.size(), 1);
+        QCOMPARE(fileBytes(dir->filePath("CALLHISTORY.txt")),
+                 QByteArray("# Call history written by Quillfeather\r\n!!Order!!,Call,Name,Sect,Exch1\r\n"
+                            "S59ABC,JOZE,SV,14\r\n"));
+    }
+
     void withoutMasterScpSaysWhereItGoes()
     {
         QFile::remove(dir->filePath("MASTER.SCP"));
