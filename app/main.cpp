@@ -10,13 +10,16 @@
 #include "ui/GuiSupport.h"
 #include "logging/LogTable.h"
 #include "ui/MainWindow.h"
+#include "ui/CabrilloHeaderDialog.h"
 #include "ui/ContestAids.h"
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
 #include "radio/RadioLink.h"
 #include "ui/RadioSetupDialog.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -89,6 +92,10 @@ int main(int argc, char **argv)
     RadioSetupDialog fCat(radio, &fMain);
     radio.setSetupOpener([&fCat] { fCat.showDialog(); });
     ContestAids aids(contest, fMain);
+    CabrilloHeaderDialog fCabrillo(contest.folder, &fMain);
+    QAction *cabrilloHeader = new QAction(QStringLiteral("Cabrillo Header"), &fMain);
+    QObject::connect(cabrilloHeader, &QAction::triggered, &fCabrillo, &CabrilloHeaderDialog::showDialog);
+    menuNamed(fMain, QStringLiteral("File"))->insertAction(fMain.SaveAdifMenu, cabrilloHeader);
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

@@ -16,18 +16,6 @@
 #include <QTableView>
 #include <QTimer>
 
-namespace {
-
-QMenu *menuNamed(QMainWindow &window, const QString &title)
-{
-    for (QAction *a : window.menuBar()->actions())
-        if (a->menu() && a->text() == title)
-            return a->menu();
-    return window.menuBar()->addMenu(title);
-}
-
-} // namespace
-
 ContestAids::ContestAids(Contest &contest, MainWindow &main)
     : c_(contest), w_(main), checker_(contest.st, contest.table)
 {

@@ -6,6 +6,8 @@
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPalette>
@@ -136,4 +138,12 @@ int entryKeyCode(const QKeyEvent *key)
             return EntryKeys::F1 + (key->key() - Qt::Key_F1);
         return 0;
     }
+}
+
+QMenu *menuNamed(QMainWindow &window, const QString &title)
+{
+    for (QAction *a : window.menuBar()->actions())
+        if (a->menu() && a->text() == title)
+            return a->menu();
+    return window.menuBar()->addMenu(title);
 }

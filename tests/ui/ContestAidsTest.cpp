@@ -1,4 +1,5 @@
 #include "support/WindowRig.h"
+#include "ui/CabrilloHeaderDialog.h"
 #include "ui/CheckWindow.h"
 #include "ui/ContestAids.h"
 
@@ -115,6 +116,26 @@ private slots:
         QCOMPARE(fileBytes(dir->filePath("CALLHISTORY.txt")),
                  QByteArray("# Call history written by Quillfeather\r\n!!Order!!,Call,Name,Sect,Exch1\r\n"
                             "S59ABC,JOZE,SV,14\r\n"));
+    }
+
+    void cabrilloHeaderOffersTheFormatsValuesAndKeepsThem()
+    {
+        CabrilloHeaderDialog dialog(contest->folder, w.get());
+        QStringList powers;
+        ModalAnswerer<CabrilloHeaderDialog> answer([&](CabrilloHeaderDialog &d) {
+            auto *power = d.findChild<QComboBox *>("CategoryPower");
+            for (int i = 0; i < power->count(); ++i)
+                powers << power->itemText(i);
+            power->setCurrentText("QRP");
+            d.EVersion->setCurrentText("3.0");
+            d.findChild<QLineEdit *>("Contest")->setText(" S5-CONTEST ");
+            d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        dialog.showDialog();
+        QCOMPARE(powers, QStringList({"", "HIGH", "LOW", "QRP"}));
+        CabrilloHeader kept;
+        LoadCabrilloHeader(kept, contest->folder);
+        QCOMPARE(kept.Version + " " + kept.CategoryPower + " " + kept.Contest, std::string("3.0 QRP S5-CONTEST"));
     }
 
     void withoutMasterScpSaysWhereItGoes()
