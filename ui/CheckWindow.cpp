@@ -74,9 +74,11 @@ QLabel *heading(const QString &text, QWidget *parent)
 
 } // namespace
 
-CheckWindow::CheckWindow(QWidget *mainWindow) : QWidget(mainWindow, Qt::Window)
+CheckWindow::CheckWindow(QWidget *mainWindow) : QWidget(mainWindow, Qt::Window | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("fCheckCalls"));
+    // Beside the entry line, never taking the keyboard from it: a click on a call is enough.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Check"));
     setFont(sansFont(11));
     resize(560, 300);

@@ -1,9 +1,11 @@
 #include "ui/ContestAids.h"
 
 #include "aids/HistoryHint.h"
+#include "logging/Clock.h"
 #include "logging/Contest.h"
 #include "logging/ScreenText.h"
 #include "ui/CheckWindow.h"
+#include "ui/RateWindow.h"
 #include "ui/GuiSupport.h"
 #include "ui/MainWindow.h"
 
@@ -25,9 +27,12 @@ ContestAids::ContestAids(Contest &contest, MainWindow &main)
 
     fCheckCalls = new CheckWindow(&w_);
     fCheckCalls->setOnCallChosen([this](const std::string &call) { callChosen(call); });
-    fCheckCalls->setOnPlaceChanged([this](bool open) { checkPlaceChanged(open); });
-    CheckMenu = menuNamed(w_, QStringLiteral("Other"))->addAction(QStringLiteral("Check"), this,
-                                                                  &ContestAids::CheckMenuClick);
+    fCheckCalls->setOnPlaceChanged([this](bool open) { placeChanged(fCheckCalls, settings_.check, open); });
+    fRate = new RateWindow(&w_);
+    fRate->setOnPlaceChanged([this](bool open) { placeChanged(fRate, settings_.rate, open); });
+    QMenu *other = menuNamed(w_, QStringLiteral("Other"));
+    CheckMenu = other->addAction(QStringLiteral("Check"), this, [this] { toggle(fCheckCalls, settings_.check); });
+    RateMenu = other->addAction(QStringLiteral("Rate"), this, [this] { toggle(fRate, settings_.rate); });
     SaveHistoryMenu = new QAction(QStringLiteral("Save Call History"), this);
     connect(SaveHistoryMenu, &QAction::triggered, this, &ContestAids::SaveHistoryMenuClick);
     menuNamed(w_, QStringLiteral("File"))->insertAction(w_.ExitMenu, SaveHistoryMenu);
@@ -35,14 +40,25 @@ ContestAids::ContestAids(Contest &contest, MainWindow &main)
     connect(w_.ECall, &QLineEdit::textChanged, this, &ContestAids::refreshCheck);
     // The lists follow the log through the grid's model: every commit, edit, delete and load.
     QAbstractItemModel *log = w_.Log->model();
-    connect(log, &QAbstractItemModel::dataChanged, this, &ContestAids::refreshCheck);
-    connect(log, &QAbstractItemModel::rowsInserted, this, &ContestAids::refreshCheck);
-    connect(log, &QAbstractItemModel::rowsRemoved, this, &ContestAids::refreshCheck);
-    connect(log, &QAbstractItemModel::modelReset, this, &ContestAids::refreshCheck);
+    connect(log, &QAbstractItemModel::rowsInserted, this, &ContestAids::logChanged);
+    connect(log, &QAbstractItemModel::rowsRemoved, this, &ContestAids::logChanged);
+    connect(log, &QAbstractItemModel::dataChanged, this, &ContestAids::logChanged);
+    connect(log, &QAbstractItemModel::modelReset, this, &ContestAids::logChanged);
+    // The hour figures move on with the clock.
+    connect(&w_.TimerTime, &QTimer::timeout, this, [this] {
+        const UtcStamp now = c_.clock.utcNow();
+        if (now.minute != shownMinute_)
+            refreshRate();
+    });
     w_.ECall->installEventFilter(this);
 
-    if (settings_.check.visible)
-        QTimer::singleShot(0, this, &ContestAids::showCheckWindow);
+    // Once the main window stands where it was, the windows open beside it again.
+    QTimer::singleShot(0, this, [this] {
+        if (settings_.check.visible)
+            show(fCheckCalls, settings_.check);
+        if (settings_.rate.visible)
+            show(fRate, settings_.rate);
+    });
 }
 
 ContestAids::~ContestAids()
@@ -50,8 +66,10 @@ ContestAids::~ContestAids()
     // The main window may live on (in tests it does): it keeps no item or window of ours.
     w_.ECall->removeEventFilter(this);
     delete CheckMenu;
+    delete RateMenu;
     delete SaveHistoryMenu;
     delete fCheckCalls;
+    delete fRate;
 }
 
 void ContestAids::save()
@@ -59,24 +77,60 @@ void ContestAids::save()
     guarded(&w_, [this] { SaveAidSettings(settings_, c_.folder); });
 }
 
-void ContestAids::CheckMenuClick()
+void ContestAids::toggle(QWidget *window, AidWindowPlace &place)
 {
-    if (fCheckCalls->isVisible())
-        fCheckCalls->close();
+    if (window->isVisible())
+        window->close();
     else
-        showCheckWindow();
+        show(window, place);
 }
 
-void ContestAids::showCheckWindow()
+void ContestAids::show(QWidget *window, AidWindowPlace &place)
 {
-    if (settings_.check.stored)
-        fCheckCalls->move(settings_.check.left, settings_.check.top);
+    if (place.stored)
+        window->move(place.left, place.top);
     else  // beside the log, where the eye goes from the entry line
-        fCheckCalls->move(w_.frameGeometry().topRight() + QPoint(8, 0));
-    fCheckCalls->show();
-    settings_.check.visible = true;
+        window->move(w_.frameGeometry().topRight() + QPoint(8, window == fRate ? 340 : 0));
+    window->show();
+    place.visible = true;
     refreshCheck();
-    w_.focusEntry();
+    refreshRate();
+    // Some window systems hand the keyboard to a window as it appears, whatever it asks for:
+    // it is taken back once they have.
+    QTimer::singleShot(0, &w_, [this] { w_.focusEntry(); });
+}
+
+void ContestAids::placeChanged(QWidget *window, AidWindowPlace &place, bool open)
+{
+    place.visible = open;
+    if (open) {
+        place.left = window->x();
+        place.top = window->y();
+        place.stored = true;
+    }
+}
+
+// The log tells of a commit before the commit has counted the QSO, and a load row by row:
+// the windows look once everything has settled.
+void ContestAids::logChanged()
+{
+    if (refreshDue_)
+        return;
+    refreshDue_ = true;
+    QMetaObject::invokeMethod(this, [this] {
+        refreshDue_ = false;
+        refreshCheck();
+        refreshRate();
+    }, Qt::QueuedConnection);
+}
+
+void ContestAids::refreshRate()
+{
+    if (!fRate->isVisible())
+        return;
+    const UtcStamp now = c_.clock.utcNow();
+    shownMinute_ = now.minute;
+    fRate->showFigures(ComputeRate(c_.st, c_.table, now));
 }
 
 void ContestAids::refreshCheck()
@@ -120,16 +174,6 @@ void ContestAids::callChosen(const std::string &call)
 {
     w_.setEntryText(WithCall(w_.entryText(), call));
     w_.focusEntry();
-}
-
-void ContestAids::checkPlaceChanged(bool open)
-{
-    settings_.check.visible = open;
-    if (open) {
-        settings_.check.left = fCheckCalls->x();
-        settings_.check.top = fCheckCalls->y();
-        settings_.check.stored = true;
-    }
 }
 
 bool ContestAids::eventFilter(QObject *watched, QEvent *event)

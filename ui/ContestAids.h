@@ -7,12 +7,14 @@
 #include <QObject>
 
 class CheckWindow;
+class RateWindow;
+class QWidget;
 class Contest;
 class MainWindow;
 class QAction;
 
-// The aids against busted calls, hung on the main window: the check window that follows
-// the entry line and the log, the call history's exchange on Tab, and their menu items.
+// The contest aids hung on the main window: the check window that follows the entry line
+// and the log, the call history's exchange on Tab, the rate window, and their menu items.
 class ContestAids : public QObject {
     Q_OBJECT
 public:
@@ -25,17 +27,20 @@ public:
     void save();
 
     CheckWindow *fCheckCalls;
-    QAction *CheckMenu, *SaveHistoryMenu;
+    RateWindow *fRate;
+    QAction *CheckMenu, *RateMenu, *SaveHistoryMenu;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void CheckMenuClick();
-    void showCheckWindow();
+    void toggle(QWidget *window, AidWindowPlace &place);
+    void show(QWidget *window, AidWindowPlace &place);
+    void placeChanged(QWidget *window, AidWindowPlace &place, bool open);
+    void logChanged();
     void refreshCheck();
+    void refreshRate();
     void callChosen(const std::string &call);
-    void checkPlaceChanged(bool open);
     bool ECallTab();
     void SaveHistoryMenuClick();
 
@@ -44,4 +49,6 @@ private:
     AidSettings settings_;
     CallChecker checker_;
     CallHistory history_;
+    int shownMinute_ = -1;
+    bool refreshDue_ = false;
 };

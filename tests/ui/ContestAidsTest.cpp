@@ -1,6 +1,7 @@
 #include "support/WindowRig.h"
 #include "ui/CabrilloHeaderDialog.h"
 #include "ui/CheckWindow.h"
+#include "ui/RateWindow.h"
 #include "ui/ContestAids.h"
 
 // The check window beside the main window, driven from the entry line.
@@ -48,13 +49,13 @@ private slots:
         QCOMPARE(lines(check.EScpCalls), QStringList({"S59ABC", "S59ABD"}));
         enterLines({" 15"});
         type("S59AB");
-        QCOMPARE(lines(check.ELogCalls), QStringList({"S59AB  40 CW"}));  // the new QSO, a dupe here
+        QTRY_COMPARE(lines(check.ELogCalls), QStringList({"S59AB  40 CW"}));  // the new QSO, a dupe here
         QCOMPARE(check.ELogCalls->item(0)->foreground().color(), QColor(Qt::red));
         type("X");
         QCOMPARE(lines(check.ENearCalls), QStringList({"S59AB", "S59ABC", "S59ABD"}));
         key(Qt::Key_Backspace);
         w->Log->model()->setData(w->Log->model()->index(0, LogTable::ColCall), "S59AC");  // the grid edited
-        QCOMPARE(lines(check.ELogCalls), QStringList());
+        QTRY_COMPARE(lines(check.ELogCalls), QStringList());
         key(Qt::Key_Backspace, Qt::ControlModifier);
         type("ZZ9ZZ");
         QCOMPARE(check.LUnique->text(), QStringLiteral("Unique"));
@@ -136,6 +137,25 @@ private slots:
         CabrilloHeader kept;
         LoadCabrilloHeader(kept, contest->folder);
         QCOMPARE(kept.Version + " " + kept.CategoryPower + " " + kept.Contest, std::string("3.0 QRP S5-CONTEST"));
+    }
+
+    void rateFollowsCommitsDeletesAndTheClock()
+    {
+        aids->RateMenu->trigger();
+        QTRY_VERIFY(aids->fRate->isVisible() && w->ECall->hasFocus());
+        enterLines({"S51A 1", "S51B 2"});  // both at 07:12
+        clock.now.minute = 20;
+        contest->clockTick();  // as the main window's clock does each second
+        enterLines({"S51A 3"});
+        QTRY_COMPARE(aids->fRate->LRates->text(),
+                 QStringLiteral("Last 10:   22.5/h\nLast 100:  22.5/h\nLast 60 min: 3\nThis hour:   3"));
+        QVERIFY2(aids->fRate->LBands->text().endsWith("\n  40 CW       3     1"), qPrintable(aids->fRate->LBands->text()));
+        QCOMPARE(aids->fRate->GHours->hours().size(), size_t(1));
+        clock.now = UtcStamp{2013, 4, 14, 8, 15, 0};  // the next tick moves the hour figures on
+        QTRY_VERIFY(aids->fRate->LRates->text().endsWith("Last 60 min: 1\nThis hour:   0"));
+        QTRY_VERIFY(w->isActiveWindow());
+        key(Qt::Key_Delete, Qt::ControlModifier);  // the last QSO deleted
+        QTRY_VERIFY2(aids->fRate->LRates->text().startsWith("Last 10:   -/h"), qPrintable(aids->fRate->LRates->text()));
     }
 
     void withoutMasterScpSaysWhereItGoes()
