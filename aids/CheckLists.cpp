@@ -17,11 +17,23 @@ bool startsWith(std::string_view text, std::string_view start)
 
 } // namespace
 
+// A list call's characters: letters, digits and '/'; anything else shares the last place.
+size_t CallChecker::endSymbol(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return size_t(c - 'A');
+    if (c >= '0' && c <= '9')
+        return size_t(26 + c - '0');
+    return EndSymbols - 1;
+}
+
 void CallChecker::setMasterScp(std::optional<MasterScp> scp)
 {
     scp_ = std::move(scp);
     joined_.clear();
     starts_.clear();
+    byLastOne_.clear();
+    byLastTwo_.clear();
     if (!scp_)
         return;
     starts_.reserve(scp_->size());
@@ -31,6 +43,14 @@ void CallChecker::setMasterScp(std::optional<MasterScp> scp)
         joined_ += call;
     }
     joined_ += '\n';
+    const std::vector<std::string> &calls = scp_->calls();
+    byLastOne_.assign(EndSymbols, {});
+    byLastTwo_.assign(EndSymbols * EndSymbols, {});
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const std::string &call = calls[i];
+        byLastOne_[endSymbol(call.back())].push_back(uint32_t(i));
+        byLastTwo_[endSymbol(call[call.size() - 2]) * EndSymbols + endSymbol(call.back())].push_back(uint32_t(i));
+    }
 }
 
 CheckResult CallChecker::lookUp(std::string_view typed) const
@@ -100,27 +120,50 @@ void CallChecker::findListed(CheckResult &result) const
     }
 }
 
+// A call one edit away from the typed one keeps either the typed call's first half at its
+// start or the rest at its end (the edit lies in the other part), so only the calls of two
+// ranges of the sorted lists need a closer look, not the whole list.
 void CallChecker::findNear(CheckResult &result) const
 {
     const std::string &typed = result.typed;
-    std::vector<NearCall> &near = result.near;
-    auto consider = [&](std::string_view call) {
-        if (call.size() + 1 < typed.size() || call.size() > typed.size() + 1 || near.size() >= MaxShown)
-            return;
+    const size_t half = typed.size() / 2;
+    const std::string_view front = std::string_view(typed).substr(0, half), back = std::string_view(typed).substr(half);
+    auto nearCall = [&](std::string_view call) -> std::optional<NearCall> {
+        if (call.size() + 1 < typed.size() || call.size() > typed.size() + 1)
+            return std::nullopt;
         const std::optional<size_t> mark = OneEditMark(typed, call);
-        if (!mark)
-            return;
-        for (const NearCall &known : near)
-            if (known.call == call)
-                return;
-        near.push_back(NearCall{std::string(call), *mark});
+        return mark ? std::optional(NearCall{std::string(call), *mark}) : std::nullopt;
     };
+    auto add = [](std::vector<NearCall> &to, std::optional<NearCall> near) {
+        if (near && std::find(to.begin(), to.end(), *near) == to.end())
+            to.push_back(std::move(*near));
+    };
+    std::vector<NearCall> &fromLog = result.near;
     const int rows = std::min(st_.QsoCount, log_.rowCount());
-    for (int i = 0; i < rows; ++i)
-        consider(log_.row(i).Call);
-    if (scp_)
-        for (const std::string &call : scp_->calls())
-            consider(call);
+    for (int i = 0; i < rows && fromLog.size() < MaxShown; ++i) {
+        const std::string_view call = log_.row(i).Call;
+        if (startsWith(call, front) || (call.size() >= back.size() && call.substr(call.size() - back.size()) == back))
+            add(fromLog, nearCall(call));
+    }
+    if (!scp_)
+        return;
+    std::vector<NearCall> listed;
+    const std::vector<std::string> &calls = scp_->calls();
+    for (auto it = std::lower_bound(calls.begin(), calls.end(), front); it != calls.end() && startsWith(*it, front); ++it)
+        add(listed, nearCall(*it));
+    auto endsWithBack = [&](const std::string &call) {
+        return call.size() >= back.size() && std::string_view(call).substr(call.size() - back.size()) == back;
+    };
+    const size_t last = endSymbol(back.back());
+    const std::vector<uint32_t> &ending = back.size() == 1 ? byLastOne_[last]
+                                                            : byLastTwo_[endSymbol(back[back.size() - 2]) * EndSymbols + last];
+    for (uint32_t index : ending)
+        if (endsWithBack(calls[index]))
+            add(listed, nearCall(calls[index]));
+    std::sort(listed.begin(), listed.end(), [](const NearCall &a, const NearCall &b) { return a.call < b.call; });
+    for (NearCall &near : listed)
+        if (fromLog.size() < MaxShown && std::find(fromLog.begin(), fromLog.end(), near) == fromLog.end())
+            fromLog.push_back(std::move(near));
 }
 
 std::string CallPart(std::string_view entry)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstdint>
 #include <vector>
 
 class LogTable;
@@ -66,6 +67,10 @@ private:
     // finds the calls that hold a fragment much faster than a search call by call.
     std::string joined_;
     std::vector<size_t> starts_;  // where each call begins in joined_
+    // The list's calls by their last character and by their last two: those ending alike together.
+    static constexpr size_t EndSymbols = 37;
+    static size_t endSymbol(char c);
+    std::vector<std::vector<uint32_t>> byLastOne_, byLastTwo_;
 };
 
 // The call part of an entry line: what stands before its first blank, upper case.

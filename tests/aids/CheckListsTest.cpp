@@ -55,6 +55,9 @@ TEST(CheckLists, ListsForTypedFragments)
         {"K1ABE", "log: scp: n+1: K1AB[C] K1A[B] K1AB[D]"},
         {"S5ABC", "log: scp: n+1: S5[9]ABC S5[0]ABC"},
         {"S59ABCX", "log: scp: n+1: S59AB[C] S59ABC[D]"},
+        // An edit at the very start: found by the call's end.
+        {"X1ABC", "log: scp: n+1: [K]1ABC [W]1ABC"},
+        {"1ABC", "log: DL1ABC(40 SSB) K1ABC(40 CW)! scp: K1ABC W1ABC n+1: [K]1ABC [W]1ABC"},
         // Stale rows past the log's end are not the log.
         {"S5STALE", "log: scp: n+1:"},
     };
