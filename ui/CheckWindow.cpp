@@ -162,7 +162,9 @@ void CheckWindow::ListDoubleClick(QListWidgetItem *item)
 void CheckWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (placeChanged_)
+    // Only the operator's close counts: the program closes every window as it ends, and
+    // one open then opens again at the next start.
+    if (placeChanged_ && event->spontaneous())
         placeChanged_(false);
 }
 

@@ -24,7 +24,7 @@ public:
     void showHint(const std::string &exchange);
     // Told the call the operator double-clicked.
     void setOnCallChosen(std::function<void(const std::string &)> chosen) { chosen_ = std::move(chosen); }
-    // Told whether the window stays open when the operator closes or moves it.
+    // Told whether the window stays open when the operator closes it with its frame or moves it.
     void setOnPlaceChanged(std::function<void(bool open)> changed) { placeChanged_ = std::move(changed); }
 
     QLabel *LUnique, *LHistory;

@@ -79,9 +79,10 @@ void ContestAids::save()
 
 void ContestAids::toggle(QWidget *window, AidWindowPlace &place)
 {
-    if (window->isVisible())
+    if (window->isVisible()) {
         window->close();
-    else
+        place.visible = false;
+    } else
         show(window, place);
 }
 

@@ -141,7 +141,9 @@ void RateWindow::showFigures(const RateFigures &r)
 void RateWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (placeChanged_)
+    // Only the operator's close counts: the program closes every window as it ends, and
+    // one open then opens again at the next start.
+    if (placeChanged_ && event->spontaneous())
         placeChanged_(false);
 }
 

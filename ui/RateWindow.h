@@ -31,7 +31,7 @@ public:
     explicit RateWindow(QWidget *mainWindow);
 
     void showFigures(const RateFigures &figures);
-    // Told whether the window stays open when the operator closes or moves it.
+    // Told whether the window stays open when the operator closes it with its frame or moves it.
     void setOnPlaceChanged(std::function<void(bool open)> changed) { placeChanged_ = std::move(changed); }
 
     QLabel *LRates, *LBands, *LOffTimes;

@@ -80,6 +80,7 @@ private slots:
     {
         aids->CheckMenu->trigger();
         aids->fCheckCalls->move(40, 50);
+        aids->fCheckCalls->close();  // as the program closes every window when it ends
         aids->save();
         startAids();  // as the next start of the program
         QTRY_VERIFY(aids->fCheckCalls->isVisible());
