@@ -106,3 +106,40 @@ std::string CallHistory::field(std::string_view call, std::string_view columnNam
     const std::optional<size_t> at = column(columnName);
     return entry && at ? value(*entry, *at) : std::string();
 }
+
+void CallHistory::set(std::string_view call, std::string_view columnName, std::string value)
+{
+    const size_t at = addColumn(columnName);
+    const std::string key = UpperCall(TrimBlanks(call));
+    const auto [known, added] = byCall_.try_emplace(key, entries_.size());
+    if (added)
+        entries_.push_back(Entry{key, {}});
+    Entry &entry = entries_[known->second];
+    if (entry.values.size() <= at)
+        entry.values.resize(at + 1);
+    entry.values[at] = std::move(value);
+}
+
+std::string CallHistory::text() const
+{
+    auto field = [](std::string value) {
+        for (char &c : value)
+            if (c == ',' || c == ';')
+                c = ' ';
+        return value;
+    };
+    const std::optional<size_t> callColumn = column("Call");
+    std::string out = "# Call history written by Quillfeather\r\n!!Order!!,Call";
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (i != callColumn)
+            out += "," + field(columns_[i]);
+    out += "\r\n";
+    for (const Entry &entry : entries_) {
+        out += entry.call;
+        for (size_t i = 0; i < columns_.size(); ++i)
+            if (i != callColumn)
+                out += "," + field(value(entry, i));
+        out += "\r\n";
+    }
+    return out;
+}

@@ -36,6 +36,13 @@ public:
     std::string field(std::string_view call, std::string_view column = "Exch1") const;
     static const std::string &value(const Entry &entry, size_t column);
 
+    // Sets the call's field in the named column, adding the call or the column when new.
+    void set(std::string_view call, std::string_view column, std::string value);
+    // The history as a file: a comment, one order line naming every column, then one row
+    // per call in order, CR LF. A comma or semicolon inside a field would split it on
+    // reading, so it is written as a blank.
+    std::string text() const;
+
     // In the order the file first named them.
     const std::vector<Entry> &entries() const { return entries_; }
     size_t size() const { return entries_.size(); }

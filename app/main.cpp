@@ -12,12 +12,16 @@
 #include "logging/ScreenText.h"
 #include "logging/Version.h"
 #include "ui/MainWindow.h"
+#include "ui/CabrilloHeaderDialog.h"
+#include "ui/ContestAids.h"
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
 #include "radio/RadioLink.h"
 #include "ui/RadioSetupDialog.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -89,13 +93,22 @@ int main(int argc, char **argv)
     RadioLink radio(contest);
     RadioSetupDialog fCat(radio, &fMain);
     radio.setSetupOpener([&fCat] { fCat.showDialog(); });
+    ContestAids aids(contest, fMain);
+    CabrilloHeaderDialog fCabrillo(contest.folder, &fMain);
+    QAction *cabrilloHeader = new QAction(QStringLiteral("Cabrillo Header"), &fMain);
+    QObject::connect(cabrilloHeader, &QAction::triggered, &fCabrillo, &CabrilloHeaderDialog::showDialog);
+    menuNamed(fMain, QStringLiteral("File"))->insertAction(fMain.SaveAdifMenu, cabrilloHeader);
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &fMain, [&fMain](QSessionManager &) {
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &fMain, [&fMain, &aids](QSessionManager &) {
         fMain.FormClose();
+        aids.save();
     });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &fMain, [&fMain] { fMain.FormClose(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &fMain, [&fMain, &aids] {
+        fMain.FormClose();
+        aids.save();
+    });
     // The keyer leaves host mode with the program; ComConnected stays for the next start.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &link, [&link] { link.leaveHostMode(); });
 

@@ -118,7 +118,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
     info.sentExchangeLeftOut = !byNumber && !byExchange;
 
     std::string myCall, myExchange, contestId;
-    info.ownFieldsLosingCharacters = keepAscii(state.MyCall, myCall);
+    info.ownFieldsLosingCharacters = keepAscii(OnAirCall(state.MyCall), myCall);
     if (byExchange)
         info.ownFieldsLosingCharacters |= keepAscii(trimmed(state.MyYearLic), myExchange);
     info.ownFieldsLosingCharacters |= keepAscii(trimmed(state.ContestId), contestId);

@@ -1,5 +1,6 @@
 #include "export/Cabrillo.h"
 
+#include "export/CabrilloHeader.h"
 #include "logging/Bands.h"
 #include "logging/ContestState.h"
 #include "logging/LogFile.h"
@@ -71,8 +72,34 @@ void appendPadded(std::string &out, int64_t value, std::string_view text)
     out += text;
 }
 
+// Today's header, which the organisers of the contests this program was made for read.
+void appendHeader2(std::string &out, const std::string &myCall)
+{
+    out += "START-OF-LOG: 2.0\r\n";
+    out += std::string("CREATED-BY: Quillfeather ") + QuillfeatherVersion + "\r\n";
+    out += "CALLSIGN: " + myCall + "\r\n";
+    out += "CONTEST: \r\n"
+           "CATEGORY: \r\n";
+    out += "OPERATORS: " + myCall + "\r\n";
+    out += "NAME: \r\n"
+           "ADDRESS: \r\n"
+           "ADDRESS: \r\n"
+           "EMAIL: \r\n";
+}
 
-std::string buildCabrillo(const ContestState &state, const LogTable &log)
+void appendHeader3(std::string &out, const std::string &myCall, const CabrilloHeader &header)
+{
+    out += "START-OF-LOG: 3.0\r\n";
+    out += std::string("CREATED-BY: Quillfeather ") + QuillfeatherVersion + "\r\n";
+    out += "CALLSIGN: " + myCall + "\r\n";
+    for (const CabrilloTag &tag : CabrilloTags()) {
+        const std::string value = withoutControlChars(header.*tag.field);
+        if (tag.always || !value.empty())
+            out += std::string(tag.tag) + ": " + value + "\r\n";
+    }
+}
+
+std::string buildCabrillo(const ContestState &state, const LogTable &log, const CabrilloHeader &header)
 {
     const bool byExchange = state.CbExchange && !state.CbNumber;
     if (state.CbExchange == state.CbNumber)
@@ -82,18 +109,13 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
     const int count = std::clamp(state.QsoCount, 0, log.rowCount());
     std::string out;
     out.reserve(256 + static_cast<size_t>(count) * 96);
-    out += "START-OF-LOG: 2.0\r\n";
-    out += std::string("CREATED-BY: Quillfeather ") + QuillfeatherVersion + "\r\n";
     // A control character taken as it stands (a cell's stray CR) would break a line or forge one.
-    const std::string myCall = withoutControlChars(state.MyCall);
-    out += "CALLSIGN: " + myCall + "\r\n";
-    out += "CONTEST: \r\n"
-           "CATEGORY: \r\n";
-    out += "OPERATORS: " + myCall + "\r\n";
-    out += "NAME: \r\n"
-           "ADDRESS: \r\n"
-           "ADDRESS: \r\n"
-           "EMAIL: \r\n";
+    // Version 3.0 is read by robots that check the call: it has its "/" there.
+    const std::string myCall = withoutControlChars(header.isVersion3() ? OnAirCall(state.MyCall) : state.MyCall);
+    if (header.isVersion3())
+        appendHeader3(out, myCall, header);
+    else
+        appendHeader2(out, myCall);
 
     for (int i = 0; i < count; ++i) {
         const QsoRow &row = log.row(i);
@@ -149,9 +171,9 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log)
 
 } // namespace
 
-std::string CabrilloText(const ContestState &state, const LogTable &log)
+std::string CabrilloText(const ContestState &state, const LogTable &log, const CabrilloHeader &header)
 {
-    return buildCabrillo(state, log);
+    return buildCabrillo(state, log, header);
 }
 
 std::string CabrilloFilePath(const ContestState &state, const std::string &folder)
@@ -161,7 +183,9 @@ std::string CabrilloFilePath(const ContestState &state, const std::string &folde
 
 void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder)
 {
-    const std::string bytes = buildCabrillo(state, log);
+    CabrilloHeader header;
+    LoadCabrilloHeader(header, folder);
+    const std::string bytes = buildCabrillo(state, log, header);
     const std::string path = CabrilloFilePath(state, folder);
 
     FileReplaceOptions options;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/CabrilloHeader.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -19,15 +21,16 @@ public:
 // stands, ".cbr".
 std::string CabrilloFilePath(const ContestState &state, const std::string &folder);
 
-// Writes the Cabrillo 2.0 file of the first QsoCount rows of the log. The file is
+// Writes the Cabrillo file of the first QsoCount rows of the log, 2.0 or 3.0 as the
+// [CABRILLO] section of the folder's main settings file says (2.0 without it). The file is
 // written beside the old one and renamed over it only when complete, so any stop
 // leaves an earlier export as it was. Throws CabrilloError when both or neither of
 // "Exchange" and "Number" are ticked, when a band or mode cell is outside the
 // export's tables, when a received number is not an integer with "Number" ticked,
 // and when the file cannot be created or written.
 void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder);
-// The bytes ExportCabrillo writes; throws CabrilloError for the same table faults.
-std::string CabrilloText(const ContestState &state, const LogTable &log);
+// The bytes ExportCabrillo writes with this header; throws CabrilloError for the same table faults.
+std::string CabrilloText(const ContestState &state, const LogTable &log, const CabrilloHeader &header = {});
 
 // The question "Save CBR" asks before exporting: four lines joined by line feed
 // then carriage return. Only "OK" exports.

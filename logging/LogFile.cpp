@@ -77,6 +77,12 @@ std::string CallFileName(const std::string &call)
     return QFile::encodeName(toScreen(name)).toStdString();
 }
 
+std::string OnAirCall(std::string call)
+{
+    std::replace(call.begin(), call.end(), '_', '/');
+    return call;
+}
+
 bool FitsQsoLine(int column, const std::string &text)
 {
     switch (column) {

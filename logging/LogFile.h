@@ -10,6 +10,9 @@
 // The file name a call gives, without extension: a "/" (portable calls) becomes
 // "_", so a call never leads a file into another folder.
 std::string CallFileName(const std::string &call);
+// The own call as it goes on the air and into the exports: a call sign has no "_", so the
+// "_" that the settings and file names keep for a "/" is a "/" again.
+std::string OnAirCall(std::string call);
 
 // Whether a grid cell's text can be written into a log line and read back: the time is
 // four digits hhmm (a colon may stand between), the call letters, digits and "/", band

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPalette>
@@ -179,4 +181,12 @@ int entryKeyCode(const QKeyEvent *key)
             return EntryKeys::F1 + (key->key() - Qt::Key_F1);
         return 0;
     }
+}
+
+QMenu *menuNamed(QMainWindow &window, const QString &title)
+{
+    for (QAction *a : window.menuBar()->actions())
+        if (a->menu() && a->text() == title)
+            return a->menu();
+    return window.menuBar()->addMenu(title);
 }

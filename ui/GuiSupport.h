@@ -10,7 +10,12 @@
 #include <functional>
 #include <string>
 
+class QMainWindow;
+class QMenu;
 class QWidget;
+
+// The window's menu of that title; made at the end of the menu bar when it has none.
+QMenu *menuNamed(QMainWindow &window, const QString &title);
 
 // "$00BBGGRR" as stored in the settings, to a colour.
 QColor colorFromText(const std::string &text);

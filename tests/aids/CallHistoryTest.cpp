@@ -1,4 +1,7 @@
 #include "aids/CallHistory.h"
+#include "aids/HistoryHint.h"
+#include "logging/ContestState.h"
+#include "logging/LogTable.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +68,41 @@ TEST(CallHistoryFile, KeepsTheFileOrderAndCountsWhatItSkipped)
     ASSERT_EQ(history->columns().size(), 4u);
     EXPECT_EQ(history->columns()[3], "Loc");
     EXPECT_FALSE(CallHistory::load(folder.file("none.txt")));
+}
+
+TEST(CallHistoryTab, FillsTheExchangeOnlyWhenTheLineHasNone)
+{
+    const struct { const char *entry, *exchange, *filled; } cases[] = {
+        {"S59ABC", "15", "S59ABC 15"}, {"S59ABC ", "15", "S59ABC 15"},   {"S59ABC  ", "15", "S59ABC 15"},
+        {"S59ABC 14", "15", nullptr},  {"S59ABC", "", nullptr},          {"", "15", nullptr},
+        {" 15", "15", nullptr},
+    };
+    for (const auto &c : cases) {
+        const auto filled = WithHistoryExchange(c.entry, c.exchange);
+        EXPECT_EQ(filled.value_or("none"), c.filled ? c.filled : "none") << '"' << c.entry << '"';
+    }
+}
+
+TEST(CallHistorySave, LoggedExchangesJoinWhatTheFileHeld)
+{
+    TestFolder folder;
+    writeFileBytes(folder.file("CALLHISTORY.txt"), N1mmStyle);
+    ContestState st;
+    LogTable log;
+    log.setRowCount(4);
+    const char *rows[][2] = {{"K1ABC", "7"}, {"S52X", "19 87"}, {"K1ABC", "8"}, {"S5STALE", "1"}};
+    for (int i = 0; i < 4; ++i)
+        log.setRow(i, QsoRow{"12:00", rows[i][0], rows[i][1], "1", "40", "CW", "2024-03-02"});
+    st.QsoCount = 3;
+    SaveCallHistory(st, log, folder.path());
+    EXPECT_EQ(readFileBytes(folder.file("CALLHISTORY.txt")),
+              crlf("# Call history written by Quillfeather\n!!Order!!,Call,Name,Exch1,UserText\n"
+                   "S59ABC,JOZE,15,worked 2023\nK1ABC,BOB,8,\nDL1AA,,14,\n9A2AA,,,\nS52X,,19 87,\n"));
+    EXPECT_EQ(CallHistory::load(folder.file("CALLHISTORY.txt"))->field("S52X"), "19 87");
+    // A folder that cannot take the file: the operator is told, nothing claims success.
+    EXPECT_NE(failureText<std::runtime_error>([&] { SaveCallHistory(st, log, folder.file("none/")); })
+                  .find("could not be written"),
+              std::string::npos);
 }
 
 } // namespace

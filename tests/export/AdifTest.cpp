@@ -46,7 +46,7 @@ struct Station {
 
     Station()
     {
-        state.MyCall = "S59ABC/P";
+        state.MyCall = "S59ABC_P";  // as the program keeps an own call S59ABC/P
         state.MyYearLic = "59 1999";
         state.ContestId = "S5-CONTEST";
         state.LogDate = "2013-04-14";

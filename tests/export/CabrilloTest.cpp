@@ -198,4 +198,57 @@ TEST(Cabrillo, EmptyLogFileNamesAndAFileThatCannotBeCreated)
     EXPECT_EQ(message.rfind("Cannot create file \"" + gone + "S59ABC.cbr\". ", 0), 0u) << message;
 }
 
+// The header as the operator fills it in (LOCATION and the third ADDRESS left empty),
+// kept in the main settings file beside the rest.
+const char *kHeaderSection = "[CABRILLO]\r\nVersion=%1\r\nContest=S5-CONTEST\r\nCategoryOperator=SINGLE-OP\r\n"
+                             "CategoryBand=ALL\r\nCategoryMode=MIXED\r\nCategoryPower=LOW\r\n"
+                             "CategoryAssisted=NON-ASSISTED\r\nCategoryStation=PORTABLE\r\nCategoryTransmitter=ONE\r\n"
+                             "Name=Joze Novak\r\nAddress1=Glavna cesta 1\r\nAddress2=1000 Ljubljana\r\nAddress3=\r\n"
+                             "Email=s59abc@example.org\r\nClub=Radio klub Triglav\r\nOperators=S59ABC\r\n"
+                             "GridLocator=JN76\r\nLocation=\r\nSoapbox=Portable on Krim, 100 W and a dipole\r\n";
+
+TEST(Cabrillo, Version3WritesTheHeaderAndTheOwnCallWithItsSlash)
+{
+    const struct { const char *version, *golden; } cases[] = {
+        {"3.0", QUILL_GOLDEN "/cabrillo-3.0.cbr"},
+        {"2.0", nullptr},  // the section read, the file as it always was
+    };
+    for (const auto &c : cases) {
+        TestFolder dir;
+        Station s;
+        s.state.MyCall = "S59ABC_P";  // as the program keeps an own call S59ABC/P
+        s.state.CbExchange = true;
+        s.add({"07:12", "S51X", "1987", "1", "40", "CW", ""});
+        s.add({"0713", "9A2AA", "2001", "2", "80", "SSB", ""});
+        s.add({"07:14", "DL/K1ABC", "55", "3", "20", "CW", ""});
+        writeFileBytes(dir.file("Quillfeatherini.ini"), QString(kHeaderSection).arg(c.version).toStdString());
+        ExportCabrillo(s.state, s.log, dir.path());
+        const std::string written = readFileBytes(dir.file("S59ABC_P.cbr"));
+        if (c.golden) {
+            EXPECT_EQ(written, readFileBytes(c.golden)) << c.version;
+        } else {
+            CabrilloHeader plain;
+            EXPECT_EQ(written, CabrilloText(s.state, s.log, plain)) << c.version;
+            EXPECT_EQ(written.rfind("START-OF-LOG: 2.0\r\nCREATED-BY: Quillfeather 1.01\r\nCALLSIGN: S59ABC_P\r\n"
+                                    "CONTEST: \r\nCATEGORY: \r\n", 0), 0u);
+            EXPECT_NE(written.find("S59ABC_P     599 1999      S51X"), std::string::npos);
+        }
+    }
+}
+
+TEST(CabrilloHeaderFile, SavedHeaderReadsBack)
+{
+    TestFolder dir;
+    CabrilloHeader header;
+    header.Version = "3.0";
+    for (const CabrilloTag &tag : CabrilloTags())
+        header.*tag.field = tag.values.empty() ? std::string(tag.key) + " text" : tag.values.back();
+    SaveCabrilloHeader(header, dir.path());
+    CabrilloHeader read;
+    LoadCabrilloHeader(read, dir.path());
+    EXPECT_EQ(read.Version, "3.0");
+    for (const CabrilloTag &tag : CabrilloTags())
+        EXPECT_EQ(read.*tag.field, header.*tag.field) << tag.key;
+}
+
 } // namespace

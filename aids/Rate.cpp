@@ -1,0 +1,167 @@
+#include "aids/Rate.h"
+
+#include "logging/Clock.h"
+#include "logging/ContestState.h"
+#include "logging/LogTable.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <unordered_set>
+
+namespace {
+
+UtcMinute minuteOf(int year, int month, int day, int hour, int minute)
+{
+    using namespace std::chrono;
+    const sys_days days{std::chrono::year{year} / std::chrono::month(unsigned(month)) / std::chrono::day(unsigned(day))};
+    return UtcMinute(days.time_since_epoch().count()) * 1440 + hour * 60 + minute;
+}
+
+std::optional<int> digits(const std::string &text, size_t at, size_t count)
+{
+    if (at + count > text.size())
+        return std::nullopt;
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// Bands from the longest wave down, as a contest's summary sheet lists them.
+int bandOrder(const std::string &band)
+{
+    static const char *order[] = {"160", "80", "40", "20", "15", "10"};
+    for (int i = 0; i < 6; ++i)
+        if (band == order[i])
+            return i;
+    return 6;
+}
+
+std::optional<double> rateOver(const std::vector<UtcMinute> &times, size_t count)
+{
+    if (times.size() < 2)
+        return std::nullopt;
+    count = std::min(count, times.size());
+    const auto first = times.end() - long(count);
+    const auto [low, high] = std::minmax_element(first, times.end());
+    if (*high == *low)
+        return std::nullopt;
+    return 60.0 * double(count) / double(*high - *low);
+}
+
+} // namespace
+
+int HourBar::total() const
+{
+    int sum = 0;
+    for (const auto &band : bands)
+        sum += band.second;
+    return sum;
+}
+
+std::optional<UtcMinute> QsoMinute(const std::string &date, const std::string &time)
+{
+    const auto year = digits(date, 0, 4), month = digits(date, 5, 2), day = digits(date, 8, 2);
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-' || !year || !month || !day || *month < 1 ||
+        *month > 12 || *day < 1 || *day > 31)
+        return std::nullopt;
+    const size_t colon = time.size() == 5 && time[2] == ':' ? 1 : 0;
+    if (time.size() != 4 + colon)
+        return std::nullopt;
+    const auto hour = digits(time, 0, 2), minute = digits(time, 2 + colon, 2);
+    if (!hour || !minute || *hour > 23 || *minute > 59)
+        return std::nullopt;
+    return minuteOf(*year, *month, *day, *hour, *minute);
+}
+
+UtcMinute StampMinute(const UtcStamp &s)
+{
+    return minuteOf(s.year, s.month, s.day, s.hour, s.minute);
+}
+
+std::string MinuteText(UtcMinute minute)
+{
+    using namespace std::chrono;
+    const year_month_day ymd{sys_days{days{minute / 1440}}};
+    const int inDay = int(minute % 1440);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d", int(ymd.year()), unsigned(ymd.month()),
+                  unsigned(ymd.day()), inDay / 60, inDay % 60);
+    return text;
+}
+
+RateFigures ComputeRate(const ContestState &state, const LogTable &log, const UtcStamp &now)
+{
+    RateFigures r;
+    const int rows = std::clamp(state.QsoCount, 0, log.rowCount());
+    std::vector<UtcMinute> times;  // in log order
+    std::vector<std::pair<UtcMinute, std::string>> banded;
+    std::vector<BandModeCount> &counts = r.byBandMode;  // a dozen at most: a look along them is quickest
+    std::unordered_set<std::string> worked;
+    worked.reserve(size_t(rows));
+    times.reserve(size_t(rows));
+    std::string key;
+    for (int i = 0; i < rows; ++i) {
+        const QsoRow &row = log.row(i);
+        auto count = std::find_if(counts.begin(), counts.end(),
+                                  [&](const BandModeCount &c) { return c.band == row.Band && c.mode == row.Mode; });
+        if (count == counts.end())
+            count = counts.insert(counts.end(), BandModeCount{row.Band, row.Mode});
+        ++count->qsos;
+        key.assign(row.Call).append("\x1f").append(row.Band).append("\x1f").append(row.Mode);
+        if (!worked.insert(key).second)
+            ++count->dupes;
+        const auto at = QsoMinute(row.Date.empty() ? state.LogDate : row.Date, row.Time);
+        if (!at) {
+            ++r.unreadable;
+            continue;
+        }
+        times.push_back(*at);
+        banded.emplace_back(*at, row.Band);
+    }
+    std::stable_sort(counts.begin(), counts.end(), [](const BandModeCount &a, const BandModeCount &b) {
+        return bandOrder(a.band) != bandOrder(b.band) ? bandOrder(a.band) < bandOrder(b.band) : a.mode < b.mode;
+    });
+
+    r.last10 = rateOver(times, 10);
+    r.last100 = rateOver(times, 100);
+    const UtcMinute nowMinute = StampMinute(now);
+    const UtcMinute topOfHour = nowMinute - now.minute;
+    for (UtcMinute t : times) {
+        r.lastHour += t > nowMinute - 60 && t <= nowMinute;
+        r.sinceTopOfHour += t >= topOfHour && t <= nowMinute;
+    }
+
+    std::stable_sort(banded.begin(), banded.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (size_t i = 1; i < banded.size(); ++i)
+        if (banded[i].first - banded[i - 1].first >= OffTimeMinutes)
+            r.offTimes.push_back(OffTime{banded[i - 1].first, banded[i].first});
+    if (banded.empty())
+        return r;
+    const UtcMinute lastHourStart = banded.back().first / 60 * 60;
+    const UtcMinute firstHourStart =
+        std::max(banded.front().first / 60 * 60, lastHourStart - UtcMinute(MaxHourBars - 1) * 60);
+    r.hours.resize(size_t((lastHourStart - firstHourStart) / 60 + 1));
+    for (size_t i = 0; i < r.hours.size(); ++i)
+        r.hours[i].hour = firstHourStart + UtcMinute(i) * 60;
+    for (const auto &[at, band] : banded) {
+        if (at < firstHourStart)
+            continue;
+        auto &bands = r.hours[size_t((at - firstHourStart) / 60)].bands;
+        auto known = std::find_if(bands.begin(), bands.end(), [&](const auto &b) { return b.first == band; });
+        if (known == bands.end())
+            bands.emplace_back(band, 1);
+        else
+            ++known->second;
+    }
+    // One band stands at the same height in every bar.
+    for (HourBar &bar : r.hours)
+        std::stable_sort(bar.bands.begin(), bar.bands.end(),
+                         [](const auto &a, const auto &b) { return bandOrder(a.first) < bandOrder(b.first); });
+    return r;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "aids/AidSettings.h"
+#include "aids/CallHistory.h"
+#include "aids/CheckLists.h"
+
+#include <QObject>
+
+class CheckWindow;
+class RateWindow;
+class QWidget;
+class Contest;
+class MainWindow;
+class QAction;
+
+// The contest aids hung on the main window: the check window that follows the entry line
+// and the log, the call history's exchange on Tab, the rate window, and their menu items.
+class ContestAids : public QObject {
+    Q_OBJECT
+public:
+    // Reads the aids' settings and files from the contest's folder; a window that was
+    // open when the program last closed opens again once the main window shows.
+    ContestAids(Contest &contest, MainWindow &main);
+    ~ContestAids() override;
+
+    // Keeps the windows' places; run when the program ends.
+    void save();
+
+    CheckWindow *fCheckCalls;
+    RateWindow *fRate;
+    QAction *CheckMenu, *RateMenu, *SaveHistoryMenu;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void toggle(QWidget *window, AidWindowPlace &place);
+    void show(QWidget *window, AidWindowPlace &place);
+    void placeChanged(QWidget *window, AidWindowPlace &place, bool open);
+    void logChanged();
+    void refreshCheck();
+    void refreshRate();
+    void callChosen(const std::string &call);
+    bool ECallTab();
+    void SaveHistoryMenuClick();
+
+    Contest &c_;
+    MainWindow &w_;
+    AidSettings settings_;
+    CallChecker checker_;
+    CallHistory history_;
+    int shownMinute_ = -1;
+    bool refreshDue_ = false;
+};
