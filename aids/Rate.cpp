@@ -1,5 +1,6 @@
 #include "aids/Rate.h"
 
+#include "logging/Bands.h"
 #include "logging/Clock.h"
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
@@ -34,11 +35,8 @@ std::optional<int> digits(const std::string &text, size_t at, size_t count)
 // Bands from the longest wave down, as a contest's summary sheet lists them.
 int bandOrder(const std::string &band)
 {
-    static const char *order[] = {"160", "80", "40", "20", "15", "10"};
-    for (int i = 0; i < 6; ++i)
-        if (band == order[i])
-            return i;
-    return 6;
+    const int index = BandIndex(band);
+    return index < 0 ? static_cast<int>(ContestBands.size()) : index;
 }
 
 std::optional<double> rateOver(const std::vector<UtcMinute> &times, size_t count)

@@ -195,10 +195,10 @@ ProfileText::ProfileText(std::string all) : bytes_(std::move(all)), lines_(1)
     lines_.reserve(newlines + 2);
     const auto brackets = static_cast<size_t>(std::count(bytes_.begin(), bytes_.end(), '['));
     sections_.reserve(brackets);
-    size_t slots = 16;
-    while (slots < 2 * brackets + 2)
-        slots *= 2;
-    slots_.assign(slots, Empty);
+    size_t slotCount = 16;
+    while (slotCount < 2 * brackets + 2)
+        slotCount *= 2;
+    slots_.assign(slotCount, Empty);
     size_t inside = None;
     size_t start = 0;
     while (start < bytes_.size()) {

@@ -98,7 +98,7 @@ void ContestAids::show(QWidget *window, AidWindowPlace &place)
     refreshRate();
     // Some window systems hand the keyboard to a window as it appears, whatever it asks for:
     // it is taken back once they have.
-    QTimer::singleShot(0, &w_, [this] { w_.focusEntry(); });
+    QTimer::singleShot(0, this, [this] { w_.focusEntry(); });
 }
 
 void ContestAids::placeChanged(QWidget *window, AidWindowPlace &place, bool open)

@@ -1,5 +1,6 @@
 #include "ui/RateWindow.h"
 
+#include "logging/Bands.h"
 #include "logging/ScreenText.h"
 #include "ui/GuiSupport.h"
 
@@ -17,18 +18,15 @@ QString rateText(const std::optional<double> &rate)
     return rate ? QString::number(*rate, 'f', 1) : QStringLiteral("-");
 }
 
-const char *GraphBands[] = {"160", "80", "40", "20", "15", "10"};
-
 } // namespace
 
 QColor BandColor(const std::string &band)
 {
+    // A band added to the table without a colour of its own is drawn grey.
     static const QColor colors[] = {QColor(120, 70, 20), QColor(200, 30, 30), QColor(235, 140, 0),
                                     QColor(30, 150, 40), QColor(30, 90, 210), QColor(140, 40, 170)};
-    for (int i = 0; i < 6; ++i)
-        if (band == GraphBands[i])
-            return colors[i];
-    return Qt::gray;
+    const int index = BandIndex(band);
+    return index >= 0 && index < int(std::size(colors)) ? colors[index] : QColor(Qt::gray);
 }
 
 RateGraph::RateGraph(QWidget *parent) : QWidget(parent)
@@ -52,10 +50,10 @@ void RateGraph::paintEvent(QPaintEvent *)
     const QRect plot(left, legend, width() - left - 4, height() - legend - axis);
     // The legend: one swatch per band.
     int x = left;
-    for (const char *band : GraphBands) {
-        p.fillRect(x, 3, 10, fm.height() - 4, BandColor(band));
+    for (const ContestBand &band : ContestBands) {
+        p.fillRect(x, 3, 10, fm.height() - 4, BandColor(std::string(band.name)));
         p.setPen(Qt::black);
-        p.drawText(x + 13, fm.ascent() + 1, QString::fromLatin1(band));
+        p.drawText(x + 13, fm.ascent() + 1, QString::fromLatin1(band.name.data(), qsizetype(band.name.size())));
         x += 14 + fm.horizontalAdvance(QStringLiteral("160")) + 8;
     }
     p.setPen(Qt::gray);

@@ -92,7 +92,7 @@ TEST(CallHistorySave, LoggedExchangesJoinWhatTheFileHeld)
     log.setRowCount(4);
     const char *rows[][2] = {{"K1ABC", "7"}, {"S52X", "19 87"}, {"K1ABC", "8"}, {"S5STALE", "1"}};
     for (int i = 0; i < 4; ++i)
-        log.setRow(i, QsoRow{"12:00", rows[i][0], rows[i][1], "1", "40", "CW", "2024-03-02"});
+        log.commitQso(i, QsoRow{"12:00", rows[i][0], rows[i][1], "1", "40", "CW", "2024-03-02"});
     st.QsoCount = 3;
     SaveCallHistory(st, log, folder.path());
     EXPECT_EQ(readFileBytes(folder.file("CALLHISTORY.txt")),

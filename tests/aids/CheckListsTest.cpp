@@ -18,8 +18,8 @@ struct CheckRig {
                                  {"DL1ABC", "40", "SSB"}, {"OE3ABC", "20", "CW"}, {"K1ABC", "40", "CW"}};
         log.setRowCount(7);
         for (int i = 0; i < 6; ++i)
-            log.setRow(i, QsoRow{"12:00", rows[i][0], "1", std::to_string(i + 1), rows[i][1], rows[i][2], "2024-03-02"});
-        log.setRow(6, QsoRow{"12:00", "S5STALE", "1", "7", "40", "CW", "2024-03-02"});
+            log.commitQso(i, QsoRow{"12:00", rows[i][0], "1", std::to_string(i + 1), rows[i][1], rows[i][2], "2024-03-02"});
+        log.commitQso(6, QsoRow{"12:00", "S5STALE", "1", "7", "40", "CW", "2024-03-02"});
         st.QsoCount = 6;
         st.Band = "40";
         st.Mode = "CW";

@@ -25,7 +25,7 @@ struct RateRig {
             {"9:0x", "S51K", "20", "CW"},   {"09:05", "STALE", "20", "CW"}};
         log.setRowCount(14);
         for (int i = 0; i < 14; ++i)
-            log.setRow(i, QsoRow{rows[i][0], rows[i][1], "1", std::to_string(i + 1), rows[i][2], rows[i][3],
+            log.commitQso(i, QsoRow{rows[i][0], rows[i][1], "1", std::to_string(i + 1), rows[i][2], rows[i][3],
                                  i == 11 ? "" : "2013-04-14"});
         st.QsoCount = 13;
         st.LogDate = "2013-04-14";  // the row without a date has the log's

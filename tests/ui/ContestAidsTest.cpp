@@ -155,6 +155,7 @@ private slots:
         clock.now = UtcStamp{2013, 4, 14, 8, 15, 0};  // the next tick moves the hour figures on
         QTRY_VERIFY(aids->fRate->LRates->text().endsWith("Last 60 min: 1\nThis hour:   0"));
         QTRY_VERIFY(w->isActiveWindow());
+        BoxAnswerer ok;
         key(Qt::Key_Delete, Qt::ControlModifier);  // the last QSO deleted
         QTRY_VERIFY2(aids->fRate->LRates->text().startsWith("Last 10:   -/h"), qPrintable(aids->fRate->LRates->text()));
     }
