@@ -73,7 +73,7 @@ int main(int argc, char **argv)
                                                "and start this one again.")
                                     .arg(QString::fromLocal8Bit(folder.c_str()));
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-        showError(nullptr, message);
+        showWarning(nullptr, QStringLiteral("Quillfeather"), message);
         return 1;
     }
     ContestState state;

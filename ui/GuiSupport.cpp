@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontMetrics>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QFontMetricsF>
@@ -75,6 +76,12 @@ void showError(QWidget *parent, const QString &message)
     box.exec();
 }
 
+void showWarning(QWidget *parent, const QString &title, const QString &message)
+{
+    QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::Ok, parent);
+    box.exec();
+}
+
 void guarded(QWidget *parent, const std::function<void()> &action)
 {
     try {
@@ -122,9 +129,19 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     return editor;
 }
 
-QFont GridDelegate::fittedFont(const QStyleOptionViewItem &option, const QModelIndex &) const
+void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    return option.font;
+    QStyleOptionViewItem fitted(option);
+    // The cell's text margins, as the style draws them.
+    fitted.font = FittedFont(option.font, index.data().toString(), option.rect.width() - 6);
+    QStyledItemDelegate::paint(painter, fitted, index);
+}
+
+QFont FittedFont(QFont font, const QString &text, int width)
+{
+    for (int px = font.pixelSize(); px > 8 && QFontMetrics(font).horizontalAdvance(text) > width; --px)
+        font.setPixelSize(px - 1);
+    return font;
 }
 
 QValidator::State UpperCaseValidator::validate(QString &input, int &) const

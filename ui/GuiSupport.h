@@ -46,6 +46,8 @@ int entryKeyCode(const QKeyEvent *key);
 // Runs an operator's action; a failure is shown in an error box instead of ending the program.
 void guarded(QWidget *parent, const std::function<void()> &action);
 void showError(QWidget *parent, const QString &message);
+// Something the operator should know that did not fail: a warning box titled after its subject.
+void showWarning(QWidget *parent, const QString &title, const QString &message);
 
 // A confirmation: a question titled after the command, OK and Cancel; only OK proceeds.
 // One that removes QSOs has Cancel for Enter.
@@ -61,8 +63,12 @@ class GridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    QFont fittedFont(const QStyleOptionViewItem &option, const QModelIndex &index) const;
+    // A 5-digit serial in the narrow exchange and number columns: a smaller font, never a cut.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
+
+// The font made smaller, if need be, so text takes at most width pixels.
+QFont FittedFont(QFont font, const QString &text, int width);
 
 // Edit boxes that show everything upper case, as call signs are written.
 class UpperCaseValidator : public QValidator {

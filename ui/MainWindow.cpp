@@ -561,17 +561,19 @@ QString lineNumbers(const std::vector<int> &lines)
 void MainWindow::reportSkippedLines(const std::vector<int> &lines, const std::string &path)
 {
     const QString count = QString::number(lines.size()) + (lines.size() == 1 ? QStringLiteral(" line") : QStringLiteral(" lines"));
-    showError(this, QStringLiteral("Lines of %2 that could not be read are not in the log (%1: %3).\n"
-                                   "Correct them with a text editor before you log on. Before the program "
-                                   "rewrites the log without them, it keeps them with their line numbers in %4.")
-                        .arg(count, QString::fromStdString(path), lineNumbers(lines),
-                             QString::fromStdString(RejectedLinesPath(path))));
+    showWarning(this, QStringLiteral("Log File"),
+                QStringLiteral("Lines of %2 that could not be read are not in the log (%1: %3).\n"
+                               "Correct them with a text editor before you log on. Before the program "
+                               "rewrites the log without them, it keeps them with their line numbers in %4.")
+                    .arg(count, QString::fromStdString(path), lineNumbers(lines),
+                         QString::fromStdString(RejectedLinesPath(path))));
 }
 
 void MainWindow::reportSkippedImport(const std::vector<int> &lines, const std::string &path)
 {
-    showError(this, QStringLiteral("These lines of %1 could not be read and were not imported: %2.\n"
-                                   "The log held before the import is kept as %3.")
-                        .arg(QString::fromStdString(path), lineNumbers(lines),
-                             QString::fromStdString(c_.logPath() + ".bak")));
+    showWarning(this, QStringLiteral("Open File"),
+                QStringLiteral("These lines of %1 could not be read and were not imported: %2.\n"
+                               "The log held before the import is kept as %3.")
+                    .arg(QString::fromStdString(path), lineNumbers(lines),
+                         QString::fromStdString(c_.logPath() + ".bak")));
 }

@@ -121,6 +121,8 @@ void MainWindow::buildWindow()
     PWork->setAutoFillBackground(true);
 
     LClock = label(PWork, QStringLiteral("LClock"), QRect(4, 0, 96, 42), sansFont(32, true));
+    // The minutes end before the seconds begin, whatever font stands in for the one it was laid out in.
+    LClock->setFont(FittedFont(LClock->font(), QStringLiteral("00:00"), LClock->width()));
     setTextColor(LClock, Qt::blue);
     LSecond = label(PWork, QStringLiteral("LSecond"), QRect(100, 6, 22, 18), sansFont(13));
 

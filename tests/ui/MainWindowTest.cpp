@@ -137,6 +137,10 @@ private slots:
             enterLines({QStringLiteral("S5A%1 %2").arg(i).arg(i < 12 ? i : 12345)});
             QVERIFY(inView(i - 1));
         }
+        const int room = w->Log->columnWidth(LogTable::ColExchange) - 6;  // as the grid paints it
+        QVERIFY(QFontMetrics(FittedFont(w->Log->font(), "12345", room)).horizontalAdvance("12345") <= room);
+        QTRY_VERIFY(!w->LClock->text().isEmpty());
+        QVERIFY(QFontMetrics(w->LClock->font()).horizontalAdvance(w->LClock->text()) <= w->LClock->width());
         w->Log->scrollToTop();
         {
             BoxAnswerer ok;
