@@ -4,6 +4,7 @@
 #include "logging/Clock.h"
 #include "logging/ContestState.h"
 #include "logging/LogTable.h"
+#include "logging/QsoTime.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,26 +12,6 @@
 #include <unordered_set>
 
 namespace {
-
-UtcMinute minuteOf(int year, int month, int day, int hour, int minute)
-{
-    using namespace std::chrono;
-    const sys_days days{std::chrono::year{year} / std::chrono::month(unsigned(month)) / std::chrono::day(unsigned(day))};
-    return UtcMinute(days.time_since_epoch().count()) * 1440 + hour * 60 + minute;
-}
-
-std::optional<int> digits(const std::string &text, size_t at, size_t count)
-{
-    if (at + count > text.size())
-        return std::nullopt;
-    int value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
 
 // Bands from the longest wave down, as a contest's summary sheet lists them.
 int bandOrder(const std::string &band)
@@ -63,22 +44,16 @@ int HourBar::total() const
 
 std::optional<UtcMinute> QsoMinute(const std::string &date, const std::string &time)
 {
-    const auto year = digits(date, 0, 4), month = digits(date, 5, 2), day = digits(date, 8, 2);
-    if (date.size() != 10 || date[4] != '-' || date[7] != '-' || !year || !month || !day || *month < 1 ||
-        *month > 12 || *day < 1 || *day > 31)
+    const std::optional<QsoDate> day = ReadQsoDate(date);
+    const std::optional<QsoTime> minute = ReadTimeCell(time);
+    if (!day || !minute)
         return std::nullopt;
-    const size_t colon = time.size() == 5 && time[2] == ':' ? 1 : 0;
-    if (time.size() != 4 + colon)
-        return std::nullopt;
-    const auto hour = digits(time, 0, 2), minute = digits(time, 2 + colon, 2);
-    if (!hour || !minute || *hour > 23 || *minute > 59)
-        return std::nullopt;
-    return minuteOf(*year, *month, *day, *hour, *minute);
+    return MinutesSinceEpoch(*day, *minute);
 }
 
 UtcMinute StampMinute(const UtcStamp &s)
 {
-    return minuteOf(s.year, s.month, s.day, s.hour, s.minute);
+    return MinutesSinceEpoch(QsoDate{s.year, s.month, s.day}, QsoTime{s.hour, s.minute});
 }
 
 std::string MinuteText(UtcMinute minute)
