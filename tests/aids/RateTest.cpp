@@ -95,6 +95,7 @@ TEST(Rate, ShortLogsHaveNoRateYet)
     }
     EXPECT_FALSE(QsoMinute("2013-04-14", "24:00"));
     EXPECT_FALSE(QsoMinute("2013-4-14", "12:00"));
+    EXPECT_FALSE(QsoMinute("2013-02-31", "12:00"));
     EXPECT_EQ(*QsoMinute("2013-04-15", "0000") - *QsoMinute("2013-04-14", "23:59"), 1);
 }
 
