@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 std::vector<int> LogCommands::countAndLoad()
 {
@@ -20,23 +21,39 @@ std::vector<int> LogCommands::loadOwnLog(bool clearEntry)
     const std::string path = c_.logPath();
     tableLog_ = path;
     RemoveStaleReplacements(path);
+    int count = -1;  // until the file is counted
     try {
-        st.QsoCount = CountLogFile(path);
-        st.HasLog = st.QsoCount >= 1;
-        LogLoad loaded = st.HasLog ? LoadLogFile(path) : LogLoad{};
+        LogLoad loaded;
+        LogTable::Filled filled;
+        const auto read = [&] {
+            count = CountLogFile(path);
+            if (count >= 1)
+                loaded = LoadLogFile(path);
+            filled = LogTable::fill(std::move(loaded.rows));
+        };
+        std::error_code unknown;
+        const auto size = std::filesystem::file_size(path, unknown);
+        if (reader_ && !unknown && size >= ReadAwayFrom)
+            reader_(read);
+        else
+            read();
+        st.QsoCount = count;
+        st.HasLog = count >= 1;
         // Lines another call's log could not read stay in that file until it is rewritten.
         rejectedFrom_ = path;
         rejected_ = std::move(loaded.rejected);
-        std::vector<int> skipped = show(std::move(loaded), clearEntry);
+        show(std::move(filled), clearEntry);
         if (unreadLog_ == path)
             unreadLog_.clear();
-        return skipped;
+        return std::move(loaded.skippedLines);
     } catch (...) {
         // A log the program could not read must never be replaced by what it holds,
         // nor stand in the table for another call's log.
+        if (count >= 0)
+            st.HasLog = count >= 1;
         st.QsoCount = 0;
         unreadLog_ = path;
-        c_.table.replaceAll({});
+        c_.table.replaceAll(std::vector<QsoRow>{});
         c_.showQsoCount();
         c_.refresh();
         throw;
@@ -52,19 +69,18 @@ std::vector<int> LogCommands::followOwnCall()
     return loadOwnLog(false);
 }
 
-std::vector<int> LogCommands::show(LogLoad loaded, bool clearEntry)
+void LogCommands::show(LogTable::Filled filled, bool clearEntry)
 {
     ContestState &st = c_.st;
-    const int count = static_cast<int>(loaded.rows.size());
+    const int count = static_cast<int>(filled.rows.size());
     editedRows_.clear();
-    c_.table.replaceAll(std::move(loaded.rows));
+    c_.table.replaceAll(std::move(filled));
     st.QsoCount = count;
     c_.view().showGridRow(count > 0 ? count - 1 : 0);
     if (clearEntry)
         c_.entry.clear();
     c_.showQsoCount();
     c_.refresh();
-    return std::move(loaded.skippedLines);
 }
 
 void LogCommands::rewrite()
@@ -115,7 +131,7 @@ std::string LogCommands::deleteFile()
     const std::string kept = deletedCopyPath();
     if (fileExists(c_.logPath()))
         replaceDurably(c_.logPath(), std::string(), kept);
-    c_.table.replaceAll({});
+    c_.table.replaceAll(std::vector<QsoRow>{});
     c_.st.QsoCount = 0;
     c_.showQsoCount();
     c_.refresh();
@@ -157,7 +173,8 @@ void LogCommands::openCopy(const std::string &path, std::vector<int> &skipped)
     // A file with lines but no QSO is not a log: importing it would empty the own log.
     if (loaded.rows.empty() && !loaded.skippedLines.empty())
         throw FileError("No QSO could be read from " + pathForMessage(path) + "; nothing was imported.");
-    skipped = show(std::move(loaded), true);
+    show(LogTable::fill(std::move(loaded.rows)), true);
+    skipped = std::move(loaded.skippedLines);
     // The confirmation promised that the copy replaces the own log: make file and table agree.
     rewrite();
 }

@@ -2,6 +2,7 @@
 
 #include "logging/LogFile.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,13 @@ class Contest;
 class LogCommands {
 public:
     explicit LogCommands(Contest &contest) : c_(contest) {}
+
+    // Reading a big log takes longer than a window may stand still: the window hands in a
+    // reader that runs the read away from its thread and returns once it is done (rethrowing
+    // what the read threw). Without one, or for a small log, the read runs in place.
+    using FileReader = std::function<void(const std::function<void()> &read)>;
+    void setFileReader(FileReader reader) { reader_ = std::move(reader); }
+    static constexpr long long ReadAwayFrom = 256 * 1024;  // bytes: about 8,000 QSOs
 
     // Counts the own log and loads it when it holds QSOs.
     // Returns the line numbers of malformed lines that were skipped; they are kept in the
@@ -45,12 +53,13 @@ public:
 
 private:
     std::vector<int> loadOwnLog(bool clearEntry);
-    std::vector<int> show(LogLoad loaded, bool clearEntry);
+    void show(LogTable::Filled filled, bool clearEntry);
     void rewriteTo(const std::string &path);
     void keepRejectedLines(const std::string &path);
     void writeGridEdits(const std::string &path);
 
     Contest &c_;
+    FileReader reader_;
     std::string tableLog_;   // the log the table was loaded from and is written to
     std::string unreadLog_;  // the own log, when it could be counted but not read
     std::string rejectedFrom_;  // the own log whose skipped lines are not yet kept beside it

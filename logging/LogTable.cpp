@@ -114,10 +114,10 @@ std::string LogTable::dupeKey(const QsoRow &row)
     return key;
 }
 
-void LogTable::indexAdd(const QsoRow &row)
+void LogTable::indexAdd(std::unordered_map<std::string, int> &index, const QsoRow &row)
 {
     if (!row.Call.empty())
-        ++dupeIndex_[dupeKey(row)];
+        ++index[dupeKey(row)];
 }
 
 void LogTable::indexRemove(const QsoRow &row)
@@ -190,11 +190,20 @@ void LogTable::setCell(int index, int column, std::string text)
     tell([&](LogTableListener &l) { l.cellEdited(index, column, id); });
 }
 
-void LogTable::replaceAll(std::vector<QsoRow> rows)
+LogTable::Filled LogTable::fill(std::vector<QsoRow> rows)
+{
+    Filled filled{std::move(rows), {}};
+    filled.dupeIndex.reserve(filled.rows.size());
+    for (const QsoRow &r : filled.rows)
+        indexAdd(filled.dupeIndex, r);
+    return filled;
+}
+
+void LogTable::replaceAll(Filled filled)
 {
     tell([](LogTableListener &l) { l.aboutToReplaceAll(); });
-    const bool none = rows.empty();
-    rows_ = std::move(rows);
+    const bool none = filled.rows.empty();
+    rows_ = std::move(filled.rows);
     ids_.resize(rows_.size());
     for (QsoId &id : ids_)
         id = ++lastId_;
@@ -202,10 +211,7 @@ void LogTable::replaceAll(std::vector<QsoRow> rows)
         rows_.resize(1);
         ids_.assign(1, 0);
     }
-    dupeIndex_.clear();
-    dupeIndex_.reserve(rows_.size());
-    for (const QsoRow &r : rows_)
-        indexAdd(r);
+    dupeIndex_ = std::move(filled.dupeIndex);
     tell([](LogTableListener &l) { l.allReplaced(); });
 }
 

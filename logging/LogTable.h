@@ -96,7 +96,15 @@ public:
     void deleteQso(int index);              // empties the row
     void setCell(int index, int column, std::string text);
     // Replaces every row at once, each a new QSO; an empty vector leaves one empty row.
-    void replaceAll(std::vector<QsoRow> rows);
+    void replaceAll(std::vector<QsoRow> rows) { replaceAll(fill(std::move(rows))); }
+    // A whole log with its dupe index, built away from the table (on any thread) so that
+    // putting a big log in takes the window no time.
+    struct Filled {
+        std::vector<QsoRow> rows;
+        std::unordered_map<std::string, int> dupeIndex;
+    };
+    static Filled fill(std::vector<QsoRow> rows);
+    void replaceAll(Filled filled);
 
     // True when some row holds this call on this band and mode (exact text).
     bool contains(const std::string &call, const std::string &band, const std::string &mode) const;
@@ -106,7 +114,8 @@ public:
 
 private:
     static std::string dupeKey(const QsoRow &row);
-    void indexAdd(const QsoRow &row);
+    static void indexAdd(std::unordered_map<std::string, int> &index, const QsoRow &row);
+    void indexAdd(const QsoRow &row) { indexAdd(dupeIndex_, row); }
     void indexRemove(const QsoRow &row);
     template <typename Tell>
     void tell(Tell tellOne);

@@ -3,9 +3,11 @@
 #include "logging/EntryKeys.h"
 #include "logging/ScreenText.h"
 
+#include <QEventLoop>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +21,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <exception>
+#include <memory>
 
 QColor colorFromText(const std::string &text)
 {
@@ -80,6 +84,26 @@ void showWarning(QWidget *parent, const QString &title, const QString &message)
 {
     QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::Ok, parent);
     box.exec();
+}
+
+void ReadAwayFromWindow(const std::function<void()> &read)
+{
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::unique_ptr<QThread> worker{QThread::create([&] {
+        try {
+            read();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    })};
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The loop also ends when the program is asked to quit: the read is waited for all the same.
+    worker->wait();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void guarded(QWidget *parent, const std::function<void()> &action)

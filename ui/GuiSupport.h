@@ -46,6 +46,10 @@ int entryKeyCode(const QKeyEvent *key);
 // Runs an operator's action; a failure is shown in an error box instead of ending the program.
 void guarded(QWidget *parent, const std::function<void()> &action);
 void showError(QWidget *parent, const QString &message);
+// Runs read on a thread of its own; meanwhile the window goes on painting and its timers run,
+// while the operator's keys and clicks wait, in their order, until the read is done.
+// Rethrows what the read threw.
+void ReadAwayFromWindow(const std::function<void()> &read);
 // Something the operator should know that did not fail: a warning box titled after its subject.
 void showWarning(QWidget *parent, const QString &title, const QString &message);
 

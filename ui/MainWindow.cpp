@@ -45,6 +45,7 @@ MainWindow::MainWindow(Contest &contest, QWidget *parent) : QMainWindow(parent),
     // A fixed single border: the client area and the menu bar, no more, no less.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     c_.setView(this);
+    c_.log.setFileReader(ReadAwayFromWindow);
     FormCreate();
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -419,6 +420,31 @@ TEST_F(ContestTest, SkippedLinesAreKeptBesideTheLogBeforeItIsRewritten)
     const std::string kept = readFileBytes(dir.file("S5ABC.log.rejected"));
     EXPECT_NE(kept.find("\r\n2: 2013-04-14 abcd S5BBB 2 80 CW\r\n4: " + giant + "\r\n"), std::string::npos) << kept;
     EXPECT_EQ(kept.find("2: "), kept.rfind("2: "));  // kept once
+}
+
+// A big log is read through the reader the window hands in, away from the caller's thread;
+// the table, its dupe check, the count and the skipped lines are as when read in place.
+TEST_F(ContestTest, BigLogIsReadAwayFromTheWindowAndComesInWhole)
+{
+    std::string text;
+    for (int i = 0; i < 10000; ++i)
+        text += qso("S5A" + std::to_string(i), std::to_string(i));
+    writeFileBytes(dir.file("S5ABC.log"), text + "2013-04-14 abcd S5BBB 2 80 CW\r\n");
+    std::vector<std::thread::id> readers;
+    c.log.setFileReader([&](const std::function<void()> &read) {
+        std::thread reader([&] {
+            readers.push_back(std::this_thread::get_id());
+            read();
+        });
+        reader.join();
+    });
+    c.formCreate();
+    EXPECT_EQ(c.formShow(), std::vector<int>{10001});
+    ASSERT_EQ(readers.size(), size_t(1));
+    EXPECT_NE(readers[0], std::this_thread::get_id());
+    EXPECT_EQ(st.QsoCount, 10000);
+    EXPECT_TRUE(table.contains("S5A9999", "80", "CW"));
+    EXPECT_FALSE(table.contains("S5BBB", "80", "CW"));
 }
 
 TEST_F(ContestTest, FilesCopiedFromWindowsAreUsedWhateverTheirLetterCase)

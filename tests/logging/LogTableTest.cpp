@@ -49,7 +49,7 @@ TEST(LogTable, EveryListenerHearsWhichQsoChangedAndTheDuplicateIndexFollows)
     t.setRowCount(2);  // drops the rows after
     t.setCell(1, LogTable::ColCall, "S5ABD");
     EXPECT_FALSE(t.contains("S5ABC", "80", "CW"));
-    t.replaceAll({});
+    t.replaceAll(std::vector<QsoRow>{});
     EXPECT_EQ(t.id(0), 0u);  // an empty row is no QSO
     EXPECT_FALSE(t.contains("S5ABD", "80", "CW"));
 }
