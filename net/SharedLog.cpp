@@ -32,8 +32,11 @@ std::vector<QsoEvent> SharedLog::liveQsos() const
     for (const auto &[qso, event] : qsos_)
         if (event.op != QsoEvent::Op::Delete)
             live.push_back(event);
-    std::sort(live.begin(), live.end(), [](const QsoEvent &a, const QsoEvent &b) {
-        return std::tie(a.date, a.time, a.station, a.seq) < std::tie(b.date, b.time, b.station, b.seq);
+    // A QSO's number is the seq that added it: the order its station logged it in.
+    auto number = [](const QsoEvent &e) { return std::stoull(e.qso.substr(e.qso.rfind('-') + 1)); };
+    std::sort(live.begin(), live.end(), [&](const QsoEvent &a, const QsoEvent &b) {
+        return std::make_tuple(std::cref(a.date), std::cref(a.time), std::cref(a.station), number(a))
+               < std::make_tuple(std::cref(b.date), std::cref(b.time), std::cref(b.station), number(b));
     });
     return live;
 }

@@ -19,7 +19,7 @@ public:
 
     // The QSO's latest event, a delete included; nullptr for a QSO never heard of.
     const QsoEvent *find(const std::string &qso) const;
-    // The QSOs not deleted, in time order (date, time, station, seq).
+    // The QSOs not deleted, in time order (date, time, then station and the order it logged them).
     std::vector<QsoEvent> liveQsos() const;
     int liveCount() const { return liveCount_; }
     int liveCount(const std::string &station) const;
