@@ -2,6 +2,7 @@
 
 #include "logging/DurableFile.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -38,7 +39,8 @@ bool NetStation::start(std::string &error)
     if (!ParseBroker(settings_.Broker, options.host, options.port, error))
         return false;
     own_ = std::make_unique<OwnEventLog>(folder_ + "net-" + group_ + "-" + settings_.Station + ".jsonl",
-                                         settings_.Station, settings_.Transmitter);
+                                         settings_.Station, settings_.Transmitter,
+                                         static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
     for (const QsoEvent &event : own_->events())
         shared_.apply(event);
     for (const QsoEvent &event : received_.load())

@@ -14,8 +14,8 @@ auto content(const QsoEvent &e)
 
 } // namespace
 
-OwnEventLog::OwnEventLog(const std::string &journalPath, std::string station, int transmitter)
-    : journal_(journalPath), station_(std::move(station)), transmitter_(transmitter)
+OwnEventLog::OwnEventLog(const std::string &journalPath, std::string station, int transmitter, std::uint64_t firstSeq)
+    : journal_(journalPath), station_(std::move(station)), transmitter_(transmitter), lastSeq_(firstSeq - 1)
 {
     for (QsoEvent &event : journal_.load()) {
         if (event.station != station_ || event.row < 0)

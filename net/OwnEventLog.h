@@ -13,8 +13,10 @@ class LogTable;
 // is handed out, so its seq is never used twice and a restart tells what was missed.
 class OwnEventLog {
 public:
-    // Reads the journal; every seq from here on is above those it holds.
-    OwnEventLog(const std::string &journalPath, std::string station, int transmitter);
+    // Reads the journal; every seq from here on is above those it holds, and firstSeq or
+    // above. A clock in milliseconds as firstSeq keeps seqs unique even when the journal is
+    // lost or an older copy put back: no position makes an event a millisecond.
+    OwnEventLog(const std::string &journalPath, std::string station, int transmitter, std::uint64_t firstSeq = 1);
 
     // The event for the row, if the others' view of it differs from the table's; for every
     // row (and rows the table no longer has) when row is -1. Throws FileError when the

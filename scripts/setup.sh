@@ -2,9 +2,10 @@
 # Sourced, not run; expects $root to be the source folder.
 
 required_packages=(cmake g++ qt6-base-dev qt6-multimedia-dev libgtest-dev libbenchmark-dev fonts-dejavu-core libhamlib-dev libhamlib-utils libmosquitto-dev pkg-config)
-# The package tests build and check the Debian package as a distribution would; the
-# shared log's tests run a real broker.
-test_packages=(mosquitto dpkg-dev file lintian desktop-file-utils appstream)
+# The shared log's tests and timing runs start a real broker.
+broker_packages=(mosquitto)
+# The package tests build and check the Debian package as a distribution would.
+test_packages=("${broker_packages[@]}" dpkg-dev file lintian desktop-file-utils appstream)
 
 missing_packages() {
     local p

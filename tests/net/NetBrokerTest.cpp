@@ -3,10 +3,6 @@
 #include "logging/DurableFile.h"
 #include "net/NetStation.h"
 
-#include <mosquitto.h>
-
-#include <atomic>
-
 namespace {
 
 const int kWait = 30000;  // a loaded machine; a lost link is tried again every few seconds
@@ -44,7 +40,7 @@ struct Position {
     {
         std::string text;
         for (const QsoEvent &e : net->sharedLog().liveQsos())
-            text += e.qso + ":" + e.call + " ";
+            text += e.station + ":" + e.call + "/" + e.band + " ";
         return text;
     }
 };
@@ -66,36 +62,6 @@ struct Position {
     return failure;
 }
 
-// Publishes what no position of ours would, as any client of the broker could.
-class RawClient {
-public:
-    explicit RawClient(int port)
-    {
-        mosq_ = mosquitto_new(nullptr, true, this);
-        mosquitto_publish_callback_set(mosq_, [](mosquitto *, void *self, int) { ++static_cast<RawClient *>(self)->acked_; });
-        connected_ = mosquitto_connect(mosq_, "127.0.0.1", port, 10) == MOSQ_ERR_SUCCESS && mosquitto_loop_start(mosq_) == MOSQ_ERR_SUCCESS;
-    }
-    ~RawClient()
-    {
-        mosquitto_disconnect(mosq_);
-        mosquitto_loop_stop(mosq_, false);
-        mosquitto_destroy(mosq_);
-    }
-    bool publish(const std::string &topic, const QByteArray &payload)
-    {
-        const int before = acked_;
-        return connected_
-               && mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.constData(), 1, true)
-                      == MOSQ_ERR_SUCCESS
-               && waitUntil([&] { return acked_ > before; }, kWait);
-    }
-
-private:
-    mosquitto *mosq_ = nullptr;
-    bool connected_ = false;
-    std::atomic<int> acked_{0};
-};
-
 class NetBroker : public ::testing::Test {
 protected:
     void SetUp() override
@@ -116,7 +82,7 @@ TEST_F(NetBroker, AddsEditsAndDeletesReachTheOtherWhoKeepsThemWithoutTheBroker)
     run1.table.setCell(0, LogTable::ColCall, "S51AA");
     run1.table.deleteQso(--run1.count);
     ASSERT_TRUE(sameLogs({&run1, &run2}, 3));
-    EXPECT_EQ(run2.shared(), "RUN1-1:S51AA RUN1-2:S51B RUN2-1:S52A ");
+    EXPECT_EQ(run2.shared(), "RUN1:S51AA/40 RUN1:S51B/40 RUN2:S52A/40 ");
     EXPECT_EQ(run2.net->dupeStation("S51B", "40", "CW"), "RUN1");
     EXPECT_EQ(run2.net->dupeStation("S51C", "40", "CW"), "");
     EXPECT_EQ(run2.net->dupeStation("S52A", "40", "CW"), "");  // its own: the own log's dupe check says so
@@ -126,7 +92,7 @@ TEST_F(NetBroker, AddsEditsAndDeletesReachTheOtherWhoKeepsThemWithoutTheBroker)
     EXPECT_TRUE(waitUntil([&] { return !run2.net->stations().at("RUN1").online; }, kWait)) << "RUN1 not seen leaving";
     broker.kill();
     run2.start();
-    EXPECT_EQ(run2.shared(), "RUN1-1:S51AA RUN1-2:S51B RUN2-1:S52A ") << "not kept in the journal";
+    EXPECT_EQ(run2.shared(), "RUN1:S51AA/40 RUN1:S51B/40 RUN2:S52A/40 ") << "not kept in the journal";
     EXPECT_EQ(run2.net->refusedCount(), 0);
 }
 
@@ -150,7 +116,7 @@ TEST_F(NetBroker, EveryoneHasEverythingAfterTheBrokerRestartsAndForALateJoiner)
 
         Position mult("MULT", broker);
         EXPECT_TRUE(sameLogs({&run1, &run2, &mult}, 30)) << "the late joiner lacks QSOs";
-        EXPECT_EQ(mult.net->sharedLog().find("RUN2-1")->band, "20");
+        EXPECT_NE(mult.shared().find("RUN2:S50C/20"), std::string::npos) << mult.shared();
     }
 }
 
@@ -173,14 +139,19 @@ TEST_F(NetBroker, MessagesNotOursAreCountedAndReachNoFile)
         {EventTopic("S50A", "RUN9", 2), EncodeEvent(e)},      // its seq is not the topic's
         {"quillfeather/S50A/qso/RUN9", EncodeEvent(e)},
     };
-    RawClient client(broker.port());
+    MqttLink client;  // any client of the broker, not a position of ours
+    std::string error;
+    MqttOptions options;
+    options.host = "127.0.0.1", options.port = broker.port();
+    ASSERT_TRUE(client.start(options, error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return client.isUp(); }, kWait)) << client.stateText();
     for (const auto &[t, payload] : hostile)
-        ASSERT_TRUE(client.publish(t, payload)) << "the broker did not take " << t;
-    ASSERT_TRUE(client.publish(EventTopic("S50A", "RUN9", 1), EncodeEvent(e)));
+        ASSERT_TRUE(client.publish(t, payload, true)) << t;
+    ASSERT_TRUE(client.publish(EventTopic("S50A", "RUN9", 1), EncodeEvent(e), true));
 
     EXPECT_TRUE(waitUntil([&] { return run2.net->refusedCount() == 6 && run2.net->sharedLog().liveCount() == 1; }, kWait))
         << run2.net->refusedCount() << " refused, the last: " << run2.net->lastRefusal();
-    EXPECT_EQ(run2.shared(), "RUN9-1:S59X ");
+    EXPECT_EQ(run2.shared(), "RUN9:S59X/40 ");
     const std::string journal = readWholeFile(run2.dir.file("net-S50A-received.jsonl"));
     EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 1) << journal;
 }
