@@ -51,6 +51,10 @@ bool MqttLink::start(const MqttOptions &options, std::string &error)
         return false;
     }
     mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    // A position joining late is sent every retained event at once; what the broker cannot
+    // have in flight to it waits in a queue it cuts at 1000 by default, and the rest would be
+    // lost. Taking as many in flight as MQTT allows keeps a contest's events out of that queue.
+    mosquitto_int_option(mosq_, MOSQ_OPT_RECEIVE_MAXIMUM, 65535);
     mosquitto_connect_callback_set(mosq_, &MqttLink::onConnect);
     mosquitto_disconnect_callback_set(mosq_, &MqttLink::onDisconnect);
     mosquitto_message_callback_set(mosq_, &MqttLink::onMessage);

@@ -15,7 +15,9 @@
 // every way out of a test, and with the test process itself should that die first.
 class MosquittoRig {
 public:
-    explicit MosquittoRig(bool persistent = false) : persistent_(persistent), port_(freePort()) {}
+    // extra: more lines for the broker's configuration.
+    explicit MosquittoRig(bool persistent = false, std::string extra = {})
+        : persistent_(persistent), extra_(std::move(extra)), port_(freePort()) {}
     ~MosquittoRig() { stop(); }
     MosquittoRig(const MosquittoRig &) = delete;
     MosquittoRig &operator=(const MosquittoRig &) = delete;
@@ -30,7 +32,7 @@ public:
         conf += "user " + std::string(user ? user->pw_name : "root") + "\n";
         if (persistent_)
             conf += "persistence true\npersistence_location " + dir_.path() + "\n";
-        writeFileBytes(dir_.file("mosquitto.conf"), conf);
+        writeFileBytes(dir_.file("mosquitto.conf"), conf + extra_);
         broker_.setProgram(QStandardPaths::findExecutable("mosquitto", {"/usr/sbin", "/usr/bin"}));
         broker_.setArguments({"-c", QString::fromStdString(dir_.file("mosquitto.conf"))});
         broker_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -71,6 +73,7 @@ private:
     }
 
     bool persistent_;
+    std::string extra_;
     int port_;
     TestFolder dir_;
     QProcess broker_;
