@@ -21,11 +21,11 @@ struct Position {
     int count = 0;
     std::unique_ptr<NetStation> net;
 
-    Position(const std::string &station, const MosquittoRig &rig, int rows)
+    Position(const std::string &station, const MosquittoRig &rig, int rows, const std::string &group = "BENCH")
     {
         table.setRowCount(rows);
         NetSettings s;
-        s.Enabled = true, s.Broker = rig.address(), s.Station = station, s.Group = "BENCH";
+        s.Enabled = true, s.Broker = rig.address(), s.Station = station, s.Group = group;
         net = std::make_unique<NetStation>(table, s, "S50A", dir.path());
         std::string error;
         if (!net->start(error))
@@ -56,8 +56,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "mosquitto could not be started (Debian package mosquitto)\n");
         return 1;
     }
-    const int commits = argc > 1 ? 0 : 1000, big = 10000;
-    if (commits > 0) {
+    const int commits = 1000, big = 10000;
+    {
         Position run1("RUN1", broker, commits + 1), run2("RUN2", broker, 1);
         if (!waitUntil([&] { return run1.net->isUp() && run2.net->isUp(); }, 20000)) {
             std::fprintf(stderr, "the positions did not reach the broker in 20 s\n");
@@ -81,7 +81,7 @@ int main(int argc, char **argv)
     {
         std::vector<std::unique_ptr<Position>> logging;
         for (const char *name : {"RUN3", "RUN4", "MULT"}) {
-            logging.push_back(std::make_unique<Position>(name, broker, 1));
+            logging.push_back(std::make_unique<Position>(name, broker, 1, "CATCHUP"));
             std::vector<QsoRow> rows;  // a whole log opened at once: one write of the journal
             for (int i = 0; i < big; ++i)
                 rows.push_back(QsoRow{"1200", "S5" + std::string(1, name[3]) + std::to_string(i), "599",
@@ -101,7 +101,7 @@ int main(int argc, char **argv)
             return 1;
         }
         const auto start = SteadyClock::now();
-        Position late("LATE", broker, 1);
+        Position late("LATE", broker, 1, "CATCHUP");
         if (!waitUntil([&] { return late.net->sharedLog().liveCount() == total; }, 60000)) {
             std::fprintf(stderr, "the late position had %d of %d QSOs after 60 s\n", late.net->sharedLog().liveCount(), total);
             return 1;
