@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
 
