@@ -17,14 +17,17 @@
 #include "serial/SerialPort.h"
 #include "settings/ProgramFolder.h"
 #include "radio/RadioLink.h"
+#include "net/NetStation.h"
 #include "ui/RadioSetupDialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 int main(int argc, char **argv)
@@ -98,6 +101,33 @@ int main(int argc, char **argv)
     QAction *cabrilloHeader = new QAction(QStringLiteral("Cabrillo Header"), &fMain);
     QObject::connect(cabrilloHeader, &QAction::triggered, &fCabrillo, &CabrilloHeaderDialog::showDialog);
     menuNamed(fMain, QStringLiteral("File"))->insertAction(fMain.SaveAdifMenu, cabrilloHeader);
+
+    // With [NET] Enabled the log is shared with the station's other positions through its
+    // broker; the own log and its file stay as they are without it.
+    NetSettings netSettings;
+    LoadNetSettings(netSettings, folder);
+    std::unique_ptr<NetStation> net;
+    QTimer netStatus;
+    if (netSettings.Enabled) {
+        net = std::make_unique<NetStation>(table, netSettings, state.MyCall, folder);
+        std::string failure;
+        if (net->start(failure)) {
+            contest.otherPositionDupe = [&net](const std::string &call, const std::string &band, const std::string &mode) {
+                return net->dupeStation(call, band, mode);
+            };
+            QObject::connect(net.get(), &NetStation::stateChanged, &fMain, [](bool, const QString &text) {
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            });
+            // The others see this position's band, mode and Run or S/P within a second.
+            QObject::connect(&netStatus, &QTimer::timeout, net.get(), [&net, &state] {
+                net->setStatus(state.Band, state.Mode, state.RunMode);
+            });
+            netStatus.start(1000);
+        } else {
+            showError(&fMain, QStringLiteral("The log is not shared with the other positions: ") + messageToScreen(failure));
+            net.reset();
+        }
+    }
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

@@ -54,6 +54,7 @@ std::vector<int> Contest::formShow()
     display.LInfo.clear();
     display.LInfo1.clear();
     display.LDouble = false;
+    display.LDoubleBy.clear();
     display.LTest = st.Band + " m";
     display.LCall = st.MyCall;
     showShapes();
@@ -148,7 +149,7 @@ void Contest::radioTuned(const std::string &frequency, const std::string &band, 
         applyMode(1);
     // A call already in the entry line is checked again on the band and mode now worked.
     if ((st.Band != oldBand || st.Mode != oldMode) && !st.QsoCall.empty() && st.EntryLength > 1) {
-        st.IsDupe = entry.isDupe();
+        st.IsDupe = entry.isDupe(&display.LDoubleBy);
         display.LDouble = st.IsDupe;
     }
     refresh();

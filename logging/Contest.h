@@ -11,6 +11,7 @@
 #include "logging/QsoEntry.h"
 #include "logging/RadioActions.h"
 
+#include <functional>
 #include <string>
 
 // The contest logic of the main window: start-up, clock, band and mode, the setup
@@ -26,6 +27,10 @@ public:
     const Clock &clock;
     const std::string folder;
     MainDisplay display;
+    // On a networked station: the other position that logged this call on this band and
+    // mode, or empty. Not set on a station of one computer.
+    std::function<std::string(const std::string &call, const std::string &band, const std::string &mode)>
+        otherPositionDupe;
 
     QsoEntry entry{*this};
     LogCommands log{*this};

@@ -18,6 +18,7 @@ struct MainDisplay {
     std::string LInfo;
     std::string LInfo1;
     bool LDouble = false;  // "DVOJNA ZVEZA" while shown
+    std::string LDoubleBy;  // the other position of the station that logged the dupe
     std::string LQSO;
     std::string LMemo;
     std::string LTransmit;

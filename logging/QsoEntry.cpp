@@ -30,7 +30,7 @@ void QsoEntry::changed(const std::string &text)
         }
         d.LInfo = st.QsoCall;
         d.LInfo1 = st.QsoExchange;
-        st.IsDupe = isDupe();
+        st.IsDupe = isDupe(&d.LDoubleBy);
     } else {
         d.LInfo.clear();
         d.LInfo1.clear();
@@ -50,9 +50,15 @@ void QsoEntry::changed(const std::string &text)
     c_.refresh();
 }
 
-bool QsoEntry::isDupe() const
+bool QsoEntry::isDupe(std::string *by) const
 {
-    return c_.table.contains(c_.st.QsoCall, c_.st.Band, c_.st.Mode);
+    std::string other;
+    const bool own = c_.table.contains(c_.st.QsoCall, c_.st.Band, c_.st.Mode);
+    if (!own && c_.otherPositionDupe)
+        other = c_.otherPositionDupe(c_.st.QsoCall, c_.st.Band, c_.st.Mode);
+    if (by)
+        *by = other;
+    return own || !other.empty();
 }
 
 void QsoEntry::commit()
@@ -85,6 +91,7 @@ void QsoEntry::commit()
 
     st.IsDupe = false;
     d.LDouble = false;
+    d.LDoubleBy.clear();
     // The QSO just logged is the one the operator looks for.
     c_.view().showGridRow(st.QsoCount);
     ++st.QsoCount;

@@ -16,8 +16,9 @@ public:
     void commit();
     // Empties the entry line and its parts.
     void clear();
-    // The call part is already logged on the current band and mode.
-    bool isDupe() const;
+    // The call part is already logged on the current band and mode, in the own log or by
+    // another position of the station; by is set to that position's name, or emptied.
+    bool isDupe(std::string *by = nullptr) const;
 
 private:
     Contest &c_;

@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bound=${1:-300}
 shift || true
 . "$root/scripts/setup.sh"
-ensure_packages "${required_packages[@]}"
+ensure_packages "${required_packages[@]}" "${broker_packages[@]}"
 
 programs=("$@")
 if [ ${#programs[@]} -eq 0 ]; then

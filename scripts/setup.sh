@@ -1,9 +1,11 @@
 # Shared by run.sh and test.sh: make sure the build tools are present, then configure and build.
 # Sourced, not run; expects $root to be the source folder.
 
-required_packages=(cmake g++ qt6-base-dev qt6-multimedia-dev libgtest-dev libbenchmark-dev fonts-dejavu-core libhamlib-dev libhamlib-utils pkg-config)
+required_packages=(cmake g++ qt6-base-dev qt6-multimedia-dev libgtest-dev libbenchmark-dev fonts-dejavu-core libhamlib-dev libhamlib-utils libmosquitto-dev pkg-config)
+# The shared log's tests and timing runs start a real broker.
+broker_packages=(mosquitto)
 # The package tests build and check the Debian package as a distribution would.
-test_packages=(dpkg-dev file lintian desktop-file-utils appstream)
+test_packages=("${broker_packages[@]}" dpkg-dev file lintian desktop-file-utils appstream)
 
 missing_packages() {
     local p

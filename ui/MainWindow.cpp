@@ -10,6 +10,7 @@
 #include "settings/MainSettings.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -207,7 +208,17 @@ void MainWindow::displayChanged()
     setTextIfChanged(LSecond, d.LSecond);
     setTextIfChanged(LInfo, d.LInfo);
     setTextIfChanged(LInfo1, d.LInfo1);
-    LDouble->setText(d.LDouble ? QStringLiteral("DVOJNA ZVEZA") : QString());
+    const QString dupe = !d.LDouble ? QString()
+                         : d.LDoubleBy.empty() ? QStringLiteral("DVOJNA ZVEZA")
+                                               : QStringLiteral("DVOJNA ZVEZA ") + toScreen(d.LDoubleBy);
+    if (dupe != LDouble->text()) {
+        // The other position's name must fit beside the warning: the label cannot grow.
+        int size = 16;
+        while (size > 9 && QFontMetrics(sansFont(size, true)).horizontalAdvance(dupe) > LDouble->width())
+            --size;
+        LDouble->setFont(sansFont(size, true));
+        LDouble->setText(dupe);
+    }
     setTextIfChanged(LQSO, d.LQSO);
     setTextIfChanged(LMemo, d.LMemo);
     setTailIfChanged(LTransmit, d.LTransmit);

@@ -121,6 +121,16 @@ TEST_F(ContestTest, DuplicateOnlyOnSameBandAndMode)
     // A single character leaves the warning as it was.
     view.setEntryText("S");
     EXPECT_TRUE(c.display.LDouble);
+
+    // Another position of a networked station names itself; the own log's dupe names nobody.
+    c.otherPositionDupe = [](const std::string &call, const std::string &band, const std::string &) {
+        return call == "S5OTH" && band == "80" ? "RUN2" : "";
+    };
+    for (const auto &[call, dupe, by] : {std::tuple{"S5OTH", true, "RUN2"}, {"S5XYZ", true, ""}, {"S5NEW", false, ""}}) {
+        view.setEntryText("");
+        view.type(call);
+        EXPECT_EQ(std::tie(c.display.LDouble, c.display.LDoubleBy), std::make_tuple(dupe, by)) << call;
+    }
 }
 
 TEST_F(ContestTest, CommitNumbersStampsAndAppends)

@@ -1,0 +1,187 @@
+#include "net/NetStation.h"
+
+#include "logging/DurableFile.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+class NetStation::Follower : public LogTableListener {
+public:
+    explicit Follower(NetStation &station) : station_(station) {}
+    void qsoCommitted(int row, QsoId) override { station_.follow(row); }
+    void qsoDeleted(int row, QsoId) override { station_.follow(row); }
+    void cellEdited(int row, int, QsoId) override { station_.follow(row); }
+    void allReplaced() override { station_.follow(-1); }
+
+private:
+    NetStation &station_;
+};
+
+NetStation::NetStation(LogTable &ownLog, const NetSettings &settings, const std::string &ownCall,
+                       const std::string &folder, QObject *parent)
+    : QObject(parent),
+      ownLog_(ownLog),
+      settings_(settings),
+      group_(GroupName(settings, ownCall)),
+      folder_(folder),
+      received_(folder + "net-" + group_ + "-received.jsonl")
+{
+    connect(&link_, &MqttLink::linkChanged, this, &NetStation::onLinkChanged);
+    connect(&link_, &MqttLink::messagesArrived, this, &NetStation::onMessages);
+}
+
+NetStation::~NetStation() = default;
+
+bool NetStation::start(std::string &error)
+{
+    MqttOptions options;
+    if (!ParseBroker(settings_.Broker, options.host, options.port, error))
+        return false;
+    own_ = std::make_unique<OwnEventLog>(folder_ + "net-" + group_ + "-" + settings_.Station + ".jsonl",
+                                         settings_.Station, settings_.Transmitter,
+                                         static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
+    for (const QsoEvent &event : own_->events())
+        shared_.apply(event);
+    for (const QsoEvent &event : received_.load())
+        if (event.station != settings_.Station)
+            shared_.apply(event);
+
+    follower_ = std::make_unique<Follower>(*this);
+    subscription_ = ownLog_.subscribe(*follower_);
+    follow(-1);
+
+    options.clientId = "quillfeather-" + group_ + "-" + settings_.Station;
+    options.user = settings_.User;
+    options.password = settings_.Password;
+    options.tls = settings_.Tls;
+    options.caFile = settings_.CaFile;
+    options.willTopic = StatusTopic(group_, settings_.Station);
+    options.willPayload = statusPayload(false).toStdString();
+    link_.subscribe(EventTopicFilter(group_));
+    link_.subscribe(StatusTopicFilter(group_));
+    return link_.start(options, error);
+}
+
+void NetStation::setStatus(const std::string &band, const std::string &mode, bool run)
+{
+    if (status_.band == band && status_.mode == mode && status_.run == run)
+        return;
+    status_.band = band, status_.mode = mode, status_.run = run;
+    link_.publish(StatusTopic(group_, settings_.Station), statusPayload(true), true);
+}
+
+std::string NetStation::dupeStation(const std::string &call, const std::string &band, const std::string &mode) const
+{
+    return shared_.dupeStation(call, band, mode, settings_.Station);
+}
+
+void NetStation::follow(int row)
+{
+    std::vector<QsoEvent> events;
+    try {
+        events = own_->follow(ownLog_, row);
+    } catch (const FileError &e) {
+        // Told again once the journal can be written: the own log file has the QSO.
+        stateText_ = std::string("Not shared: ") + e.what();
+        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
+        return;
+    }
+    if (events.empty())
+        return;
+    for (const QsoEvent &event : events)
+        shared_.apply(event);
+    tell(events);
+    emit sharedLogChanged();
+}
+
+void NetStation::tell(const std::vector<QsoEvent> &events)
+{
+    for (QsoEvent event : events) {
+        event.row = -1;
+        link_.publish(EventTopic(group_, event.station, event.seq), EncodeEvent(event), true);
+    }
+    status_.qsos = shared_.liveCount(settings_.Station);
+}
+
+void NetStation::onLinkChanged(bool up, const QString &text)
+{
+    stateText_ = text.toStdString();
+    if (up) {
+        // Whatever the broker lost or never acknowledged is in the own journal; events it
+        // has already are the same retained message again, which changes nothing anywhere.
+        tell(own_->events());
+        link_.publish(StatusTopic(group_, settings_.Station), statusPayload(true), true);
+    }
+    emit stateChanged(up, text);
+}
+
+void NetStation::refuse(const std::string &topic, const std::string &why)
+{
+    ++refused_;
+    lastRefusal_ = topic + ": " + why;
+}
+
+void NetStation::onMessages()
+{
+    std::vector<QsoEvent> learned;
+    for (const MqttMessage &message : link_.takeMessages()) {
+        if (message.payload.isEmpty())
+            continue;  // a retained message being cleared
+        if (message.topic.rfind(StatusTopic(group_, ""), 0) == 0) {
+            const std::string station = message.topic.substr(StatusTopic(group_, "").size());
+            const QJsonObject o = QJsonDocument::fromJson(message.payload.left(MaxEventBytes)).object();
+            if (!IsTopicName(station) || o.value("station").toString().toStdString() != station) {
+                refuse(message.topic, "not a station's status");
+                continue;
+            }
+            StationStatus &s = stations_[station];
+            s.online = o.value("online").toBool();
+            s.band = o.value("band").toString().toStdString();
+            s.mode = o.value("mode").toString().toStdString();
+            s.run = o.value("run").toBool();
+            s.qsos = o.value("qsos").toInt();
+            continue;
+        }
+        const auto name = ParseEventTopic(group_, message.topic);
+        if (!name) {
+            refuse(message.topic, "not an event topic");
+            continue;
+        }
+        if (name->station == settings_.Station)
+            continue;  // the own events are known from the own journal
+        std::string why;
+        const auto event = DecodeEvent(message.payload, &why);
+        if (!event) {
+            refuse(message.topic, why);
+        } else if (event->station != name->station || event->seq != name->seq) {
+            refuse(message.topic, "the event's station or seq differs from its topic's");
+        } else if (event->row >= 0) {
+            refuse(message.topic, "a row is only in the station's own journal");
+        } else if (shared_.apply(*event)) {
+            learned.push_back(*event);
+        }
+    }
+    if (learned.empty())
+        return;
+    try {
+        received_.append(learned);
+    } catch (const FileError &e) {
+        // The broker keeps them: the next start gets them again from there.
+        stateText_ = std::string("Not kept on disk: ") + e.what();
+        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
+    }
+    emit sharedLogChanged();
+}
+
+QByteArray NetStation::statusPayload(bool online) const
+{
+    QJsonObject o{{"station", QString::fromStdString(settings_.Station)}, {"online", online}};
+    if (online) {
+        o.insert("band", QString::fromStdString(status_.band));
+        o.insert("mode", QString::fromStdString(status_.mode));
+        o.insert("run", status_.run);
+        o.insert("qsos", status_.qsos);
+    }
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}

@@ -1,0 +1,159 @@
+#include "MosquittoRig.h"
+
+#include "logging/DurableFile.h"
+#include "net/NetStation.h"
+
+namespace {
+
+const int kWait = 30000;  // a loaded machine; a lost link is tried again every few seconds
+
+// One position of the station: its own log and folder, sharing through the broker.
+struct Position {
+    std::string name;
+    std::string broker;
+    TestFolder dir;
+    LogTable table;
+    int count = 0;
+    std::unique_ptr<NetStation> net;
+
+    Position(std::string station, const MosquittoRig &rig) : name(std::move(station)), broker(rig.address())
+    {
+        table.setRowCount(100);
+        start();
+    }
+    void start()
+    {
+        NetSettings s;
+        s.Enabled = true, s.Broker = broker, s.Station = name, s.Group = "S50A";
+        net.reset();
+        net = std::make_unique<NetStation>(table, s, "S50A", dir.path());
+        std::string error;
+        EXPECT_TRUE(net->start(error)) << error;
+    }
+    void log(const std::string &call)
+    {
+        table.commitQso(count, QsoRow{"12:00", call, "599", std::to_string(count + 1), "40", "CW", "2026-12-07"});
+        ++count;
+    }
+    // The whole station's log as this position has it.
+    std::string shared() const
+    {
+        std::string text;
+        for (const QsoEvent &e : net->sharedLog().liveQsos())
+            text += e.station + ":" + e.call + "/" + e.band + " ";
+        return text;
+    }
+};
+
+// Every position ends with the same log of count QSOs.
+::testing::AssertionResult sameLogs(std::initializer_list<const Position *> positions, int count)
+{
+    const bool same = waitUntil([&] {
+        for (const Position *p : positions)
+            if (p->net->sharedLog().liveCount() != count || p->shared() != (*positions.begin())->shared())
+                return false;
+        return true;
+    }, kWait);
+    if (same)
+        return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure() << "within " << kWait << " ms no common log of " << count << " QSOs:";
+    for (const Position *p : positions)
+        failure << "\n" << p->name << " (" << p->net->stateText() << "): " << p->shared();
+    return failure;
+}
+
+class NetBroker : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!MosquittoRig::installed())
+            GTEST_SKIP() << "mosquitto is not installed (Debian package mosquitto); the shared log's link is not tested";
+    }
+};
+
+TEST_F(NetBroker, AddsEditsAndDeletesReachTheOtherWhoKeepsThemWithoutTheBroker)
+{
+    MosquittoRig broker;
+    ASSERT_TRUE(broker.start()) << "mosquitto did not take connections in 10 s";
+    Position run1("RUN1", broker), run2("RUN2", broker);
+    ASSERT_TRUE(waitUntil([&] { return run1.net->isUp() && run2.net->isUp(); }, kWait))
+        << run1.net->stateText() << " / " << run2.net->stateText();
+    run1.log("S51A"), run1.log("S51B"), run1.log("S51C"), run2.log("S52A");
+    run1.table.setCell(0, LogTable::ColCall, "S51AA");
+    run1.table.deleteQso(--run1.count);
+    ASSERT_TRUE(sameLogs({&run1, &run2}, 3));
+    EXPECT_EQ(run2.shared(), "RUN1:S51AA/40 RUN1:S51B/40 RUN2:S52A/40 ");
+    EXPECT_EQ(run2.net->dupeStation("S51B", "40", "CW"), "RUN1");
+    EXPECT_EQ(run2.net->dupeStation("S51C", "40", "CW"), "");
+    EXPECT_EQ(run2.net->dupeStation("S52A", "40", "CW"), "");  // its own: the own log's dupe check says so
+    EXPECT_TRUE(waitUntil([&] { return run2.net->stations().count("RUN1") && run2.net->stations().at("RUN1").online; }, kWait));
+
+    run1.net.reset();  // leaves: the broker tells the others
+    EXPECT_TRUE(waitUntil([&] { return !run2.net->stations().at("RUN1").online; }, kWait)) << "RUN1 not seen leaving";
+    broker.kill();
+    run2.start();
+    EXPECT_EQ(run2.shared(), "RUN1:S51AA/40 RUN1:S51B/40 RUN2:S52A/40 ") << "not kept in the journal";
+    EXPECT_EQ(run2.net->refusedCount(), 0);
+}
+
+TEST_F(NetBroker, EveryoneHasEverythingAfterTheBrokerRestartsAndForALateJoiner)
+{
+    for (const bool persistent : {false, true}) {
+        SCOPED_TRACE(persistent ? "broker keeps its store" : "broker restarted without its store");
+        MosquittoRig broker(persistent);
+        ASSERT_TRUE(broker.start()) << "mosquitto did not take connections in 10 s";
+        Position run1("RUN1", broker), run2("RUN2", broker);
+        for (int i = 0; i < 20; ++i)
+            run1.log("S5" + std::to_string(i) + "A");
+        ASSERT_TRUE(sameLogs({&run1, &run2}, 20));
+
+        persistent ? broker.stop() : broker.kill();
+        for (int i = 0; i < 5; ++i)
+            run1.log("S5" + std::to_string(i) + "B"), run2.log("S5" + std::to_string(i) + "C");
+        run2.table.setCell(0, LogTable::ColBand, "20");
+        ASSERT_TRUE(broker.start()) << "mosquitto did not start again in 10 s";
+        ASSERT_TRUE(sameLogs({&run1, &run2}, 30));
+
+        Position mult("MULT", broker);
+        EXPECT_TRUE(sameLogs({&run1, &run2, &mult}, 30)) << "the late joiner lacks QSOs";
+        EXPECT_NE(mult.shared().find("RUN2:S50C/20"), std::string::npos) << mult.shared();
+    }
+}
+
+TEST_F(NetBroker, MessagesNotOursAreCountedAndReachNoFile)
+{
+    MosquittoRig broker;
+    ASSERT_TRUE(broker.start()) << "mosquitto did not take connections in 10 s";
+    Position run2("RUN2", broker);
+    ASSERT_TRUE(waitUntil([&] { return run2.net->isUp(); }, kWait)) << run2.net->stateText();
+
+    QsoEvent e;
+    e.station = "RUN9", e.seq = 1, e.qso = "RUN9-1", e.call = "S59X", e.band = "40", e.mode = "CW";
+    QsoEvent other = e;
+    other.station = "RUN8", other.qso = "RUN8-1";
+    const std::pair<std::string, QByteArray> hostile[] = {
+        {EventTopic("S50A", "RUN7", 1), "not json"},
+        {EventTopic("S50A", "RUN7", 2), R"({"station":"RUN7","seq":"2"})"},
+        {EventTopic("S50A", "RUN7", 3), QByteArray(10 * 1024 * 1024, '{')},
+        {EventTopic("S50A", "RUN9", 1), EncodeEvent(other)},  // a station speaking for another
+        {EventTopic("S50A", "RUN9", 2), EncodeEvent(e)},      // its seq is not the topic's
+        {"quillfeather/S50A/qso/RUN9", EncodeEvent(e)},
+    };
+    MqttLink client;  // any client of the broker, not a position of ours
+    std::string error;
+    MqttOptions options;
+    options.host = "127.0.0.1", options.port = broker.port();
+    ASSERT_TRUE(client.start(options, error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return client.isUp(); }, kWait)) << client.stateText();
+    for (const auto &[t, payload] : hostile)
+        ASSERT_TRUE(client.publish(t, payload, true)) << t;
+    ASSERT_TRUE(client.publish(EventTopic("S50A", "RUN9", 1), EncodeEvent(e), true));
+
+    EXPECT_TRUE(waitUntil([&] { return run2.net->refusedCount() == 6 && run2.net->sharedLog().liveCount() == 1; }, kWait))
+        << run2.net->refusedCount() << " refused, the last: " << run2.net->lastRefusal();
+    EXPECT_EQ(run2.shared(), "RUN9:S59X/40 ");
+    const std::string journal = readWholeFile(run2.dir.file("net-S50A-received.jsonl"));
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 1) << journal;
+}
+
+} // namespace
