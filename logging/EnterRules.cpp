@@ -13,22 +13,22 @@ constexpr auto None = std::nullopt;
 // The ESM step moves only through a commit (RunLogging or SpLogging, then Logged), and
 // an Enter that logged ends with the step back at Idle.
 constexpr EnterRule kRules[] = {
-    // name                                              phase   keying        side        esm                  sp            due             line            steps                               sp after             due after
-    {"Run, exchange in: log and thank",                  P::Send, K::EsmFree,  Side::Run,  E::AwaitingExchange, SpIs::Any,    DueIs::Any,     L::Exchange,    {S::LogRun, S::None},               None,                None},
-    {"S/P, exchange armed: send it",                     P::Send, K::EsmFree,  Side::Sp,   E::Any,              SpIs::Any,    DueIs::Armed,   L::Something,   {S::SendExchange, S::None},         SpStage::Going,      false},
-    {"S/P, exchange in before the own call: log, call",  P::Send, K::EsmFree,  Side::Sp,   E::Any,              SpIs::Start,  DueIs::NotArmed, L::Exchange,   {S::LogSp, S::SendOwnCall},         SpStage::Going,      true},
-    {"S/P, exchange in: log",                            P::Send, K::EsmFree,  Side::Sp,   E::Any,              SpIs::Any,    DueIs::NotArmed, L::Exchange,   {S::LogSp, S::None},                None,                true},
-    {"S/P, call without exchange: ask for a repeat",     P::Send, K::EsmFree,  Side::Sp,   E::Any,              SpIs::Any,    DueIs::NotArmed, L::NoExchange, {S::AskRepeat, S::None},            SpStage::AskedRepeat, None},
-    {"Run, a call: send it",                             P::Send, K::EsmFree,  Side::Run,  E::Idle,             SpIs::Any,    DueIs::Any,     L::MoreThanTwo, {S::SendCall, S::None},             None,                None},
-    {"Run, call sent: the exchange again",               P::Send, K::EsmFree,  Side::Run,  E::NotIdle,          SpIs::Any,    DueIs::Any,     L::MoreThanTwo, {S::RepeatExchange, S::None},       None,                None},
-    {"S/P, empty line: own call",                        P::Send, K::EsmFree,  Side::Sp,   E::Any,              SpIs::Start,  DueIs::Any,     L::Nothing,     {S::SendOwnCall, S::None},          None,                true},
-    {"S/P, a line with nothing to log: own call",        P::Send, K::EsmFree,  Side::Sp,   E::Any,              SpIs::Start,  DueIs::Any,     L::Something,   {S::SendOwnCall, S::None},          SpStage::Going,      true},
-    {"Run, empty line: CQ",                              P::Send, K::EsmFree,  Side::Run,  E::Idle,             SpIs::Any,    DueIs::Any,     L::Nothing,     {S::SendCq, S::None},               None,                None},
+    // name                                             phase    keying         side          esm                  sp           due              line            steps                       sp after              due after
+    {"Run, exchange in: log and thank",                 P::Send, K::EsmFree,    Side::Run,    E::AwaitingExchange, SpIs::Any,   DueIs::Any,      L::Exchange,    {S::LogRun},                None,                 None},
+    {"S/P, exchange armed: send it",                    P::Send, K::EsmFree,    Side::Sp,     E::Any,              SpIs::Any,   DueIs::Armed,    L::Something,   {S::SendExchange},          SpStage::Going,       false},
+    {"S/P, exchange in before the own call: log, call", P::Send, K::EsmFree,    Side::Sp,     E::Any,              SpIs::Start, DueIs::NotArmed, L::Exchange,    {S::LogSp, S::SendOwnCall}, SpStage::Going,       true},
+    {"S/P, exchange in: log",                           P::Send, K::EsmFree,    Side::Sp,     E::Any,              SpIs::Any,   DueIs::NotArmed, L::Exchange,    {S::LogSp},                 None,                 true},
+    {"S/P, call without exchange: ask for a repeat",    P::Send, K::EsmFree,    Side::Sp,     E::Any,              SpIs::Any,   DueIs::NotArmed, L::NoExchange,  {S::AskRepeat},             SpStage::AskedRepeat, None},
+    {"Run, a call: send it",                            P::Send, K::EsmFree,    Side::Run,    E::Idle,             SpIs::Any,   DueIs::Any,      L::MoreThanTwo, {S::SendCall},              None,                 None},
+    {"Run, call sent: the exchange again",              P::Send, K::EsmFree,    Side::Run,    E::NotIdle,          SpIs::Any,   DueIs::Any,      L::MoreThanTwo, {S::RepeatExchange},        None,                 None},
+    {"S/P, empty line: own call",                       P::Send, K::EsmFree,    Side::Sp,     E::Any,              SpIs::Start, DueIs::Any,      L::Nothing,     {S::SendOwnCall},           None,                 true},
+    {"S/P, a line with nothing to log: own call",       P::Send, K::EsmFree,    Side::Sp,     E::Any,              SpIs::Start, DueIs::Any,      L::Something,   {S::SendOwnCall},           SpStage::Going,       true},
+    {"Run, empty line: CQ",                             P::Send, K::EsmFree,    Side::Run,    E::Idle,             SpIs::Any,   DueIs::Any,      L::Nothing,     {S::SendCq},                None,                 None},
 
-    {"CW without ESM: log call and exchange",            P::Log,  K::Cw,       Side::Either, E::Any,            SpIs::Any,    DueIs::Any,     L::Qso,         {S::Log, S::None},                  None,                None},
-    {"ESM without a keyer: log call and exchange",       P::Log,  K::EsmNoKeyer, Side::Either, E::Any,          SpIs::Any,    DueIs::Any,     L::Qso,         {S::Log, S::None},                  None,                None},
-    {"ESM without a keyer, nothing to log: say so",      P::Log,  K::EsmNoKeyer, Side::Either, E::Any,          SpIs::Any,    DueIs::Any,     L::Anything,    {S::SayNotSent, S::None},           None,                None},
-    {"Phone: log the line",                              P::Log,  K::Phone,    Side::Either, E::Any,            SpIs::Any,    DueIs::Any,     L::TwoOrMore,   {S::Log, S::None},                  None,                None},
+    {"CW without ESM: log call and exchange",           P::Log,  K::Cw,         Side::Either, E::Any,              SpIs::Any,   DueIs::Any,      L::Qso,         {S::Log},                   None,                 None},
+    {"ESM without a keyer: log call and exchange",      P::Log,  K::EsmNoKeyer, Side::Either, E::Any,              SpIs::Any,   DueIs::Any,      L::Qso,         {S::Log},                   None,                 None},
+    {"ESM without a keyer, nothing to log: say so",     P::Log,  K::EsmNoKeyer, Side::Either, E::Any,              SpIs::Any,   DueIs::Any,      L::Anything,    {S::SayNotSent},            None,                 None},
+    {"Phone: log the line",                             P::Log,  K::Phone,      Side::Either, E::Any,              SpIs::Any,   DueIs::Any,      L::TwoOrMore,   {S::Log},                   None,                 None},
 };
 
 bool lineFits(LineHolds line, const EnterSituation &s)
