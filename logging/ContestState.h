@@ -13,12 +13,12 @@ inline constexpr const char *ColorGreen = "$00A5FDBF";
 inline constexpr const char *ColorWhite = "$00FFFFFF";
 } // namespace Colors
 
-// The program-wide contest state shared by every window and the keyer link.
-// The program holds one instance; tests make their own. Texts are 8-bit bytes.
 // The mode list of the setup panel shows "CW" first and phone ("PH") second; -1 is no mode chosen.
 inline int ModeListIndex(const std::string &mode) { return mode == "CW" ? 0 : mode == "SSB" ? 1 : -1; }
 inline std::string ModeAtListIndex(int index) { return index == 0 ? "CW" : index == 1 ? "SSB" : ""; }
 
+// The program-wide contest state shared by every window and the keyer link.
+// The program holds one instance; tests make their own. Texts are 8-bit bytes.
 struct ContestState {
     // Station and working data.
     std::string MyCall;

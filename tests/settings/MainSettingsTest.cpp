@@ -291,6 +291,25 @@ TEST(MainSettings, KeyerWindowPositionKeepsWhatTheFileDoesNotGive)
     EXPECT_EQ(position.WKLeft, 664);
 }
 
+// "Mode" and "EMode" hold one fact: the mode decides, and a file naming none takes the list's.
+TEST(MainSettings, ModeAndItsListPositionAreOneSetting)
+{
+    const struct { const char *file, *mode, *saved; } cases[] = {
+        {"Mode=CW\nEMode=1\n", "CW", "EMode=0"},
+        {"EMode=1\n", "SSB", "EMode=1"},
+        {"Mode=\nEMode=-1\n", "", "EMode=-1"},
+    };
+    for (const auto &c : cases) {
+        TestFolder dir;
+        writeFileBytes(MainSettingsFile(dir.path()), crlf(std::string("[GENERAL]\n") + c.file));
+        ContestState s;
+        LoadMainSettings(s, dir.path());
+        EXPECT_EQ(s.Mode, c.mode) << c.file;
+        SaveMainSettings(s, dir.path(), "14.04.13");
+        EXPECT_NE(readFileBytes(MainSettingsFile(dir.path())).find(c.saved), std::string::npos) << c.file;
+    }
+}
+
 } // namespace
 
 // Integers from a hand-edited file reach sums and list positions (Speed + SpeedUp, Sidetone + 1):
