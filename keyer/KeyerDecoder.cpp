@@ -101,7 +101,7 @@ void DecodeKeyerByte(unsigned char b, ContestState &state, const KeyerDisplay &d
             state.LastKey = "F2";
             apply({K::SendMessage, " " + (state.RunMode ? state.F[1] : state.Fs[1])});
             apply({K::EntryBlank, {}});
-            state.EsmState = 1;
+            state.EsmState = EsmStep::AwaitingExchange;
         }
     }
 }

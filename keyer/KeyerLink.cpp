@@ -578,6 +578,21 @@ void KeyerLink::writeText(const std::string &bytes)
         sendFrame(bytes);
 }
 
+void KeyerLink::keyTransmitter(bool down)
+{
+    sendFrame(WkFrame::keyImmediate(down));
+}
+
+void KeyerLink::clearBuffer()
+{
+    sendFrame(WkFrame::clearBuffer());
+}
+
+void KeyerLink::setSpeed(int wpm)
+{
+    sendFrame(WkFrame::setWpm(wpm));
+}
+
 void KeyerLink::applyShortChars()
 {
     ApplyShortChars(main_.st);

@@ -86,6 +86,9 @@ public:
     // KeyerActions
     bool portOpen() const override;
     void writeText(const std::string &bytes) override;
+    void keyTransmitter(bool down) override;
+    void clearBuffer() override;
+    void setSpeed(int wpm) override;
     void sendCwMessage(const std::string &text) override { SendCwMessage(text); }
     void applyShortChars() override;
     void openLink() override { OpenKeyerLink(); }

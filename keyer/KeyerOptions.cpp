@@ -348,7 +348,7 @@ void KeyerOptions::shortCharClicked(int which, bool checked)
 bool KeyerOptions::commandKeyDown(int key, bool ctrl, bool shift, bool alt)
 {
     ContestState &s = st();
-    if (ctrl && !shift && !alt && (key == EntryKeys::KeyT || key == EntryKeys::F5) && s.EModeIndex != 1) {
+    if (ctrl && !shift && !alt && (key == EntryKeys::KeyT || key == EntryKeys::F5) && s.Mode != "SSB") {
         if (s.KeyerOnline) {
             link_.requireOpenPort();
             link_.sendFrame(WkFrame::keyImmediate(true));
@@ -362,7 +362,7 @@ bool KeyerOptions::commandKeyDown(int key, bool ctrl, bool shift, bool alt)
         s.RunMode = !s.RunMode;
         main().showRunMode();
         link_.showMemoRun(s.RunMode);
-        s.EsmState = 0;
+        s.EsmState = EsmStep::Idle;
         main().display.LMemo.clear();
         main().refresh();
         return true;

@@ -40,9 +40,9 @@ void Contest::formCreate()
         st.MyCall = "S5";
     std::replace(st.MyCall.begin(), st.MyCall.end(), '/', '_');
     display.EMyCall = st.MyCall;
-    display.EModeIndex = st.EModeIndex;
+    display.EModeIndex = ModeListIndex(st.Mode);
     st.HasLog = false;
-    st.EsmState = 0;
+    st.EsmState = EsmStep::Idle;
     refresh();
 }
 
@@ -60,7 +60,7 @@ std::vector<int> Contest::formShow()
     showShapes();
     display.EExchange = st.MyYearLic;
     showRunMode();
-    st.EsmState = 0;
+    st.EsmState = EsmStep::Idle;
     st.CallStreaming = false;
     display.LESMVisible = st.EnterSendMsg;
     display.LSpeed = std::to_string(st.Speed);
@@ -175,7 +175,6 @@ void Contest::modeSelected(int index)
 // The mode list's choice, whether the operator's or the radio's: the keyer link follows it.
 void Contest::applyMode(int index)
 {
-    st.EModeIndex = index;
     display.EModeIndex = index;
     if (index == 1) {
         st.Mode = "SSB";
@@ -232,7 +231,7 @@ void Contest::showRunMode()
 
 void Contest::openSetup()
 {
-    display.EWinkeyerVisible = st.EModeIndex != 1;
+    display.EWinkeyerVisible = st.Mode != "SSB";
     refresh();
     view().showSetup(true);
     view().focusMyCall();
@@ -244,7 +243,7 @@ std::vector<int> Contest::closeSetup()
     refresh();
     view().showSetup(false);
     view().focusEntry();
-    st.EsmState = 0;
+    st.EsmState = EsmStep::Idle;
     return log.followOwnCall();
 }
 

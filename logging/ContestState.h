@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logging/EsmSteps.h"
+
 #include <array>
 #include <string>
 
@@ -11,13 +13,17 @@ inline constexpr const char *ColorGreen = "$00A5FDBF";
 inline constexpr const char *ColorWhite = "$00FFFFFF";
 } // namespace Colors
 
+// The mode list of the setup panel shows "CW" first and phone ("PH") second; -1 is no mode chosen.
+inline int ModeListIndex(const std::string &mode) { return mode == "CW" ? 0 : mode == "SSB" ? 1 : -1; }
+inline std::string ModeAtListIndex(int index) { return index == 0 ? "CW" : index == 1 ? "SSB" : ""; }
+
 // The program-wide contest state shared by every window and the keyer link.
 // The program holds one instance; tests make their own. Texts are 8-bit bytes.
 struct ContestState {
     // Station and working data.
     std::string MyCall;
     std::string MyYearLic;
-    std::string Mode;  // "CW", "SSB" or empty until chosen
+    std::string Mode;  // "CW", "SSB" or empty until chosen; the mode list shows it (ModeListIndex)
     std::string Band;  // a band's name in ContestBands (logging/Bands.h)
     bool RunMode = false;
     bool EnterSendMsg = false;
@@ -25,7 +31,6 @@ struct ContestState {
     bool VisibleASCI = false;
 
     // Values that stand for window controls in the settings file.
-    int EModeIndex = -1;      // mode list: 0 "CW", 1 "PH", -1 nothing selected
     bool CbExchange = false;  // setup panel "Exchange"
     bool CbNumber = false;    // setup panel "Number"
     std::string ContestId;    // the contest's name for the logbook services; set in the settings file
@@ -98,13 +103,13 @@ struct ContestState {
     bool IsDupe = false;
 
     // Enter-sends-message and keyer bookkeeping.
-    int EsmState = 0;
+    EsmStep EsmState = EsmStep::Idle;
     bool KeyerBusy = false;
     bool KeyerOnline = false;
     bool TuneOn = false;
     std::string CallSent;
     bool CallStreaming = false;
-    int SpStep = 0;
+    SpStage SpStep = SpStage::Start;
     bool SpExchangeDue = false;
     int EnterLength = 0;
     std::string LastKey;

@@ -4,13 +4,6 @@
 
 #include <cctype>
 
-namespace {
-// Keyer command bytes the entry line writes itself.
-const std::string kKeyDown("\x0B\x01", 2);
-const std::string kKeyUp("\x0B\x00", 2);
-const std::string kClearBuffer("\x0A", 1);
-} // namespace
-
 std::optional<char> EntryKeys::acceptedChar(char typed)
 {
     const unsigned char c = static_cast<unsigned char>(typed);
@@ -25,7 +18,7 @@ bool EntryKeys::keyDown(int key, bool ctrl, bool shift, bool alt)
 {
     ContestState &st = c_.st;
     // In phone the keyer keys are dead.
-    if (st.EModeIndex == 1)
+    if (st.Mode == "SSB")
         return false;
     const bool ctrlAlone = ctrl && !shift && !alt;
     if (ctrlAlone)
@@ -69,12 +62,12 @@ void EntryKeys::tune()
 {
     ContestState &st = c_.st;
     if (st.TuneOn) {
-        c_.keyer().writeText(kKeyUp);
+        c_.keyer().keyTransmitter(false);
         st.TuneOn = false;
         if (c_.keyer().memoVisible())
             c_.keyer().setMemoTuneCaption("TUNE");
     } else {
-        c_.keyer().writeText(kKeyDown);
+        c_.keyer().keyTransmitter(true);
         st.TuneOn = true;
         if (c_.keyer().memoVisible())
             c_.keyer().setMemoTuneCaption("TUNE ON");
@@ -87,7 +80,7 @@ void EntryKeys::changeSpeed(int step)
     ContestState &st = c_.st;
     st.Speed += step;
     if (c_.keyer().portOpen())
-        c_.keyer().writeText(std::string{'\x02', static_cast<char>(st.Speed & 0xFF)});
+        c_.keyer().setSpeed(st.Speed);
     c_.display.LSpeed = std::to_string(st.Speed);
     c_.refresh();
 }
@@ -108,7 +101,7 @@ void EntryKeys::toggleRunMode()
     st.RunMode = !st.RunMode;
     c_.showRunMode();
     c_.keyer().showMemoRun(st.RunMode);
-    st.EsmState = 0;
+    st.EsmState = EsmStep::Idle;
     c_.display.LMemo.clear();
     c_.refresh();
 }
@@ -128,12 +121,12 @@ void EntryKeys::escape()
     c_.display.LTransmit.clear();
     c_.refresh();
     if (c_.keyer().portOpen())
-        c_.keyer().writeText(kClearBuffer);
+        c_.keyer().clearBuffer();
     if (c_.keyer().memoVisible())
         c_.keyer().setMemoTuneCaption("TUNE");
-    if (st.EsmState == 1)
-        st.EsmState = 0;
-    st.SpStep = 0;
+    if (st.EsmState == EsmStep::AwaitingExchange)
+        st.EsmState = EsmStep::Idle;
+    st.SpStep = SpStage::Start;
     // The mode box turns idle green only for a keyer there is.
     if (keyerSends())
         c_.display.BModeColor = Colors::ColorGreen;
@@ -152,13 +145,6 @@ void EntryKeys::startMessage(const char *name)
     c_.refresh();
 }
 
-// Enter never logs what the line no longer shows: a call and exchange kept from
-// a longer line do not count once the line is down to one character.
-bool EntryKeys::lineCanCommit() const
-{
-    return c_.view().entryText().size() >= 2;
-}
-
 void EntryKeys::enter()
 {
     ContestState &st = c_.st;
@@ -168,95 +154,132 @@ void EntryKeys::enter()
         c_.display.LInfo1.clear();
     }
 
-    const bool esm = st.Mode == "CW" && st.EnterSendMsg;
-    if (esm && keyerSends()) {
+    if (const Keying k = keying(); k == Keying::EsmFree || k == Keying::EsmBusy) {
         st.EnterLength = static_cast<int>(c_.view().entryText().size());
-
-        // Run, finishing: the exchange is in, log it (the commit sends the thanks).
-        if (st.EsmState == 1 && !st.KeyerBusy && st.RunMode && !st.QsoExchange.empty() && lineCanCommit())
-            commitInState(2);
-
-        // S/P: the exchange, the QSO, or a request for a repeat.
-        if (!st.KeyerBusy && !st.RunMode && st.EnterLength > 0) {
-            if (st.SpExchangeDue) {
-                startMessage("F2");
-                st.MessageText = st.F[1];
-                c_.keyer().applyShortChars();
-                c_.keyer().sendCwMessage(st.MessageText);
-                st.SpExchangeDue = false;
-                st.SpStep = 1;
-            } else if (!st.QsoExchange.empty()) {
-                if (lineCanCommit()) {
-                    commitInState(5);
-                    st.SpExchangeDue = true;
-                }
-            } else {
-                startMessage("F7");
-                st.MessageText = st.F[6];
-                c_.keyer().applyShortChars();
-                c_.keyer().sendCwMessage(st.MessageText);
-                st.SpStep = 3;
-            }
-        }
-
-        // Run, calling: the call as typed, or the exchange again.
-        if (st.EnterLength > 2 && !st.KeyerBusy && st.RunMode) {
-            st.KeyerBusy = true;
-            c_.display.LTransmit.clear();
-            if (st.EsmState == 0) {
-                st.CallSent = c_.display.LInfo;
-                st.LastKey = "F5";
-                c_.display.LMemo = st.LastKey;
-                st.CallStreaming = true;
-                c_.refresh();
-                // The call part only: an exchange typed already is the other station's.
-                c_.keyer().writeText(st.CallSent);
-                c_.display.BModeColor = Colors::ColorRed;
-            } else {
-                st.LastKey = "F2";
-                c_.display.LMemo = st.LastKey;
-                c_.refresh();
-                c_.keyer().sendCwMessage(st.F[1]);
-            }
-        }
-
-        // S/P, calling: the own call, and the exchange is armed.
-        if (!st.KeyerBusy && !st.RunMode && st.SpStep == 0) {
-            st.KeyerBusy = true;
-            c_.display.LTransmit.clear();
-            c_.showRunMode();
-            st.LastKey = "F4";
-            const std::string line = c_.view().entryText();
-            if (line.find(' ') == std::string::npos)
-                c_.view().setEntryText(line + " ");
-            c_.display.LMemo = "F4";
-            c_.refresh();
-            c_.keyer().sendCwMessage(st.F[3]);
-            st.SpExchangeDue = true;
-            if (st.EnterLength > 0)
-                st.SpStep = 1;
-        }
-
-        // Run, CQ.
-        if (st.EnterLength == 0 && !st.KeyerBusy && st.RunMode && st.EsmState == 0) {
-            startMessage("F1");
-            c_.keyer().sendCwMessage(st.F[0]);
-        }
+        apply(FindEnterRule(EnterPhase::Send, situation()));
     }
-
-    if (st.EsmState == 4)
-        st.EsmState = 0;
+    if (st.EsmState == EsmStep::Logged)
+        st.EsmState = EsmStep::Idle;
     showDiagnostics();
+    // Read again: sending may have lost the keyer.
+    apply(FindEnterRule(EnterPhase::Log, situation()));
+}
 
-    // Without ESM, or with no keyer to send: CW logs a call with an exchange, phone every Enter.
-    const bool cwLogs = st.Mode == "CW" && (!esm || !keyerSends()) && !st.QsoCall.empty() && !st.QsoExchange.empty();
-    if (lineCanCommit() && (cwLogs || st.Mode == "SSB")) {
+Keying EntryKeys::keying() const
+{
+    const ContestState &st = c_.st;
+    if (st.Mode == "SSB")
+        return Keying::Phone;
+    if (st.Mode != "CW")
+        return Keying::NoMode;
+    if (!st.EnterSendMsg)
+        return Keying::Cw;
+    if (!keyerSends())
+        return Keying::EsmNoKeyer;
+    return st.KeyerBusy ? Keying::EsmBusy : Keying::EsmFree;
+}
+
+EnterSituation EntryKeys::situation() const
+{
+    const ContestState &st = c_.st;
+    EnterSituation s;
+    s.keying = keying();
+    s.run = st.RunMode;
+    s.esm = st.EsmState;
+    s.sp = st.SpStep;
+    s.exchangeDue = st.SpExchangeDue;
+    s.length = c_.view().entryText().size();
+    s.hasCall = !st.QsoCall.empty();
+    s.hasExchange = !st.QsoExchange.empty();
+    return s;
+}
+
+void EntryKeys::apply(const EnterRule *rule)
+{
+    if (!rule)
+        return;
+    for (EnterStep step : rule->steps)
+        run(step);
+    if (rule->spAfter)
+        c_.st.SpStep = *rule->spAfter;
+    if (rule->exchangeDueAfter)
+        c_.st.SpExchangeDue = *rule->exchangeDueAfter;
+}
+
+void EntryKeys::run(EnterStep step)
+{
+    ContestState &st = c_.st;
+    switch (step) {
+    case EnterStep::None:
+        return;
+    case EnterStep::LogRun:
+        commitInState(EsmStep::RunLogging);
+        return;
+    case EnterStep::LogSp:
+        commitInState(EsmStep::SpLogging);
+        return;
+    case EnterStep::Log:
         c_.entry.commit();
-    } else if (esm && !keyerSends()) {
+        return;
+    case EnterStep::SendExchange:
+        sendShortened("F2", st.F[1]);
+        return;
+    case EnterStep::AskRepeat:
+        sendShortened("F7", st.F[6]);
+        return;
+    case EnterStep::SendCall:
+        st.KeyerBusy = true;
+        c_.display.LTransmit.clear();
+        st.CallSent = c_.display.LInfo;
+        st.LastKey = "F5";
+        c_.display.LMemo = st.LastKey;
+        st.CallStreaming = true;
+        c_.refresh();
+        // The call part only: an exchange typed already is the other station's.
+        c_.keyer().writeText(st.CallSent);
+        c_.display.BModeColor = Colors::ColorRed;
+        return;
+    case EnterStep::RepeatExchange:
+        st.KeyerBusy = true;
+        c_.display.LTransmit.clear();
+        st.LastKey = "F2";
+        c_.display.LMemo = st.LastKey;
+        c_.refresh();
+        c_.keyer().sendCwMessage(st.F[1]);
+        return;
+    case EnterStep::SendOwnCall: {
+        st.KeyerBusy = true;
+        c_.display.LTransmit.clear();
+        c_.showRunMode();
+        st.LastKey = "F4";
+        const std::string line = c_.view().entryText();
+        if (line.find(' ') == std::string::npos)
+            c_.view().setEntryText(line + " ");
+        c_.display.LMemo = "F4";
+        c_.refresh();
+        c_.keyer().sendCwMessage(st.F[3]);
+        return;
+    }
+    case EnterStep::SendCq:
+        startMessage("F1");
+        c_.keyer().sendCwMessage(st.F[0]);
+        return;
+    case EnterStep::SayNotSent:
         // The mode box's tooltip says why; the line stays for the next try.
         c_.display.LInfo1 = "not sent";
         c_.refresh();
+        return;
     }
+}
+
+// S/P messages go out with the cut numbers.
+void EntryKeys::sendShortened(const char *name, const std::string &text)
+{
+    ContestState &st = c_.st;
+    startMessage(name);
+    st.MessageText = text;
+    c_.keyer().applyShortChars();
+    c_.keyer().sendCwMessage(st.MessageText);
 }
 
 bool EntryKeys::keyerSends() const
@@ -267,16 +290,16 @@ bool EntryKeys::keyerSends() const
 // Commits as the last step of an ESM sequence. A QSO that could not be logged
 // leaves the sequence where it was, so the next Enter tries again; one that was
 // logged before a failure ends it.
-void EntryKeys::commitInState(int state)
+void EntryKeys::commitInState(EsmStep state)
 {
     ContestState &st = c_.st;
-    const int before = st.EsmState;
+    const EsmStep before = st.EsmState;
     const int count = st.QsoCount;
     st.EsmState = state;
     try {
         c_.entry.commit();
     } catch (...) {
-        st.EsmState = st.QsoCount == count ? before : 0;
+        st.EsmState = st.QsoCount == count ? before : EsmStep::Idle;
         throw;
     }
 }
@@ -284,7 +307,7 @@ void EntryKeys::commitInState(int state)
 void EntryKeys::showDiagnostics()
 {
     MainDisplay &d = c_.display;
-    d.Lcwtx = {std::to_string(c_.st.EsmState), d.Lcwtx[0], d.Lcwtx[1]};
-    d.Lsptx = {std::to_string(c_.st.SpStep), d.Lsptx[0], d.Lsptx[1]};
+    d.Lcwtx = {std::to_string(DiagnosticCode(c_.st.EsmState)), d.Lcwtx[0], d.Lcwtx[1]};
+    d.Lsptx = {std::to_string(DiagnosticCode(c_.st.SpStep)), d.Lsptx[0], d.Lsptx[1]};
     c_.refresh();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "logging/EnterRules.h"
+
 #include <optional>
+#include <string>
 
 class Contest;
 
@@ -19,6 +22,7 @@ public:
     // A key going down; true when it was consumed and must not reach the line.
     bool keyDown(int key, bool ctrl, bool shift, bool alt);
     void escape();
+    // What it does is the first fitting rule of EnterRules(), once to send and once to log.
     void enter();
 
 private:
@@ -28,10 +32,14 @@ private:
     void toggleRunMode();
     void toggleEsm();
     void startMessage(const char *name);
-    bool lineCanCommit() const;
+    void sendShortened(const char *name, const std::string &text);
+    Keying keying() const;
+    EnterSituation situation() const;
+    void apply(const EnterRule *rule);
+    void run(EnterStep step);
     // The keyer is on line and answering: ESM can send.
     bool keyerSends() const;
-    void commitInState(int state);
+    void commitInState(EsmStep state);
     void showDiagnostics();
 
     Contest &c_;

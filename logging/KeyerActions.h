@@ -10,8 +10,12 @@ public:
     virtual ~KeyerActions() = default;
 
     virtual bool portOpen() const = 0;
-    // Bytes straight to the keyer port; nothing is sent while it is closed.
+    // Text straight to the keyer port, unexpanded; nothing is sent while it is closed.
     virtual void writeText(const std::string &bytes) = 0;
+    // Single keyer commands; nothing is sent while the port is closed.
+    virtual void keyTransmitter(bool down) = 0;  // tuning: keyed down, or up again
+    virtual void clearBuffer() = 0;              // stops the message going out at once
+    virtual void setSpeed(int wpm) = 0;
     // Expands a stored message and sends it.
     virtual void sendCwMessage(const std::string &text) = 0;
     virtual void applyShortChars() = 0;  // on MessageText
@@ -35,6 +39,9 @@ class NoKeyer : public KeyerActions {
 public:
     bool portOpen() const override { return false; }
     void writeText(const std::string &) override {}
+    void keyTransmitter(bool) override {}
+    void clearBuffer() override {}
+    void setSpeed(int) override {}
     void sendCwMessage(const std::string &) override {}
     void applyShortChars() override {}
     void openLink() override {}

@@ -38,8 +38,8 @@ void QsoEntry::changed(const std::string &text)
     d.LDouble = st.IsDupe;
 
     // The call was changed after the keyer sent it: the next Enter starts over.
-    if (st.EsmState == 1 && (d.LInfo.empty() || d.LInfo != st.CallSent))
-        st.EsmState = 0;
+    if (st.EsmState == EsmStep::AwaitingExchange && (d.LInfo.empty() || d.LInfo != st.CallSent))
+        st.EsmState = EsmStep::Idle;
 
     // Characters typed while the call goes out follow it on the air.
     if (st.CallStreaming && d.LInfo.size() == st.CallSent.size() + 1) {
@@ -99,7 +99,7 @@ void QsoEntry::commit()
     c_.showQsoCount();
     c_.refresh();
 
-    if (st.EsmState == 2) {
+    if (st.EsmState == EsmStep::RunLogging) {
         // The Run exchange ends with this QSO: thank the station.
         st.KeyerBusy = true;
         d.LTransmit.clear();
@@ -107,10 +107,10 @@ void QsoEntry::commit()
         d.LMemo = st.LastKey;
         c_.refresh();
         c_.keyer().sendCwMessage(st.F[2]);
-        st.EsmState = 4;
+        st.EsmState = EsmStep::Logged;
     }
-    if (st.EsmState == 5)
-        st.EsmState = 4;
+    if (st.EsmState == EsmStep::SpLogging)
+        st.EsmState = EsmStep::Logged;
     c_.view().focusEntry();
 }
 

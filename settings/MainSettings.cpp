@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
+#include <type_traits>
 
 
 namespace {
@@ -32,7 +33,13 @@ void visitMainSettings(S &s, Visitor &&v)
     v.text("GENERAL", "MyCall", s.MyCall);
     v.text("GENERAL", "MyYearLic", s.MyYearLic);
     v.text("GENERAL", "Mode", s.Mode);
-    v.integer("GENERAL", "EMode", s.EModeIndex, -1, 1);
+    // The mode list's position is the mode again; a file that names no mode takes it from there.
+    int listed = ModeListIndex(s.Mode);
+    v.integer("GENERAL", "EMode", listed, -1, 1);
+    if constexpr (!std::is_const_v<S>) {
+        if (ModeListIndex(s.Mode) < 0 && listed >= 0)
+            s.Mode = ModeAtListIndex(listed);
+    }
     // Read after MyYearLic with the value just read as default, so it decides when both are there.
     v.text("GENERAL", "EExchange", s.MyYearLic);
     v.text("GENERAL", "EBand", s.Band);
@@ -151,7 +158,6 @@ std::string KeyerWindowFile(const std::string &folder)
 void ApplyFirstStartSettings(ContestState &state)
 {
     state.Mode = "CW";
-    state.EModeIndex = 0;
     state.Band = "80";
     state.Speed = 25;
     state.SpeedStep = 1;

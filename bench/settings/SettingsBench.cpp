@@ -20,7 +20,6 @@ ContestState busyOperator()
     s.MyCall = "S59ABC";
     s.MyYearLic = "1999";
     s.Mode = "CW";
-    s.EModeIndex = 0;
     s.Band = "40";
     s.CbNumber = true;
     s.Speed = 28;

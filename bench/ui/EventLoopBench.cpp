@@ -227,7 +227,6 @@ int main(int argc, char **argv)
     ContestState st;
     st.MyCall = "S59ABC";
     st.Mode = "CW";
-    st.EModeIndex = 0;
     st.Band = "40";
     st.RunMode = true;
     st.Speed = 24;

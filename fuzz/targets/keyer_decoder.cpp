@@ -14,7 +14,9 @@ int QuillFuzz_keyer_decoder(const uint8_t *data, size_t size)
     state.CallStreaming = flags & 8;
     state.SpExchangeDue = flags & 16;
     state.SpeedMode = in.number(0, 2);
-    state.EsmState = in.number(0, 5);
+    constexpr EsmStep steps[] = {EsmStep::Idle, EsmStep::AwaitingExchange, EsmStep::RunLogging, EsmStep::Logged,
+                                 EsmStep::SpLogging};
+    state.EsmState = steps[in.number(0, 4)];
     state.MyCall = in.part();
     state.MyYearLic = in.part();
     state.QsoCall = in.part();

@@ -36,7 +36,6 @@ int QuillFuzz_settings_file(const uint8_t *data, size_t size)
     within(state.SpeedUp, 0, 20, "SpeedUp");
     within(state.Sidetone, 0, 8, "Sidetone");
     within(state.SpeedStep, 1, 2, "SpeedStep");
-    within(state.EModeIndex, -1, 1, "EMode");
     // What the loaded values feed: message composition with the speed macros.
     for (const std::string &memory : state.F)
         (void)ComposeCwMessage(memory + "<>%", state);

@@ -126,11 +126,11 @@ TEST_F(KeyerOptionsTest, CommandBoxKeys)
     st.ComConnected = false;
 
     st.RunMode = false;
-    st.EsmState = 3;
+    st.EsmState = EsmStep::Logged;
     rig.main.display.LMemo = "F1";
     EXPECT_TRUE(key(EntryKeys::F10));
     EXPECT_TRUE(st.RunMode && rig.main.display.LRunIsRun);
-    EXPECT_EQ(st.EsmState, 0);
+    EXPECT_EQ(st.EsmState, EsmStep::Idle);
     EXPECT_EQ(rig.main.display.LMemo, "");
 
     key(EntryKeys::F11);
@@ -156,9 +156,9 @@ TEST_F(KeyerOptionsTest, TuneOnlyOnceTheKeyerIsOnLine)
     EXPECT_FALSE(st.TuneOn);
     EXPECT_EQ(wk.tuneCaption, "TUNE");
 
-    st.EModeIndex = 1;
+    st.Mode = "SSB";
     EXPECT_FALSE(key(EntryKeys::F5, true));
-    st.EModeIndex = 0;
+    st.Mode = "CW";
     EXPECT_FALSE(options.commandKeyDown(EntryKeys::KeyT, true, true, false));
     EXPECT_FALSE(st.TuneOn);
     EXPECT_TRUE(key(EntryKeys::F5, true));

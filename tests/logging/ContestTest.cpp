@@ -180,34 +180,6 @@ TEST_F(ContestTest, QsoDateIsTheUtcDateOfItsTimeStamp)
     EXPECT_EQ(logFile(), "2013-04-14 2359 S5AAA 1 80 CW\r\n2013-04-15 0000 S5BBB 2 80 CW\r\n");
 }
 
-// That CW without ESM needs the call and the exchange, and phone logs at every Enter, the
-// keyboard tests show.
-TEST_F(ContestTest, EnterCommitsByModeAndNeverFromAShortLine)
-{
-    start();
-    // Parts kept from a longer line do not count once the line shows one character.
-    view.type("S5XX 5");
-    view.setEntryText("S");
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 0);
-
-    // An exchange the line no longer shows (kept from "S5XX 5") is not logged with a phone QSO.
-    st.Mode = "SSB";
-    log("S5PH");
-    EXPECT_EQ(st.QsoCount, 1);
-    EXPECT_EQ(table.row(0).Exchange, "");
-    view.setEntryText("S5XX 5");
-    view.setEntryText("S");
-    view.type("5YY");
-    st.Mode = "CW";
-    c.keys.enter();  // CW needs an exchange, and the line shows none
-    EXPECT_EQ(st.QsoCount, 1);
-    st.Mode = "SSB";
-    view.setEntryText("S");
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 1);
-}
-
 TEST_F(ContestTest, FailedRewriteOfDeleteLastKeepsTheQso)
 {
     start();

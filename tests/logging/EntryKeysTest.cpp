@@ -5,17 +5,23 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 // The keyer side as the entry keys see it, recording what they ask for.
 class FakeKeyer : public NoKeyer {
 public:
     bool open = true;
-    std::string written;  // bytes written straight to the port
+    std::string written;  // text written straight to the port
+    std::vector<std::string> commands;
     std::vector<std::string> messages;
 
     bool portOpen() const override { return open; }
     void writeText(const std::string &bytes) override { written += bytes; }
+    void keyTransmitter(bool down) override { commands.push_back(down ? "key down" : "key up"); }
+    void setSpeed(int wpm) override { commands.push_back("speed " + std::to_string(wpm)); }
     void sendCwMessage(const std::string &text) override { messages.push_back(text); }
     bool memoVisible() const override { return true; }
 };
@@ -27,7 +33,6 @@ protected:
     EntryKeysTest()
     {
         c.setKeyer(&keyer);
-        st.EModeIndex = 0;
         st.Speed = 20;
         st.SpeedStep = 1;
         st.ComConnected = true;
@@ -55,10 +60,10 @@ TEST_F(EntryKeysTest, FunctionKeysSendTheSetOfTheWorkingStyle)
     key(EntryKeys::F1 + 2, true);  // with Ctrl too
     key(EntryKeys::F11);
     EXPECT_EQ(keyer.messages, (std::vector<std::string>{"RUN3", "SP3", "Z Z"}));
-    st.EsmState = 1;
+    st.EsmState = EsmStep::AwaitingExchange;
     key(EntryKeys::F10);
     EXPECT_TRUE(st.RunMode);
-    EXPECT_EQ(st.EsmState, 0);
+    EXPECT_EQ(st.EsmState, EsmStep::Idle);
     EXPECT_EQ(c.display.LMemo, "");
 }
 
@@ -70,7 +75,7 @@ TEST_F(EntryKeysTest, SpeedKeysWithoutAPort)
     key(EntryKeys::PageUp);
     EXPECT_EQ(st.Speed, 21);
     EXPECT_EQ(c.display.LSpeed, "21");
-    EXPECT_EQ(keyer.written, "");
+    EXPECT_EQ(keyer.commands, std::vector<std::string>{});
 }
 
 // Ctrl+T's command, the TUNE ON caption, and Esc's clearing that leaves the tune on with the
@@ -82,25 +87,25 @@ TEST_F(EntryKeysTest, CtrlTTunesAndEscStopsSendingButNotTheTune)
     EXPECT_EQ(st.EnterLength, 3);
     EXPECT_TRUE(key(EntryKeys::F5, true));
     EXPECT_FALSE(st.TuneOn);
-    EXPECT_EQ(keyer.written, std::string("\x0B\x01\x0B\x00", 4));
+    EXPECT_EQ(keyer.commands, (std::vector<std::string>{"key down", "key up"}));
 
     key(EntryKeys::KeyT, true);
-    st.EsmState = 1;
-    st.SpStep = 3;
+    st.EsmState = EsmStep::AwaitingExchange;
+    st.SpStep = SpStage::AskedRepeat;
     st.KeyerBusy = true;
     c.display.LMemo = "F1";
     c.keys.escape();
-    EXPECT_EQ(st.EsmState, 0);
-    EXPECT_EQ(st.SpStep, 0);
+    EXPECT_EQ(st.EsmState, EsmStep::Idle);
+    EXPECT_EQ(st.SpStep, SpStage::Start);
     EXPECT_FALSE(st.KeyerBusy);
     EXPECT_EQ(c.display.LMemo, "");
     EXPECT_EQ(c.display.BModeColor, Colors::ColorGreen);
 
     // Offline, Ctrl+T is swallowed and does nothing.
     st.KeyerOnline = false;
-    keyer.written.clear();
+    keyer.commands.clear();
     EXPECT_TRUE(key(EntryKeys::KeyT, true));
-    EXPECT_EQ(keyer.written, "");
+    EXPECT_EQ(keyer.commands, std::vector<std::string>{});
 }
 
 TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
@@ -111,12 +116,12 @@ TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
     // The keyer has sent the call and the exchange (the keyboard tests over the keyer line follow
     // that path); the operator types the received exchange.
     st.KeyerBusy = st.CallStreaming = false;
-    st.EsmState = 1;
+    st.EsmState = EsmStep::AwaitingExchange;
     view.type(" 1987");
     c.myCallChanged("S5FAIL");
     ASSERT_EQ(::mkdir(c.logPath().c_str(), 0755), 0);  // a folder where the log should be
     EXPECT_THROW(c.keys.enter(), FileError);
-    EXPECT_EQ(st.EsmState, 1);
+    EXPECT_EQ(st.EsmState, EsmStep::AwaitingExchange);
     EXPECT_EQ(st.QsoCount, 0);
     c.myCallChanged("S5ABC");
     c.keys.enter();
@@ -124,43 +129,108 @@ TEST_F(EntryKeysTest, RunEsmCommitThatFailsCanBeTriedAgain)
     EXPECT_EQ(keyer.messages.back(), "RUN3");
 }
 
-// The call went out and the operator corrected it with the exchange already typed: the
-// other station's exchange never goes back on the air.
-TEST_F(EntryKeysTest, RunEsmSendsTheCallPartOnly)
+namespace {
+
+// The keyer as a case of Enter finds it.
+enum class Keyer { Free, Busy, Closed, Offline, EsmOff, Phone };
+
+// One Enter: the situation set up, and what must follow. S/P sends the Run set's F2, F4
+// and F7, as the cut numbers are set up for those.
+struct EnterCase {
+    const char *rule;  // the row of EnterRules() that must take it; "" for none
+    Keyer keyer;
+    bool run;
+    EsmStep esm;
+    SpStage sp;
+    bool due;
+    const char *typed;
+    const char *shown;  // the line as Enter finds it, not split again; nullptr: as typed
+    std::vector<std::string> messages;
+    std::string written;
+    std::string lineAfter;
+};
+
+using ES = EsmStep;
+using SS = SpStage;
+const EnterCase kEnterCases[] = {
+    {"Run, exchange in: log and thank", Keyer::Free, true, ES::AwaitingExchange, SS::Start, false, "S5XYZ 1987", nullptr, {"RUN3"}, "", ""},
+    {"S/P, exchange armed: send it", Keyer::Free, false, ES::Idle, SS::Going, true, "S5XYZ", nullptr, {"RUN2"}, "", "S5XYZ"},
+    {"S/P, exchange in before the own call: log, call", Keyer::Free, false, ES::Idle, SS::Start, false, "S5XYZ 1987", nullptr, {"RUN4"}, "", ""},
+    {"S/P, exchange in: log", Keyer::Free, false, ES::Idle, SS::Going, false, "S5XYZ 1987", nullptr, {}, "", ""},
+    {"S/P, call without exchange: ask for a repeat", Keyer::Free, false, ES::Idle, SS::Going, false, "S5XYZ", nullptr, {"RUN7"}, "", "S5XYZ"},
+    // A call and exchange kept from a longer line are not what the line shows.
+    {"S/P, call without exchange: ask for a repeat", Keyer::Free, false, ES::Idle, SS::Start, false, "S5XYZ 1987", "S", {"RUN7"}, "", "S"},
+    // The corrected call goes out, never the exchange typed behind it.
+    {"Run, a call: send it", Keyer::Free, true, ES::Idle, SS::Start, false, "S51ABX 1980", nullptr, {}, "S51ABX", "S51ABX 1980"},
+    {"Run, call sent: the exchange again", Keyer::Free, true, ES::AwaitingExchange, SS::Start, false, "S5XYZ ", nullptr, {"RUN2"}, "", "S5XYZ "},
+    {"S/P, empty line: own call", Keyer::Free, false, ES::Idle, SS::Start, false, "", nullptr, {"RUN4"}, "", ""},
+    {"S/P, a line with nothing to log: own call", Keyer::Free, false, ES::Idle, SS::Start, false, "S5XYZ 1987", " ", {"RUN4"}, "", " "},
+    {"Run, empty line: CQ", Keyer::Free, true, ES::Idle, SS::Start, false, "", nullptr, {"RUN1"}, "", ""},
+    {"CW without ESM: log call and exchange", Keyer::EsmOff, true, ES::Idle, SS::Start, false, "S5XYZ 1987", nullptr, {}, "", ""},
+    {"ESM without a keyer: log call and exchange", Keyer::Closed, true, ES::Idle, SS::Start, false, "W1AW 42", nullptr, {}, "", ""},
+    {"ESM without a keyer: log call and exchange", Keyer::Offline, false, ES::Idle, SS::Start, false, "W1AW 42", nullptr, {}, "", ""},
+    {"ESM without a keyer, nothing to log: say so", Keyer::Offline, true, ES::Idle, SS::Start, false, "W1AW", nullptr, {}, "", "W1AW"},
+    {"ESM without a keyer, nothing to log: say so", Keyer::Closed, false, ES::Idle, SS::Start, false, "", nullptr, {}, "", ""},
+    {"Phone: log the line", Keyer::Phone, true, ES::Idle, SS::Start, false, "S5XYZ", nullptr, {}, "", ""},
+    {"", Keyer::Busy, true, ES::Idle, SS::Start, false, "S5XYZ 1987", nullptr, {}, "", "S5XYZ 1987"},
+    {"", Keyer::EsmOff, true, ES::Idle, SS::Start, false, "S5XYZ", nullptr, {}, "", "S5XYZ"},
+    {"", Keyer::Free, true, ES::AwaitingExchange, SS::Start, false, "S5", nullptr, {}, "", "S5"},
+    {"", Keyer::EsmOff, true, ES::Idle, SS::Start, false, "S5XX 5", "S5YY", {}, "", "S5YY"},
+    {"", Keyer::Phone, true, ES::Idle, SS::Start, false, "S5XX 5", "S", {}, "", "S"},
+    {"Phone: log the line", Keyer::Phone, true, ES::Idle, SS::Start, false, "S5XX 5", "S5PH", {}, "", ""},
+};
+
+const EnterRule *ruleNamed(const std::string &name)
 {
-    st.EnterSendMsg = true;
-    view.type("S51ABX 1980");
-    c.keys.enter();
-    EXPECT_EQ(keyer.written, "S51ABX");
-    EXPECT_EQ(st.CallSent, "S51ABX");
+    for (const EnterRule &rule : EnterRules())
+        if (name == rule.name)
+            return &rule;
+    return nullptr;
 }
 
-// A keyer that cannot send: Enter logs a call with its exchange and says when it sent nothing.
-TEST_F(EntryKeysTest, EsmWithoutAKeyerLogsAndSaysWhatItCouldNotSend)
+} // namespace
+
+// Every row of the rules has its case, and each case ends as its row says: the messages, the
+// bytes straight to the port, the line, whether it logged, and the ESM and S/P steps after.
+TEST_F(EntryKeysTest, EnterFollowsItsRulesRowByRow)
 {
-    st.EnterSendMsg = true;
-    const struct { bool open, online; } keyers[] = {{false, true}, {true, false}};
-    for (const auto &k : keyers) {
-        keyer.open = k.open;
-        st.KeyerOnline = k.online;
-        const int before = st.QsoCount;
-        log("W1AW");
-        EXPECT_EQ(c.display.LInfo1, "not sent");
-        EXPECT_EQ(view.entry, "W1AW");
-        log("W1AW 42");
-        EXPECT_EQ(st.QsoCount, before + 1);
-        EXPECT_EQ(table.row(before).Exchange, "42");
-        EXPECT_EQ(view.entry, "");
+    for (const EnterRule &rule : EnterRules()) {
+        const auto has = [&](const EnterCase &c) { return c.rule == std::string(rule.name); };
+        EXPECT_TRUE(std::any_of(std::begin(kEnterCases), std::end(kEnterCases), has)) << "no case for " << rule.name;
     }
-    EXPECT_EQ(keyer.messages.size() + keyer.written.size(), 0u);
-}
+    for (const EnterCase &k : kEnterCases) {
+        SCOPED_TRACE(std::string(k.rule) + " / " + k.typed);
+        const EnterRule *rule = *k.rule ? ruleNamed(k.rule) : nullptr;
+        ASSERT_TRUE(rule || !*k.rule) << "no such rule";
+        view.setEntryText("");
+        keyer = FakeKeyer();
+        keyer.open = k.keyer != Keyer::Closed;
+        st.KeyerOnline = k.keyer != Keyer::Offline;
+        st.EnterSendMsg = k.keyer != Keyer::EsmOff;
+        st.Mode = k.keyer == Keyer::Phone ? "SSB" : "CW";
+        st.RunMode = k.run;
+        st.CallStreaming = false;
+        view.type(k.typed);
+        view.entry = k.shown ? k.shown : k.typed;
+        const size_t blank = view.entry.find(' ');
+        const std::string shownExchange = blank == std::string::npos ? "" : view.entry.substr(blank + 1);
+        st.KeyerBusy = k.keyer == Keyer::Busy;
+        std::tie(st.EsmState, st.SpStep, st.SpExchangeDue) = std::tuple(k.esm, k.sp, k.due);
+        c.display.LInfo1.clear();
+        const int count = st.QsoCount;
 
-TEST_F(EntryKeysTest, EsmNeverLogsFromAShortLine)
-{
-    st.EnterSendMsg = true;
-    st.RunMode = false;
-    view.type("S5XYZ 1987");
-    view.setEntryText("S");  // the parts are kept, the line no longer shows them
-    c.keys.enter();
-    EXPECT_EQ(st.QsoCount, 0);
+        c.keys.enter();
+        const bool logs = rule && rule->logs();
+        ASSERT_EQ(st.QsoCount, count + (logs ? 1 : 0));
+        if (logs) {
+            EXPECT_EQ(table.row(count).Exchange, shownExchange);  // what the line showed
+        }
+        EXPECT_EQ(keyer.messages, k.messages);
+        EXPECT_EQ(keyer.written, k.written);
+        EXPECT_EQ(view.entry, k.lineAfter);
+        EXPECT_EQ(c.display.LInfo1 == "not sent", rule && rule->steps[0] == EnterStep::SayNotSent);
+        EXPECT_EQ(st.EsmState, logs ? EsmStep::Idle : k.esm);
+        EXPECT_EQ(st.SpStep, rule && rule->spAfter ? *rule->spAfter : k.sp);
+        EXPECT_EQ(st.SpExchangeDue, rule && rule->exchangeDueAfter ? *rule->exchangeDueAfter : k.due);
+    }
 }

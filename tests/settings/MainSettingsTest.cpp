@@ -196,7 +196,6 @@ TEST(MainSettings, EverySettingComesBackAndMissingKeysLeaveThemAsTheyWere)
     a.MyCall = "S59ABC";
     a.MyYearLic = "1999";
     a.Mode = "SSB";
-    a.EModeIndex = 1;
     a.Band = "15";
     a.MainTop = -20;
     a.MainLeft = 1900;
@@ -292,6 +291,25 @@ TEST(MainSettings, KeyerWindowPositionKeepsWhatTheFileDoesNotGive)
     EXPECT_EQ(position.WKLeft, 664);
 }
 
+// "Mode" and "EMode" hold one fact: the mode decides, and a file naming none takes the list's.
+TEST(MainSettings, ModeAndItsListPositionAreOneSetting)
+{
+    const struct { const char *file, *mode, *saved; } cases[] = {
+        {"Mode=CW\nEMode=1\n", "CW", "EMode=0"},
+        {"EMode=1\n", "SSB", "EMode=1"},
+        {"Mode=\nEMode=-1\n", "", "EMode=-1"},
+    };
+    for (const auto &c : cases) {
+        TestFolder dir;
+        writeFileBytes(MainSettingsFile(dir.path()), crlf(std::string("[GENERAL]\n") + c.file));
+        ContestState s;
+        LoadMainSettings(s, dir.path());
+        EXPECT_EQ(s.Mode, c.mode) << c.file;
+        SaveMainSettings(s, dir.path(), "14.04.13");
+        EXPECT_NE(readFileBytes(MainSettingsFile(dir.path())).find(c.saved), std::string::npos) << c.file;
+    }
+}
+
 } // namespace
 
 // Integers from a hand-edited file reach sums and list positions (Speed + SpeedUp, Sidetone + 1):
@@ -312,8 +330,9 @@ TEST(MainSettings, IntegersAreClampedIntoTheirRangesWhenRead)
     s.CatBaudRate = 4800;
     s.CatFollow = true;
     LoadMainSettings(s, dir.path());
-    EXPECT_EQ((std::vector<int>{s.EModeIndex, s.MainTop, s.MainLeft, s.Speed, s.SpeedUp, s.SpeedMode, s.SpeedMin,
+    EXPECT_EQ(s.Mode, "");
+    EXPECT_EQ((std::vector<int>{s.MainTop, s.MainLeft, s.Speed, s.SpeedUp, s.SpeedMode, s.SpeedMin,
                                 s.SpeedMax, s.Sidetone, s.SpeedStep, s.PaddleMode, s.HangTime, s.E0, s.R01, s.R09,
                                 s.CatModel, s.CatBaudRate, s.CatFollow}),
-              (std::vector<int>{-1, 100000, -100000, 99, 20, 0, 0, 99, 8, 1, 3, 0, 0, 255, -2147483647 - 1, 0, 0, 1}));
+              (std::vector<int>{100000, -100000, 99, 20, 0, 0, 99, 8, 1, 3, 0, 0, 255, -2147483647 - 1, 0, 0, 1}));
 }

@@ -79,7 +79,6 @@ private slots:
     {
         cleanup();  // Qt skips cleanup() after a failed init(): end what that one left first
         newContest("S5ABC", "SSB", "40");
-        st->EModeIndex = 1;
         keyer = CountingKeyer();
         contest->setKeyer(&keyer);
         w = std::make_unique<MainWindow>(*contest);

@@ -86,7 +86,6 @@ private slots:
 
         newContest("S59ABC", "CW", "40");
         st->MyYearLic = "95";
-        st->EModeIndex = 0;
         st->RunMode = true;
         st->EnterSendMsg = true;
         st->Speed = 24;
@@ -126,13 +125,13 @@ private slots:
         // Idle: the exchange follows by itself, and the line gets its blank.
         QVERIFY(keyerGets(" 5NN 95 "));
         QTRY_COMPARE(w->ECall->text(), QStringLiteral("S5XYZ "));
-        QCOMPARE(st->EsmState, 1);
+        QCOMPARE(st->EsmState, EsmStep::AwaitingExchange);
         QCOMPARE(w->LMemo->text(), QStringLiteral("F2"));
         QVERIFY(idle());
 
         // Enter without the exchange repeats it.
         QVERIFY(typeEnterSends({}, "5NN 95 ", "F2"));
-        QCOMPARE(st->EsmState, 1);
+        QCOMPARE(st->EsmState, EsmStep::AwaitingExchange);
         QVERIFY(idle());
 
         // Enter with the exchange logs the QSO and thanks the station.
@@ -140,17 +139,17 @@ private slots:
         QCOMPARE(w->LQSO->text(), QStringLiteral("S59ABC QSO: 1"));
         QCOMPARE(logText(), QStringLiteral("2013-04-14 0712 S5XYZ 1987 40 CW\r\n"));
         QCOMPARE(w->ECall->text(), QString());
-        QCOMPARE(st->EsmState, 0);
+        QCOMPARE(st->EsmState, EsmStep::Idle);
         QCOMPARE(w->Lcwtx->text(), QStringLiteral("0"));
         QVERIFY(idle());
 
         // A call changed after it went out starts over: the next Enter sends the corrected call.
         QVERIFY(typeEnterSends(QStringLiteral("S5ABD"), "S5ABD", "F5"));
         QVERIFY(keyerGets(" 5NN 95 "));
-        QTRY_COMPARE(st->EsmState, 1);
+        QTRY_COMPARE(st->EsmState, EsmStep::AwaitingExchange);
         QVERIFY(idle());
         w->ECall->setText(QStringLiteral("S5ABC 1987"));
-        QCOMPARE(st->EsmState, 0);
+        QCOMPARE(st->EsmState, EsmStep::Idle);
         enter();
         QVERIFY(keyerGets("S5ABC"));  // never the exchange received
     }
@@ -210,7 +209,7 @@ private slots:
 
         // Esc restarts the sequence.
         key(Qt::Key_Escape);
-        QCOMPARE(st->SpStep, 0);
+        QCOMPARE(st->SpStep, SpStage::Start);
         w->ECall->clear();
         enter();
         QVERIFY(keyerGets("\x0A" "S59ABC "));
@@ -256,7 +255,7 @@ private slots:
         // F10 twice returns to Run, ESM state 0 both times.
         for (int i = 0; i < 2; ++i) {
             key(Qt::Key_F10);
-            QCOMPARE(st->EsmState, 0);
+            QCOMPARE(st->EsmState, EsmStep::Idle);
         }
         QCOMPARE(memo->LMemoRun->text(), QStringLiteral("RUN"));
 
