@@ -1,10 +1,10 @@
 #include "net/QsoEvent.h"
 
 #include "logging/Bands.h"
+#include "logging/QsoTime.h"
 #include "logging/ScreenText.h"
 #include "net/NetSettings.h"
 
-#include <QDate>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -40,16 +40,9 @@ bool parseSeq(const std::string &text, std::uint64_t &seq)
     return true;
 }
 
-bool validDate(const std::string &date)
-{
-    return date.empty() || (date.size() == 10 && QDate::fromString(QString::fromLatin1(date), u"yyyy-MM-dd").isValid());
-}
-
-bool validTime(const std::string &time)
-{
-    return time.empty()
-           || (time.size() == 4 && allOf(time, isDigit) && std::stoi(time.substr(0, 2)) < 24 && std::stoi(time.substr(2)) < 60);
-}
+// The log's own readers: an event carries no day or minute the log file would refuse.
+bool validDate(const std::string &date) { return date.empty() || ReadQsoDate(date); }
+bool validTime(const std::string &time) { return time.empty() || ReadQsoTime(time); }
 
 bool validFields(const QsoEvent &e, std::string *why)
 {
