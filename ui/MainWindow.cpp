@@ -10,7 +10,6 @@
 #include "settings/MainSettings.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -213,10 +212,7 @@ void MainWindow::displayChanged()
                                                : QStringLiteral("DVOJNA ZVEZA ") + toScreen(d.LDoubleBy);
     if (dupe != LDouble->text()) {
         // The other position's name must fit beside the warning: the label cannot grow.
-        int size = 16;
-        while (size > 9 && QFontMetrics(sansFont(size, true)).horizontalAdvance(dupe) > LDouble->width())
-            --size;
-        LDouble->setFont(sansFont(size, true));
+        LDouble->setFont(FittedFont(sansFont(16, true), dupe, LDouble->width()));
         LDouble->setText(dupe);
     }
     setTextIfChanged(LQSO, d.LQSO);
