@@ -178,7 +178,9 @@ TEST_F(NetBroker, StatusesTellWhatIsLackingAndAClockOffOnlyWhenLive)
     QsoEvent e;
     e.station = "RUN7", e.seq = 1, e.qso = "RUN7-1", e.call = "S59X", e.band = "20", e.mode = "CW";
     ASSERT_TRUE(client.publish(EventTopic("S50A", "RUN7", 1), EncodeEvent(e), true));
+    client.subscribe(StatusTopic("S50A", "RUN7"));
     ASSERT_TRUE(status(-3600000));  // an hour old when RUN2 subscribes: no word on the clock
+    ASSERT_TRUE(waitUntil([&] { return !client.takeMessages().empty(); }, kWait)) << "the broker does not hold RUN7's status";
 
     Position run1("RUN1", broker), run2("RUN2", broker);
     run1.log("S51A"), run1.log("S51B");

@@ -1,6 +1,7 @@
 #include "net/MosquittoRig.h"
 #include "net/NetStation.h"
 #include "support/WindowRig.h"
+#include "ui/GuiSupport.h"
 
 // The shared log's box in the main window, against a real broker that dies mid-contest.
 class NetBoxTest : public WindowTest {
