@@ -168,6 +168,8 @@ void NetStation::onMessages()
             }
             StationStatus &s = stations_[station];
             s.online = o.value("online").toBool();
+            if (!s.online)
+                continue;  // its will, sent by the broker: what it last said of itself still holds
             s.band = o.value("band").toString().toStdString();
             s.mode = o.value("mode").toString().toStdString();
             s.run = o.value("run").toBool();

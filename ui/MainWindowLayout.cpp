@@ -334,6 +334,8 @@ void MainWindow::buildMenu()
     LNet->setAlignment(Qt::AlignCenter);
     LNet->setMinimumWidth(80);
     LNet->setAutoFillBackground(true);
+    LNet->setBackgroundRole(QPalette::Window);  // the bar's own role would paint over the colour
+    LNet->setContentsMargins(6, 1, 6, 1);
     menuBar()->setCornerWidget(LNet);
     LNet->hide();
 

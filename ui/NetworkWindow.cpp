@@ -15,7 +15,7 @@
 namespace {
 
 const QStringList kColumns = {QStringLiteral("Station"), QStringLiteral("Online"), QStringLiteral("Band"),
-                              QStringLiteral("Mode"),    QStringLiteral("Run/S&P"), QStringLiteral("QSOs"),
+                              QStringLiteral("Mode"),    QStringLiteral("Run or S/P"), QStringLiteral("QSOs"),
                               QStringLiteral("Last heard UTC"), QStringLiteral("Have all"), QStringLiteral("Clock")};
 
 } // namespace
