@@ -201,6 +201,11 @@ TEST_F(NetBroker, StatusesTellWhatIsLackingAndAClockOffOnlyWhenLive)
 
     ASSERT_TRUE(status(5000));
     EXPECT_TRUE(waitUntil([&] { return row("RUN7").clock == "clock off by +5 s"; }, kWait)) << row("RUN7").clock;
+
+    ASSERT_TRUE(client.publish(StatusTopic("S50A", "RUN7"), R"({"station":"RUN7","online":false})", true));  // its will
+    EXPECT_TRUE(waitUntil([&] { return !row("RUN7").online; }, kWait));
+    const StationRow gone = row("RUN7");
+    EXPECT_EQ(std::tie(gone.band, gone.qsos, gone.held), std::make_tuple("20", 1, "lacks 2 of 3"));
 }
 
 } // namespace
