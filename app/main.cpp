@@ -18,6 +18,8 @@
 #include "settings/ProgramFolder.h"
 #include "radio/RadioLink.h"
 #include "net/NetStation.h"
+#include "ui/NetworkDialog.h"
+#include "ui/NetworkWindow.h"
 #include "ui/RadioSetupDialog.h"
 
 #include <QAction>
@@ -104,6 +106,9 @@ int main(int argc, char **argv)
 
     // With [NET] Enabled the log is shared with the station's other positions through its
     // broker; the own log and its file stay as they are without it.
+    // The box in the menu bar tells the link's state, never a message box mid-contest.
+    NetworkDialog fNet(folder, &fMain);
+    QObject::connect(&fMain, &MainWindow::networkSetupClicked, &fNet, &NetworkDialog::showDialog);
     NetSettings netSettings;
     LoadNetSettings(netSettings, folder);
     std::unique_ptr<NetStation> net;
@@ -115,19 +120,28 @@ int main(int argc, char **argv)
             contest.otherPositionDupe = [&net](const std::string &call, const std::string &band, const std::string &mode) {
                 return net->dupeStation(call, band, mode);
             };
-            QObject::connect(net.get(), &NetStation::stateChanged, &fMain, [](bool, const QString &text) {
+            QObject::connect(net.get(), &NetStation::stateChanged, &fMain, [&fMain](bool up, const QString &text) {
                 std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+                fMain.showNetState(up, text);
             });
+            fMain.showNetState(net->isUp(), QString::fromStdString(net->stateText()));
             // The others see this position's band, mode and Run or S/P within a second.
             QObject::connect(&netStatus, &QTimer::timeout, net.get(), [&net, &state] {
                 net->setStatus(state.Band, state.Mode, state.RunMode);
             });
             netStatus.start(1000);
         } else {
-            showError(&fMain, QStringLiteral("The log is not shared with the other positions: ") + messageToScreen(failure));
+            const QString text = QStringLiteral("The log is not shared with the other positions: ") + messageToScreen(failure)
+                                 + QStringLiteral(". Correct it in Setup, \"Setup Network\", and start the program again.");
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            fMain.showNetState(false, text);
             net.reset();
         }
     }
+    NetworkWindow fNetwork(net.get(), &fMain);
+    QAction *network = new QAction(QStringLiteral("Network"), &fMain);
+    QObject::connect(network, &QAction::triggered, &fNetwork, &NetworkWindow::showWindow);
+    menuNamed(fMain, QStringLiteral("Other"))->insertAction(fMain.By, network);
 
     // However the program is ended, the settings are saved as "Close" saves them.
     watchQuitSignals([&fMain] { fMain.close(); });

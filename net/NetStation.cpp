@@ -44,8 +44,12 @@ bool NetStation::start(std::string &error)
     for (const QsoEvent &event : own_->events())
         shared_.apply(event);
     for (const QsoEvent &event : received_.load())
-        if (event.station != settings_.Station)
+        if (event.station != settings_.Station) {
             shared_.apply(event);
+            heard_[event.station].insert(event.seq);
+        }
+    status_.qsos = shared_.liveCount(settings_.Station);
+    status_.events = static_cast<int>(own_->events().size());
 
     follower_ = std::make_unique<Follower>(*this);
     subscription_ = ownLog_.subscribe(*follower_);
@@ -65,10 +69,35 @@ bool NetStation::start(std::string &error)
 
 void NetStation::setStatus(const std::string &band, const std::string &mode, bool run)
 {
-    if (status_.band == band && status_.mode == mode && status_.run == run)
-        return;
     status_.band = band, status_.mode = mode, status_.run = run;
-    link_.publish(StatusTopic(group_, settings_.Station), statusPayload(true), true);
+    const bool same = sent_.band == band && sent_.mode == mode && sent_.run == run && sent_.qsos == status_.qsos
+                      && sent_.events == status_.events;
+    if (!same || QDateTime::currentMSecsSinceEpoch() - statusSentMs_ >= StatusRefreshMs)
+        publishStatus();
+}
+
+void NetStation::publishStatus()
+{
+    if (!link_.publish(StatusTopic(group_, settings_.Station), statusPayload(true), true))
+        return;  // sent on the next connect
+    sent_ = status_;
+    statusSentMs_ = QDateTime::currentMSecsSinceEpoch();
+}
+
+int NetStation::heldEvents(const std::string &station) const
+{
+    if (station == settings_.Station)
+        return own_ ? static_cast<int>(own_->events().size()) : 0;
+    const auto it = heard_.find(station);
+    return it == heard_.end() ? 0 : static_cast<int>(it->second.size());
+}
+
+std::vector<StationRow> NetStation::rows() const
+{
+    std::vector<StationRow> rows;
+    for (const auto &[station, status] : stations_)
+        rows.push_back(DescribeStation(station, status, heldEvents(station)));
+    return rows;
 }
 
 std::string NetStation::dupeStation(const std::string &call, const std::string &band, const std::string &mode) const
@@ -102,6 +131,7 @@ void NetStation::tell(const std::vector<QsoEvent> &events)
         link_.publish(EventTopic(group_, event.station, event.seq), EncodeEvent(event), true);
     }
     status_.qsos = shared_.liveCount(settings_.Station);
+    status_.events = static_cast<int>(own_->events().size());
 }
 
 void NetStation::onLinkChanged(bool up, const QString &text)
@@ -111,7 +141,7 @@ void NetStation::onLinkChanged(bool up, const QString &text)
         // Whatever the broker lost or never acknowledged is in the own journal; events it
         // has already are the same retained message again, which changes nothing anywhere.
         tell(own_->events());
-        link_.publish(StatusTopic(group_, settings_.Station), statusPayload(true), true);
+        publishStatus();
     }
     emit stateChanged(up, text);
 }
@@ -125,6 +155,7 @@ void NetStation::refuse(const std::string &topic, const std::string &why)
 void NetStation::onMessages()
 {
     std::vector<QsoEvent> learned;
+    const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
     for (const MqttMessage &message : link_.takeMessages()) {
         if (message.payload.isEmpty())
             continue;  // a retained message being cleared
@@ -137,10 +168,22 @@ void NetStation::onMessages()
             }
             StationStatus &s = stations_[station];
             s.online = o.value("online").toBool();
+            if (!s.online)
+                continue;  // its will, sent by the broker: what it last said of itself still holds
             s.band = o.value("band").toString().toStdString();
             s.mode = o.value("mode").toString().toStdString();
             s.run = o.value("run").toBool();
             s.qsos = o.value("qsos").toInt();
+            s.events = o.value("events").toInt(-1);
+            // A retained status is as old as its utc says; only one that came live tells the clock.
+            const auto utc = static_cast<std::int64_t>(o.value("utc").toDouble());
+            if (!message.retained) {
+                s.heardMs = now;
+                if (utc > 0)
+                    s.clockOffsetMs = utc - now;
+            } else if (utc > s.heardMs) {
+                s.heardMs = utc;
+            }
             continue;
         }
         const auto name = ParseEventTopic(group_, message.topic);
@@ -158,8 +201,12 @@ void NetStation::onMessages()
             refuse(message.topic, "the event's station or seq differs from its topic's");
         } else if (event->row >= 0) {
             refuse(message.topic, "a row is only in the station's own journal");
-        } else if (shared_.apply(*event)) {
-            learned.push_back(*event);
+        } else {
+            heard_[event->station].insert(event->seq);
+            if (!message.retained)
+                stations_[event->station].heardMs = now;
+            if (shared_.apply(*event))
+                learned.push_back(*event);
         }
     }
     if (learned.empty())
@@ -182,6 +229,8 @@ QByteArray NetStation::statusPayload(bool online) const
         o.insert("mode", QString::fromStdString(status_.mode));
         o.insert("run", status_.run);
         o.insert("qsos", status_.qsos);
+        o.insert("events", status_.events);
+        o.insert("utc", static_cast<double>(QDateTime::currentMSecsSinceEpoch()));
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }

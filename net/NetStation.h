@@ -5,20 +5,14 @@
 #include "net/NetSettings.h"
 #include "net/OwnEventLog.h"
 #include "net/SharedLog.h"
+#include "net/StationRow.h"
 
 #include <QObject>
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
-
-// What a station last said of itself on its status topic.
-struct StationStatus {
-    bool online = false;
-    std::string band, mode;
-    bool run = false;
-    int qsos = 0;
-};
 
 // One position of a networked station: tells the broker every change of the own log,
 // and builds the whole station's log from what every position tells. Its journals in the
@@ -38,13 +32,19 @@ public:
     // begin at all; a broker out of reach is not such a case.
     bool start(std::string &error);
 
-    // What this position tells the others of itself besides its QSOs.
+    // What this position tells the others of itself besides its QSOs: sent when it changes,
+    // and every StatusRefreshMs besides, so the others hear its clock while nothing changes.
     void setStatus(const std::string &band, const std::string &mode, bool run);
 
     const SharedLog &sharedLog() const { return shared_; }
     // The other position that logged this call on this band and mode, or empty.
     std::string dupeStation(const std::string &call, const std::string &band, const std::string &mode) const;
     const std::map<std::string, StationStatus> &stations() const { return stations_; }
+    // The station's events this position has: all its own, or those heard of another.
+    int heldEvents(const std::string &station) const;
+    // The Network window's lines, one per station heard of, by name.
+    std::vector<StationRow> rows() const;
+    static constexpr std::int64_t StatusRefreshMs = 10000;
 
     bool isUp() const { return link_.isUp(); }
     // The link's state in words, or the last failure to write a journal.
@@ -68,6 +68,7 @@ private:
     void onMessages();
     void refuse(const std::string &topic, const std::string &why);
     QByteArray statusPayload(bool online) const;
+    void publishStatus();
 
     LogTable &ownLog_;
     NetSettings settings_;
@@ -80,7 +81,9 @@ private:
     std::unique_ptr<Follower> follower_;
     LogTable::Subscription subscription_;
     std::map<std::string, StationStatus> stations_;
-    StationStatus status_;
+    StationStatus status_, sent_;
+    std::int64_t statusSentMs_ = 0;
+    std::map<std::string, std::set<std::uint64_t>> heard_;  // seqs of the others' events
     std::string stateText_;
     int refused_ = 0;
     std::string lastRefusal_;

@@ -324,6 +324,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == ECAT && event->type() == QEvent::MouseButtonPress) {
         ECATClick();
         return true;
+    } else if (watched == ENet && event->type() == QEvent::MouseButtonPress) {
+        emit networkSetupClicked();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -351,6 +354,14 @@ void MainWindow::EExchangeChange(const QString &text)
 void MainWindow::EWinkeyerClick()
 {
     c_.keyer().showOptions();
+}
+
+void MainWindow::showNetState(bool up, const QString &text)
+{
+    LNet->setText(up ? QStringLiteral("NET") : QStringLiteral("NET DOWN"));
+    paintBackground(LNet, up ? Colors::ColorGreen : Colors::ColorRed);
+    LNet->setToolTip(text);
+    LNet->show();
 }
 
 void MainWindow::ECATClick()

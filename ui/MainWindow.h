@@ -46,6 +46,8 @@ public:
     QLabel *Lcwtx, *LcwtxB, *LcwtxBB, *Lsptx, *LsptxB, *LsptxBB;
     QLineEdit *ECall, *BMode, *EMyCall, *EExchange, *EWinkeyer, *EDate;
     QLineEdit *ECAT;  // "Setup CAT"
+    QLineEdit *ENet;  // "Setup Network"
+    QLabel *LNet;     // the link to the station's broker, shown only when the log is shared
     QComboBox *EMode, *EBand;
     QCheckBox *cbExchange, *cbNumber;
     QPushButton *BCancel;
@@ -60,6 +62,11 @@ public:
     void ExitMenuClick();
     // Saves the settings as "Close" does; for every other way the program ends.
     void FormClose();
+    // Shows the box of the shared log's link: green while up, red with the reason otherwise.
+    void showNetState(bool up, const QString &text);
+
+signals:
+    void networkSetupClicked();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -212,7 +212,7 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     Pdata->setFrameShape(QFrame::Panel);
     Pdata->setFrameShadow(QFrame::Raised);
     Pdata->setAutoFillBackground(true);
-    Pdata->setGeometry(200, 27, 169, 233);
+    Pdata->setGeometry(200, 27, 169, 258);
 
     const auto caption = [this](const QString &text, int top) {
         auto *l = new QLabel(text, Pdata);
@@ -282,9 +282,17 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     ECAT->setCursor(Qt::PointingHandCursor);
     ECAT->installEventFilter(this);
 
+    ENet = new QLineEdit(QStringLiteral("Setup Network"), Pdata);
+    ENet->setObjectName(QStringLiteral("ENet"));
+    ENet->setGeometry(8, 206, 153, 21);
+    ENet->setReadOnly(true);
+    ENet->setAlignment(Qt::AlignCenter);
+    ENet->setCursor(Qt::PointingHandCursor);
+    ENet->installEventFilter(this);
+
     BCancel = new QPushButton(QStringLiteral("Izhod"), Pdata);
     BCancel->setObjectName(QStringLiteral("BCancel"));
-    BCancel->setGeometry(46, 206, 77, 23);
+    BCancel->setGeometry(46, 231, 77, 23);
     connect(BCancel, &QPushButton::clicked, this, &MainWindow::BCancelClick);
     // Esc leaves the setup panel as "Izhod" does.
     auto *leave = new QShortcut(QKeySequence(Qt::Key_Escape), Pdata, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -318,6 +326,18 @@ void MainWindow::buildMenu()
     SendLogMenu = other->addAction(QStringLiteral("Send CBR"), this, &MainWindow::SendLogMenuClick);
     UraTidewatch1 = other->addAction(QStringLiteral("Tidewatch"), this, &MainWindow::UraTidewatch1Click);
     By = other->addAction(QStringLiteral("About ..."), this, &MainWindow::ByClick);
+
+    // The shared log's box sits at the bar's end, clear of the window's fixed layout.
+    LNet = new QLabel(QStringLiteral("NET"), menuBar());
+    LNet->setObjectName(QStringLiteral("LNet"));
+    LNet->setFont(sansFont(11, true));
+    LNet->setAlignment(Qt::AlignCenter);
+    LNet->setMinimumWidth(80);
+    LNet->setAutoFillBackground(true);
+    LNet->setBackgroundRole(QPalette::Window);  // the bar's own role would paint over the colour
+    LNet->setContentsMargins(6, 1, 6, 1);
+    menuBar()->setCornerWidget(LNet);
+    LNet->hide();
 
     for (QAction *a : {DeleteLastQSO, SetupMenu})
         a->setShortcutContext(Qt::WindowShortcut);

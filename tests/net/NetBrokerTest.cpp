@@ -3,6 +3,8 @@
 #include "logging/DurableFile.h"
 #include "net/NetStation.h"
 
+#include <QDateTime>
+
 namespace {
 
 const int kWait = 30000;  // a loaded machine; a lost link is tried again every few seconds
@@ -154,6 +156,56 @@ TEST_F(NetBroker, MessagesNotOursAreCountedAndReachNoFile)
     EXPECT_EQ(run2.shared(), "RUN9:S59X/40 ");
     const std::string journal = readWholeFile(run2.dir.file("net-S50A-received.jsonl"));
     EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 1) << journal;
+}
+
+TEST_F(NetBroker, StatusesTellWhatIsLackingAndAClockOffOnlyWhenLive)
+{
+    MosquittoRig broker;
+    ASSERT_TRUE(broker.start()) << "mosquitto did not take connections in 10 s";
+    MqttLink client;  // RUN7, a position on a computer whose clock is off
+    std::string error;
+    MqttOptions options;
+    options.host = "127.0.0.1", options.port = broker.port();
+    ASSERT_TRUE(client.start(options, error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return client.isUp(); }, kWait)) << client.stateText();
+    const auto status = [&](std::int64_t skewMs) {
+        const std::int64_t utc = QDateTime::currentMSecsSinceEpoch() + skewMs;
+        return client.publish(StatusTopic("S50A", "RUN7"),
+                              R"({"station":"RUN7","online":true,"band":"20","mode":"CW","run":true,"qsos":1,)"
+                              R"("events":3,"utc":)" + QByteArray::number(static_cast<qint64>(utc)) + "}",
+                              true);
+    };
+    QsoEvent e;
+    e.station = "RUN7", e.seq = 1, e.qso = "RUN7-1", e.call = "S59X", e.band = "20", e.mode = "CW";
+    ASSERT_TRUE(client.publish(EventTopic("S50A", "RUN7", 1), EncodeEvent(e), true));
+    client.subscribe(StatusTopic("S50A", "RUN7"));
+    ASSERT_TRUE(status(-3600000));  // an hour old when RUN2 subscribes: no word on the clock
+    ASSERT_TRUE(waitUntil([&] { return !client.takeMessages().empty(); }, kWait)) << "the broker does not hold RUN7's status";
+
+    Position run1("RUN1", broker), run2("RUN2", broker);
+    run1.log("S51A"), run1.log("S51B");
+    const auto row = [&](const std::string &station) {
+        for (const StationRow &r : run2.net->rows())
+            if (r.station == station)
+                return r;
+        return StationRow{};
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        run1.net->setStatus("40", "CW", false);
+        return row("RUN7").held == "lacks 2 of 3" && row("RUN1").held == "yes" && run2.net->sharedLog().liveCount() == 3
+               && run2.net->stations().at("RUN1").events == 2;
+    }, kWait)) << row("RUN7").held << " / " << row("RUN1").held;
+    EXPECT_EQ(row("RUN7").clock, "") << "judged on a retained status";
+    EXPECT_EQ(row("RUN7").runOrSp, "Run");
+    EXPECT_EQ(row("RUN1").clock, "");
+
+    ASSERT_TRUE(status(5000));
+    EXPECT_TRUE(waitUntil([&] { return row("RUN7").clock == "clock off by +5 s"; }, kWait)) << row("RUN7").clock;
+
+    ASSERT_TRUE(client.publish(StatusTopic("S50A", "RUN7"), R"({"station":"RUN7","online":false})", true));  // its will
+    EXPECT_TRUE(waitUntil([&] { return !row("RUN7").online; }, kWait));
+    const StationRow gone = row("RUN7");
+    EXPECT_EQ(std::tie(gone.band, gone.qsos, gone.held), std::make_tuple("20", 1, "lacks 2 of 3"));
 }
 
 } // namespace

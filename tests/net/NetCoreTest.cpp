@@ -3,6 +3,7 @@
 #include "net/NetSettings.h"
 #include "net/OwnEventLog.h"
 #include "net/SharedLog.h"
+#include "net/StationRow.h"
 #include "settings/MainSettings.h"
 #include "support/TestSupport.h"
 
@@ -276,6 +277,40 @@ TEST(OwnEventLog, RestartTellsWhatTheJournalMissedAndNeverReusesASeq)
     OwnEventLog later(journal, "RUN1", 2, 1'000'000);  // seqs from a clock past the journal's
     table.setCell(0, LogTable::ColBand, "20");
     EXPECT_EQ(later.follow(table, 0).at(0).seq, 1'000'000u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(StationRow, SaysWhatIsLackingAndAClockOffByMoreThanTwoSeconds)
+{
+    const std::optional<std::int64_t> none;
+    const struct {
+        int events, held;
+        std::optional<std::int64_t> offset;
+        bool complete;
+        const char *heldText, *clock;
+    } cases[] = {
+        {20, 20, 0, true, "yes", ""},
+        {20, 23, -2000, true, "yes", ""},  // more than it said: it published since
+        {20, 17, 2000, false, "lacks 3 of 20", ""},
+        {30000, 20700, 2001, false, "lacks 9300 of 30000", "clock off by +2 s"},
+        {-1, 0, -5400, true, "?", "clock off by -5 s"},  // a status of a program without the count
+        {0, 0, none, true, "yes", ""},                    // only retained statuses: the clock is not judged
+    };
+    for (const auto &c : cases) {
+        StationStatus s;
+        s.online = true, s.band = "40", s.mode = "CW", s.run = c.events > 20, s.qsos = 7;
+        s.events = c.events, s.clockOffsetMs = c.offset, s.heardMs = 1796601600000 + 3723000;  // 2026-12-07 01:02:03
+        const StationRow row = DescribeStation("RUN2", s, c.held);
+        SCOPED_TRACE(c.heldText);
+        EXPECT_EQ(std::tie(row.complete, row.held, row.clock), std::make_tuple(c.complete, c.heldText, c.clock));
+        EXPECT_EQ(row.lastHeard, "01:02:03");
+        EXPECT_EQ(row.runOrSp, c.events > 20 ? "Run" : "S/P");
+    }
+    EXPECT_EQ(DescribeStation("RUN3", StationStatus{}, 0).runOrSp, "") << "an offline station is neither";
+    EXPECT_EQ(DescribeStation("RUN3", StationStatus{}, 0).lastHeard, "");
 }
 
 } // namespace
