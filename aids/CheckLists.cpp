@@ -53,6 +53,14 @@ void CallChecker::setMasterScp(std::optional<MasterScp> scp)
     }
 }
 
+void CallChecker::setStation(const std::vector<StationQso> &qsos)
+{
+    others_.clear();
+    for (const StationQso &qso : qsos)
+        if (!qso.own())
+            others_.push_back(qso.row);
+}
+
 template <typename Visit>
 void CallChecker::forEachRow(Visit visit) const
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "aids/MasterScp.h"
-#include "logging/LogTable.h"
+#include "logging/StationQso.h"
 
 #include <cstddef>
 #include <optional>
@@ -54,8 +54,9 @@ public:
     bool hasMasterScp() const { return scp_.has_value(); }
     const MasterScp *masterScp() const { return scp_ ? &*scp_ : nullptr; }
 
-    // The other positions' QSOs, after the own log's rows; none on a station of one computer.
-    void setOtherPositions(std::vector<QsoRow> rows) { others_ = std::move(rows); }
+    // The whole station's QSOs: those of the other positions are listed after the own log's
+    // rows (the own ones are read from the log as it stands). None on a station of one computer.
+    void setStation(const std::vector<StationQso> &qsos);
 
     CheckResult lookUp(std::string_view typed) const;
 

@@ -137,11 +137,7 @@ const std::vector<StationQso> &ContestAids::stationQsos()
 {
     if (stationDue_) {
         station_ = c_.stationQsos();
-        std::vector<QsoRow> others;
-        for (const StationQso &qso : station_)
-            if (!qso.own())
-                others.push_back(qso.row);
-        checker_.setOtherPositions(std::move(others));
+        checker_.setStation(station_);
         stationDue_ = false;
     }
     return station_;
