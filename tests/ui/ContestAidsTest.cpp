@@ -160,6 +160,38 @@ private slots:
         QTRY_VERIFY2(aids->fRate->LRates->text().startsWith("Last 10:   -/h"), qPrintable(aids->fRate->LRates->text()));
     }
 
+    // On a networked station the windows and the exports take the whole station's log.
+    void otherPositionsCountInTheWindowsAndTheExports()
+    {
+        std::vector<StationQso> others(1);
+        others[0].row = {"0713", "OE3X", "5", "1", "40", "CW", "2013-04-14"};
+        others[0].station = "RUN2", others[0].transmitter = 1;
+        contest->stationQsos = [&] {
+            std::vector<StationQso> all = OwnQsos(*st, contest->table, "RUN1", 0);
+            all.insert(all.end(), others.begin(), others.end());
+            SortByTime(all);
+            return all;
+        };
+        aids->RateMenu->trigger();
+        aids->CheckMenu->trigger();
+        QTRY_VERIFY(aids->fRate->isVisible() && aids->fCheckCalls->isVisible());
+        enterLines({"S51A 1"});
+        QTRY_VERIFY2(aids->fRate->LBands->text().endsWith("\n  40 CW       2     0"), qPrintable(aids->fRate->LBands->text()));
+        others.push_back(others[0]);
+        others[1].row.Call = "S51A", others[1].order = 2;
+        aids->stationChanged();  // as the shared log tells when RUN2 logs
+        QTRY_VERIFY2(aids->fRate->LBands->text().endsWith("\n  40 CW       3     1"), qPrintable(aids->fRate->LBands->text()));
+        type("OE3");
+        QTRY_COMPARE(lines(aids->fCheckCalls->ELogCalls), QStringList({"OE3X  40 CW"}));
+        w->cbNumber->setChecked(true);
+        BoxAnswerer boxes;
+        w->SaveAdifMenu->trigger();
+        w->SaveCBRMenu->trigger();
+        QCOMPARE(logText(QStringLiteral("S5ABC.adi")).count(QStringLiteral("<CALL:")), 3);
+        QVERIFY(logText(QStringLiteral("S5ABC.cbr")).contains(QStringLiteral("0713 S5ABC        599 001      OE3X")));
+        contest->stationQsos = nullptr;
+    }
+
     void withoutMasterScpSaysWhereItGoes()
     {
         QFile::remove(dir->filePath("MASTER.SCP"));
