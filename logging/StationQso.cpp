@@ -3,6 +3,7 @@
 #include "logging/ContestState.h"
 
 #include <algorithm>
+#include <string_view>
 #include <tuple>
 
 std::vector<StationQso> OwnQsos(const ContestState &state, const LogTable &log, const std::string &station,
@@ -26,20 +27,34 @@ std::vector<StationQso> OwnQsos(const ContestState &state, const LogTable &log, 
 
 void SortByTime(std::vector<StationQso> &qsos)
 {
-    // "hh:mm" and "hhmm" compare alike once the colon is gone.
-    auto minute = [](const std::string &time) {
-        std::string digits;
-        for (char c : time)
-            if (c != ':')
-                digits += c;
-        return digits;
+    // Each QSO's key made once: a whole station's log is tens of thousands of QSOs, sorted
+    // again after every change while a window shows it.
+    struct Key {
+        std::string_view date;
+        int minute;  // hhmm as a number: "hh:mm" and "hhmm" alike
+        std::string_view station;
+        std::uint64_t order;
+        size_t index;
+        bool operator<(const Key &o) const
+        {
+            return std::tie(date, minute, station, order) < std::tie(o.date, o.minute, o.station, o.order);
+        }
     };
-    std::stable_sort(qsos.begin(), qsos.end(), [&](const StationQso &a, const StationQso &b) {
-        if (a.row.Date != b.row.Date)
-            return a.row.Date < b.row.Date;
-        const std::string ta = minute(a.row.Time), tb = minute(b.row.Time);
-        return std::tie(ta, a.station, a.order) < std::tie(tb, b.station, b.order);
-    });
+    std::vector<Key> keys;
+    keys.reserve(qsos.size());
+    for (size_t i = 0; i < qsos.size(); ++i) {
+        int minute = 0;
+        for (char c : qsos[i].row.Time)
+            if (c >= '0' && c <= '9')
+                minute = std::min(minute * 10 + (c - '0'), 100000);
+        keys.push_back({qsos[i].row.Date, minute, qsos[i].station, qsos[i].order, i});
+    }
+    std::stable_sort(keys.begin(), keys.end());
+    std::vector<StationQso> sorted;
+    sorted.reserve(qsos.size());
+    for (const Key &key : keys)
+        sorted.push_back(std::move(qsos[key.index]));
+    qsos = std::move(sorted);
 }
 
 std::string QsoPlace(const StationQso &qso)
