@@ -53,6 +53,26 @@ void CallChecker::setMasterScp(std::optional<MasterScp> scp)
     }
 }
 
+void CallChecker::setStation(const std::vector<StationQso> &qsos)
+{
+    others_.clear();
+    for (const StationQso &qso : qsos)
+        if (!qso.own())
+            others_.push_back(qso.row);
+}
+
+template <typename Visit>
+void CallChecker::forEachRow(Visit visit) const
+{
+    const int rows = std::min(st_.QsoCount, log_.rowCount());
+    for (int i = 0; i < rows; ++i)
+        if (!visit(log_.row(i)))
+            return;
+    for (const QsoRow &row : others_)
+        if (!visit(row))
+            return;
+}
+
 CheckResult CallChecker::lookUp(std::string_view typed) const
 {
     CheckResult result;
@@ -71,16 +91,15 @@ void CallChecker::findLogged(CheckResult &result) const
     // Views into the log table, which does not change during the look-up.
     using Worked = std::pair<std::string_view, std::string_view>;  // band, mode
     std::map<std::string_view, std::vector<Worked>> byCall;
-    const int rows = std::min(st_.QsoCount, log_.rowCount());
-    for (int i = 0; i < rows; ++i) {
-        const QsoRow &row = log_.row(i);
+    forEachRow([&](const QsoRow &row) {
         if (row.Call.find(result.typed) == std::string::npos)
-            continue;
+            return true;
         std::vector<Worked> &worked = byCall[row.Call];
         const Worked here{row.Band, row.Mode};
         if (std::find(worked.begin(), worked.end(), here) == worked.end())
             worked.push_back(here);
-    }
+        return true;
+    });
     std::vector<LoggedCall> found;
     found.reserve(byCall.size());
     for (const auto &[call, worked] : byCall) {
@@ -139,12 +158,12 @@ void CallChecker::findNear(CheckResult &result) const
             to.push_back(std::move(*near));
     };
     std::vector<NearCall> &fromLog = result.near;
-    const int rows = std::min(st_.QsoCount, log_.rowCount());
-    for (int i = 0; i < rows && fromLog.size() < MaxShown; ++i) {
-        const std::string_view call = log_.row(i).Call;
+    forEachRow([&](const QsoRow &row) {
+        const std::string_view call = row.Call;
         if (startsWith(call, front) || (call.size() >= back.size() && call.substr(call.size() - back.size()) == back))
             add(fromLog, nearCall(call));
-    }
+        return fromLog.size() < MaxShown;
+    });
     if (!scp_)
         return;
     std::vector<NearCall> listed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "aids/MasterScp.h"
+#include "logging/StationQso.h"
 
 #include <cstddef>
 #include <optional>
@@ -9,7 +10,6 @@
 #include <cstdint>
 #include <vector>
 
-class LogTable;
 struct ContestState;
 
 // A logged call that holds the typed text, with where it was worked.
@@ -41,7 +41,8 @@ struct CheckResult {
 
 // The lists of the check window for a typed call: the log, the MASTER.SCP list and the
 // calls one edit away from it. The log is read as it stands at each look-up, so the lists
-// follow every commit, edit and delete without a copy of their own.
+// follow every commit, edit and delete without a copy of their own. On a networked station
+// the other positions' QSOs are handed in as well and listed with the own ones.
 class CallChecker {
 public:
     // More than this many calls in a list help nobody while a call is typed.
@@ -53,15 +54,24 @@ public:
     bool hasMasterScp() const { return scp_.has_value(); }
     const MasterScp *masterScp() const { return scp_ ? &*scp_ : nullptr; }
 
+    // The whole station's QSOs: those of the other positions are listed after the own log's
+    // rows (the own ones are read from the log as it stands). None on a station of one computer.
+    void setStation(const std::vector<StationQso> &qsos);
+
     CheckResult lookUp(std::string_view typed) const;
 
 private:
+    // Each row of the whole station: the own log's first QsoCount, then the others'.
+    template <typename Visit>
+    void forEachRow(Visit visit) const;
+
     void findLogged(CheckResult &result) const;
     void findListed(CheckResult &result) const;
     void findNear(CheckResult &result) const;
 
     const ContestState &st_;
     const LogTable &log_;
+    std::vector<QsoRow> others_;
     std::optional<MasterScp> scp_;
     // The list's calls joined by '\n' with a '\n' before the first: one search over it
     // finds the calls that hold a fragment much faster than a search call by call.

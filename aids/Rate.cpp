@@ -67,10 +67,13 @@ std::string MinuteText(UtcMinute minute)
     return text;
 }
 
-RateFigures ComputeRate(const ContestState &state, const LogTable &log, const UtcStamp &now)
+namespace {
+
+// The figures of rows QSOs, rowAt(i) the i-th in log order.
+template <typename RowAt>
+RateFigures computeRate(const ContestState &state, int rows, RowAt rowAt, const UtcStamp &now)
 {
     RateFigures r;
-    const int rows = std::clamp(state.QsoCount, 0, log.rowCount());
     std::vector<UtcMinute> times;  // in log order
     std::vector<std::pair<UtcMinute, std::string>> banded;
     std::vector<BandModeCount> &counts = r.byBandMode;  // a dozen at most: a look along them is quickest
@@ -79,7 +82,7 @@ RateFigures ComputeRate(const ContestState &state, const LogTable &log, const Ut
     times.reserve(size_t(rows));
     std::string key;
     for (int i = 0; i < rows; ++i) {
-        const QsoRow &row = log.row(i);
+        const QsoRow &row = rowAt(i);
         auto count = std::find_if(counts.begin(), counts.end(),
                                   [&](const BandModeCount &c) { return c.band == row.Band && c.mode == row.Mode; });
         if (count == counts.end())
@@ -137,4 +140,20 @@ RateFigures ComputeRate(const ContestState &state, const LogTable &log, const Ut
         std::stable_sort(bar.bands.begin(), bar.bands.end(),
                          [](const auto &a, const auto &b) { return bandOrder(a.first) < bandOrder(b.first); });
     return r;
+}
+
+} // namespace
+
+RateFigures ComputeRate(const ContestState &state, const LogTable &log, const UtcStamp &now)
+{
+    return computeRate(state, std::clamp(state.QsoCount, 0, log.rowCount()), [&](int i) -> const QsoRow & {
+        return log.row(i);
+    }, now);
+}
+
+RateFigures ComputeRate(const ContestState &state, const std::vector<StationQso> &qsos, const UtcStamp &now)
+{
+    return computeRate(state, static_cast<int>(qsos.size()), [&](int i) -> const QsoRow & {
+        return qsos[static_cast<size_t>(i)].row;
+    }, now);
 }

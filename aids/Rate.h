@@ -1,11 +1,12 @@
 #pragma once
 
+#include "logging/StationQso.h"
+
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class LogTable;
 struct ContestState;
 struct UtcStamp;
 
@@ -52,6 +53,8 @@ inline constexpr size_t MaxHourBars = 504;
 
 // The figures of the first QsoCount rows; a row without a date has the log's date.
 RateFigures ComputeRate(const ContestState &state, const LogTable &log, const UtcStamp &now);
+// The figures of a networked station's whole log, in the time order it is given in.
+RateFigures ComputeRate(const ContestState &state, const std::vector<StationQso> &qsos, const UtcStamp &now);
 
 // The row's moment from its date "yyyy-mm-dd" and time "hh:mm" or "hhmm".
 std::optional<UtcMinute> QsoMinute(const std::string &date, const std::string &time);

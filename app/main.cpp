@@ -18,6 +18,7 @@
 #include "settings/ProgramFolder.h"
 #include "radio/RadioLink.h"
 #include "net/NetStation.h"
+#include "net/WholeStation.h"
 #include "ui/NetworkDialog.h"
 #include "ui/NetworkWindow.h"
 #include "ui/RadioSetupDialog.h"
@@ -120,6 +121,12 @@ int main(int argc, char **argv)
             contest.otherPositionDupe = [&net](const std::string &call, const std::string &band, const std::string &mode) {
                 return net->dupeStation(call, band, mode);
             };
+            // Save CBR, Save ADIF, the check window and the rate window take the whole station's
+            // log; the grid, the log file and the serial numbers stay the position's own.
+            contest.stationQsos = [&net, &state, &table, &netSettings] {
+                return WholeStationQsos(state, table, net->sharedLog(), net->station(), netSettings.Transmitter);
+            };
+            QObject::connect(net.get(), &NetStation::sharedLogChanged, &aids, &ContestAids::stationChanged);
             QObject::connect(net.get(), &NetStation::stateChanged, &fMain, [&fMain](bool up, const QString &text) {
                 std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
                 fMain.showNetState(up, text);

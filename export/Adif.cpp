@@ -97,10 +97,42 @@ std::string timestamp(const UtcStamp &t)
            + twoDigits(t.minute) + twoDigits(t.second);
 }
 
-[[noreturn]] void refuseRow(int index, const char *cell, const std::string &text, const std::string &expected)
+[[noreturn]] void refuseRow(const StationQso &qso, const char *cell, const std::string &text, const std::string &expected)
 {
-    throw AdifError("Row " + std::to_string(index + 1) + ", " + cell + " cell: \"" + text + "\" is not " + expected
-                    + ". Correct it in the log; nothing was exported.");
+    throw AdifError(QsoPlace(qso) + ", " + cell + " cell: \"" + text + "\" is not " + expected + ". Correct it in "
+                    + QsoLogName(qso) + "; nothing was exported.");
+}
+
+// The number as ADIF's Integer fields take it: without leading zeros; empty for none.
+std::string_view integerText(std::string_view digits)
+{
+    if (!allDigits(digits))
+        return {};
+    return digits.substr(std::min(digits.find_first_not_of('0'), digits.size() - 1));
+}
+
+// The text after an export: the QSOs that lost characters, each named by label(index).
+template <typename Label>
+std::string report(const AdifExport &result, Label label)
+{
+    std::string text = "Wrote " + std::to_string(result.qsos) + (result.qsos == 1 ? " QSO" : " QSOs") + " to \""
+                       + pathForMessage(result.path) + "\".";
+    const auto &rows = result.rowsLosingCharacters;
+    if (!rows.empty() || result.ownFieldsLosingCharacters) {
+        text += "\n\nADIF takes ASCII only; characters outside it were left out of ";
+        if (result.ownFieldsLosingCharacters)
+            text += rows.empty() ? "the own call, exchange or contest name" : "the own call, exchange or contest name and ";
+        const size_t shown = std::min<size_t>(rows.size(), 10);
+        for (size_t k = 0; k < shown; ++k)
+            text += (k == 0 ? "" : ", ") + label(rows[k]);
+        if (rows.size() > shown)
+            text += " and " + std::to_string(rows.size() - shown) + " more";
+        text += ". Correct them in the log and save again if the services must have them.";
+    }
+    if (result.sentExchangeLeftOut)
+        text += "\n\nThe sent exchange is not in the file: tick exactly one of \"Exchange\" and \"Number\" in the "
+                "setup panel (Setup, Ctrl+S) and save again to add it.";
+    return text;
 }
 
 
@@ -113,6 +145,12 @@ std::string AdifFilePath(const ContestState &state, const std::string &folder)
 
 std::string AdifText(const ContestState &state, const LogTable &log, const UtcStamp &created, AdifExport &info)
 {
+    return AdifText(state, OwnQsos(state, log), created, info);
+}
+
+std::string AdifText(const ContestState &state, const std::vector<StationQso> &qsos, const UtcStamp &created,
+                     AdifExport &info)
+{
     const bool byNumber = state.CbNumber && !state.CbExchange;
     const bool byExchange = state.CbExchange && !state.CbNumber;
     info.sentExchangeLeftOut = !byNumber && !byExchange;
@@ -123,7 +161,7 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
         info.ownFieldsLosingCharacters |= keepAscii(trimmed(state.MyYearLic), myExchange);
     info.ownFieldsLosingCharacters |= keepAscii(trimmed(state.ContestId), contestId);
 
-    const int count = std::clamp(state.QsoCount, 0, log.rowCount());
+    const int count = static_cast<int>(qsos.size());
     info.qsos = count;
     info.rowsLosingCharacters.clear();
 
@@ -138,21 +176,22 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
 
     std::string call, exchange, date, time;
     for (int i = 0; i < count; ++i) {
-        const QsoRow &row = log.row(i);
+        const StationQso &qso = qsos[static_cast<size_t>(i)];
+        const QsoRow &row = qso.row;
         bool lost = keepAscii(row.Call, call);
         if (call.empty() || call.find(' ') != std::string::npos)
-            refuseRow(i, "call", row.Call, "a call sign");
+            refuseRow(qso, "call", row.Call, "a call sign");
         const std::string &qsoDate = row.Date.empty() ? state.LogDate : row.Date;
         if (!adifDate(qsoDate, date))
-            refuseRow(i, "date", qsoDate, "a date yyyy-mm-dd");
+            refuseRow(qso, "date", qsoDate, "a date yyyy-mm-dd");
         if (!adifTime(row.Time, time))
-            refuseRow(i, "time", row.Time, "a time of day hh:mm");
+            refuseRow(qso, "time", row.Time, "a time of day hh:mm");
         const ContestBand *band = FindBand(row.Band);
         if (!band)
-            refuseRow(i, "band", row.Band, BandNamesText());
+            refuseRow(qso, "band", row.Band, BandNamesText());
         const char *report = reportOf(row.Mode);
         if (!report)
-            refuseRow(i, "mode", row.Mode, "CW or SSB");
+            refuseRow(qso, "mode", row.Mode, "CW or SSB");
         lost |= keepAscii(trimmed(row.Exchange), exchange);
         if (lost)
             info.rowsLosingCharacters.push_back(i);
@@ -165,15 +204,12 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
         appendField(out, "RST_SENT", report);
         appendField(out, "RST_RCVD", report);
         if (byNumber)
-            appendField(out, "STX", std::to_string(i + 1));
+            appendField(out, "STX", integerText(row.Number));
         else
             appendField(out, "STX_STRING", myExchange);
         appendField(out, "SRX_STRING", exchange);
-        if (allDigits(exchange)) {
-            // An Integer field: the number without the leading zeros the operator may have copied.
-            const size_t first = std::min(exchange.find_first_not_of('0'), exchange.size() - 1);
-            appendField(out, "SRX", std::string_view(exchange).substr(first));
-        }
+        // An Integer field: the number without the leading zeros the operator may have copied.
+        appendField(out, "SRX", integerText(exchange));
         appendField(out, "STATION_CALLSIGN", myCall);
         appendField(out, "CONTEST_ID", contestId);
         out += "<EOR>\r\n";
@@ -184,8 +220,14 @@ std::string AdifText(const ContestState &state, const LogTable &log, const UtcSt
 AdifExport ExportAdif(const ContestState &state, const LogTable &log, const std::string &folder,
                       const UtcStamp &created)
 {
+    return ExportAdif(state, OwnQsos(state, log), folder, created);
+}
+
+AdifExport ExportAdif(const ContestState &state, const std::vector<StationQso> &qsos, const std::string &folder,
+                      const UtcStamp &created)
+{
     AdifExport info;
-    const std::string bytes = AdifText(state, log, created, info);
+    const std::string bytes = AdifText(state, qsos, created, info);
     info.path = AdifFilePath(state, folder);
 
     FileReplaceOptions options;
@@ -203,24 +245,14 @@ AdifExport ExportAdif(const ContestState &state, const LogTable &log, const std:
 
 std::string AdifReport(const AdifExport &result, const LogTable &log)
 {
-    std::string text = "Wrote " + std::to_string(result.qsos) + (result.qsos == 1 ? " QSO" : " QSOs") + " to \""
-                       + pathForMessage(result.path) + "\".";
-    const auto &rows = result.rowsLosingCharacters;
-    if (!rows.empty() || result.ownFieldsLosingCharacters) {
-        text += "\n\nADIF takes ASCII only; characters outside it were left out of ";
-        if (result.ownFieldsLosingCharacters)
-            text += rows.empty() ? "the own call, exchange or contest name" : "the own call, exchange or contest name and ";
-        const size_t shown = std::min<size_t>(rows.size(), 10);
-        for (size_t k = 0; k < shown; ++k) {
-            text += k == 0 ? "QSO " : ", QSO ";
-            text += std::to_string(rows[k] + 1) + " (" + log.row(rows[k]).Call + ")";
-        }
-        if (rows.size() > shown)
-            text += " and " + std::to_string(rows.size() - shown) + " more";
-        text += ". Correct them in the log and save again if the services must have them.";
-    }
-    if (result.sentExchangeLeftOut)
-        text += "\n\nThe sent exchange is not in the file: tick exactly one of \"Exchange\" and \"Number\" in the "
-                "setup panel (Setup, Ctrl+S) and save again to add it.";
-    return text;
+    return report(result, [&](int row) { return "QSO " + std::to_string(row + 1) + " (" + log.row(row).Call + ")"; });
+}
+
+std::string AdifReport(const AdifExport &result, const std::vector<StationQso> &qsos)
+{
+    return report(result, [&](int index) {
+        const StationQso &qso = qsos[static_cast<size_t>(index)];
+        const std::string number = qso.own() ? std::to_string(qso.ownRow + 1) : qso.row.Number + " of " + qso.station;
+        return "QSO " + number + " (" + qso.row.Call + ")";
+    });
 }

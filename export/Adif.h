@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logging/Clock.h"
+#include "logging/StationQso.h"
 
 #include <stdexcept>
 #include <string>
@@ -20,7 +21,7 @@ public:
 struct AdifExport {
     std::string path;
     int qsos = 0;
-    // ADI carries ASCII only: QSOs (0-based rows) whose call or received exchange
+    // ADI carries ASCII only: QSOs (0-based, in the order written) whose call or received exchange
     // lost characters, and whether the own call, own exchange or contest name did.
     std::vector<int> rowsLosingCharacters;
     bool ownFieldsLosingCharacters = false;
@@ -36,13 +37,20 @@ std::string AdifFilePath(const ContestState &state, const std::string &folder);
 // AdifError for a row whose call is empty or whose band, mode, time or date cell is
 // outside what ADIF can say, naming the row.
 std::string AdifText(const ContestState &state, const LogTable &log, const UtcStamp &created, AdifExport &info);
+// The same for a list of QSOs in the order they are written, a networked station's whole log.
+std::string AdifText(const ContestState &state, const std::vector<StationQso> &qsos, const UtcStamp &created,
+                     AdifExport &info);
 
 // Writes AdifText to the file beside the old one and renames it over the old one only
 // when complete, so a stop leaves an earlier export as it was. Throws AdifError as
 // AdifText does, and when the file cannot be created or written.
 AdifExport ExportAdif(const ContestState &state, const LogTable &log, const std::string &folder,
                       const UtcStamp &created);
+AdifExport ExportAdif(const ContestState &state, const std::vector<StationQso> &qsos, const std::string &folder,
+                      const UtcStamp &created);
 
 // The message shown after a successful export: the file, the number of QSOs, and
 // what was left out.
 std::string AdifReport(const AdifExport &result, const LogTable &log);
+// The same for an export of this list of QSOs.
+std::string AdifReport(const AdifExport &result, const std::vector<StationQso> &qsos);

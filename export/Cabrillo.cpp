@@ -99,16 +99,25 @@ void appendHeader3(std::string &out, const std::string &myCall, const CabrilloHe
     }
 }
 
-std::string buildCabrillo(const ContestState &state, const LogTable &log, const CabrilloHeader &header)
+// A position's sent serial as the QSO line writes it, three digits at least.
+std::string sentNumber(const StationQso &qso)
+{
+    const auto value = receivedNumber(qso.row.Number);
+    if (!value || *value < 1)
+        throw CabrilloError(QsoPlace(qso) + ", number: \"" + qso.row.Number + "\" is not the serial number "
+                            "it was sent with. Correct it in " + QsoLogName(qso) + "; nothing was exported.");
+    return SentSerial(static_cast<int>(*value));
+}
+
+std::string buildCabrillo(const ContestState &state, const std::vector<StationQso> &qsos, const CabrilloHeader &header)
 {
     const bool byExchange = state.CbExchange && !state.CbNumber;
     if (state.CbExchange == state.CbNumber)
         throw CabrilloError("Nothing was exported: tick exactly one of \"Exchange\" and \"Number\" "
                             "in the setup panel (Setup, Ctrl+S) to choose what the QSO lines carry.");
 
-    const int count = std::clamp(state.QsoCount, 0, log.rowCount());
     std::string out;
-    out.reserve(256 + static_cast<size_t>(count) * 96);
+    out.reserve(256 + qsos.size() * 96);
     // A control character taken as it stands (a cell's stray CR) would break a line or forge one.
     // Version 3.0 is read by robots that check the call: it has its "/" there.
     const std::string myCall = withoutControlChars(header.isVersion3() ? OnAirCall(state.MyCall) : state.MyCall);
@@ -117,16 +126,18 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log, const 
     else
         appendHeader2(out, myCall);
 
-    for (int i = 0; i < count; ++i) {
-        const QsoRow &row = log.row(i);
+    for (const StationQso &qso : qsos) {
+        const QsoRow &row = qso.row;
+        auto refuse = [&](const char *cell, const std::string &text, const std::string &expected) {
+            return CabrilloError(QsoPlace(qso) + ", " + cell + " cell: \"" + text + "\" is not " + expected
+                                 + ". Correct it in " + QsoLogName(qso) + "; nothing was exported.");
+        };
         const ContestBand *band = FindBand(row.Band);
         if (!band)
-            throw CabrilloError("Row " + std::to_string(i + 1) + ", band cell: \"" + row.Band + "\" is not "
-                                + BandNamesText() + ". Correct it in the log; nothing was exported.");
+            throw refuse("band", row.Band, BandNamesText());
         const char *mode = cabrilloModeOf(row.Mode);
         if (!mode)
-            throw CabrilloError("Row " + std::to_string(i + 1) + ", mode cell: \"" + row.Mode
-                                + "\" is not CW or SSB. Correct it in the log; nothing was exported.");
+            throw refuse("mode", row.Mode, "CW or SSB");
 
         out += "QSO: ";
         appendFrequency(out, *band);
@@ -141,11 +152,8 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log, const 
         out += ' ';
         out += myCall;
         out += ReportField(myCall, row.Mode);
-        if (byExchange) {
-            out += withoutControlChars(state.MyYearLic);
-        } else {
-            out += SentSerial(i + 1);
-        }
+        // The station sends one exchange from every position; each position its own serials.
+        out += byExchange ? withoutControlChars(state.MyYearLic) : sentNumber(qso);
         out += "      ";
         const std::string call = withoutControlChars(row.Call);
         const std::string exchange = withoutControlChars(row.Exchange);
@@ -156,13 +164,15 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log, const 
         } else {
             const auto value = receivedNumber(exchange);
             if (!value)
-                throw CabrilloError("Row " + std::to_string(i + 1) + ", exchange cell: \"" + exchange
-                                    + "\" is not a received serial number. Correct it in the log; nothing was exported.");
+                throw refuse("exchange", exchange, "a received serial number");
             // Blanks before the digits would split the Cabrillo field in two.
             std::string_view digits = exchange;
             digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
             appendPadded(out, *value, digits);
         }
+        // The last field of a 3.0 line: which transmitter of a multi-transmitter station made it.
+        if (header.isVersion3() && qso.transmitter)
+            out += ' ' + std::to_string(*qso.transmitter);
         out += "\r\n";
     }
     out += "END-OF-LOG:\r\n";
@@ -173,7 +183,12 @@ std::string buildCabrillo(const ContestState &state, const LogTable &log, const 
 
 std::string CabrilloText(const ContestState &state, const LogTable &log, const CabrilloHeader &header)
 {
-    return buildCabrillo(state, log, header);
+    return buildCabrillo(state, OwnQsos(state, log), header);
+}
+
+std::string CabrilloText(const ContestState &state, const std::vector<StationQso> &qsos, const CabrilloHeader &header)
+{
+    return buildCabrillo(state, qsos, header);
 }
 
 std::string CabrilloFilePath(const ContestState &state, const std::string &folder)
@@ -183,9 +198,14 @@ std::string CabrilloFilePath(const ContestState &state, const std::string &folde
 
 void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder)
 {
+    ExportCabrillo(state, OwnQsos(state, log), folder);
+}
+
+void ExportCabrillo(const ContestState &state, const std::vector<StationQso> &qsos, const std::string &folder)
+{
     CabrilloHeader header;
     LoadCabrilloHeader(header, folder);
-    const std::string bytes = buildCabrillo(state, log, header);
+    const std::string bytes = buildCabrillo(state, qsos, header);
     const std::string path = CabrilloFilePath(state, folder);
 
     FileReplaceOptions options;

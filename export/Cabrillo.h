@@ -1,11 +1,13 @@
 #pragma once
 
 #include "export/CabrilloHeader.h"
+#include "logging/StationQso.h"
 
 #include <QString>
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class LogTable;
 struct ContestState;
@@ -29,8 +31,13 @@ std::string CabrilloFilePath(const ContestState &state, const std::string &folde
 // export's tables, when a received number is not an integer with "Number" ticked,
 // and when the file cannot be created or written.
 void ExportCabrillo(const ContestState &state, const LogTable &log, const std::string &folder);
+// The same for a list of QSOs in the order they are written, a networked station's whole log:
+// in 3.0 a QSO with a transmitter id carries it at the end of its line.
+void ExportCabrillo(const ContestState &state, const std::vector<StationQso> &qsos, const std::string &folder);
 // The bytes ExportCabrillo writes with this header; throws CabrilloError for the same table faults.
 std::string CabrilloText(const ContestState &state, const LogTable &log, const CabrilloHeader &header = {});
+std::string CabrilloText(const ContestState &state, const std::vector<StationQso> &qsos,
+                         const CabrilloHeader &header = {});
 
 // The question "Save CBR" asks before exporting: four lines joined by line feed
 // then carriage return. Only "OK" exports.

@@ -10,6 +10,7 @@
 #include "logging/MainView.h"
 #include "logging/QsoEntry.h"
 #include "logging/RadioActions.h"
+#include "logging/StationQso.h"
 
 #include <functional>
 #include <string>
@@ -31,6 +32,9 @@ public:
     // mode, or empty. Not set on a station of one computer.
     std::function<std::string(const std::string &call, const std::string &band, const std::string &mode)>
         otherPositionDupe;
+    // On a networked station: the whole station's QSOs in time order, for the files after the
+    // contest and the aids. Not set on a station of one computer.
+    std::function<std::vector<StationQso>()> stationQsos;
 
     QsoEntry entry{*this};
     LogCommands log{*this};

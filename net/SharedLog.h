@@ -21,6 +21,14 @@ public:
     const QsoEvent *find(const std::string &qso) const;
     // The QSOs not deleted, in time order (date, time, then station and the order it logged them).
     std::vector<QsoEvent> liveQsos() const;
+    // Each QSO not deleted, in no order: for a reader that orders them itself.
+    template <typename Visit>
+    void forEachLive(Visit visit) const
+    {
+        for (const auto &[qso, event] : qsos_)
+            if (event.op != QsoEvent::Op::Delete)
+                visit(event);
+    }
     int liveCount() const { return liveCount_; }
     int liveCount(const std::string &station) const;
     // The station of a QSO not deleted with this call, band and mode (exact text) logged

@@ -115,6 +115,7 @@ void ContestAids::placeChanged(QWidget *window, AidWindowPlace &place, bool open
 // the windows look once everything has settled.
 void ContestAids::logChanged()
 {
+    stationDue_ = true;
     if (refreshDue_)
         return;
     refreshDue_ = true;
@@ -125,19 +126,38 @@ void ContestAids::logChanged()
     }, Qt::QueuedConnection);
 }
 
+void ContestAids::stationChanged()
+{
+    logChanged();
+}
+
+// Asked for only while a window shows them, and once per change: the whole station's log is
+// built anew each time.
+const std::vector<StationQso> &ContestAids::stationQsos()
+{
+    if (stationDue_) {
+        station_ = c_.stationQsos();
+        checker_.setStation(station_);
+        stationDue_ = false;
+    }
+    return station_;
+}
+
 void ContestAids::refreshRate()
 {
     if (!fRate->isVisible())
         return;
     const UtcStamp now = c_.clock.utcNow();
     shownMinute_ = now.minute;
-    fRate->showFigures(ComputeRate(c_.st, c_.table, now));
+    fRate->showFigures(c_.stationQsos ? ComputeRate(c_.st, stationQsos(), now) : ComputeRate(c_.st, c_.table, now));
 }
 
 void ContestAids::refreshCheck()
 {
     if (!fCheckCalls->isVisible())
         return;
+    if (c_.stationQsos)
+        stationQsos();
     const std::string call = CallPart(fromScreen(w_.ECall->text()));
     fCheckCalls->showResult(checker_.lookUp(call), c_.folder);
     fCheckCalls->showHint(history_.field(call, settings_.HistoryField));

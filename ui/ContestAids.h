@@ -3,6 +3,7 @@
 #include "aids/AidSettings.h"
 #include "aids/CallHistory.h"
 #include "aids/CheckLists.h"
+#include "logging/StationQso.h"
 
 #include <QObject>
 
@@ -25,6 +26,8 @@ public:
 
     // Keeps the windows' places; run when the program ends.
     void save();
+    // On a networked station: another position's QSOs changed; the lists and figures count them.
+    void stationChanged();
 
     CheckWindow *fCheckCalls;
     RateWindow *fRate;
@@ -40,6 +43,8 @@ private:
     void logChanged();
     void refreshCheck();
     void refreshRate();
+    // The whole station's QSOs as Contest::stationQsos last gave them, asked again after a change.
+    const std::vector<StationQso> &stationQsos();
     void callChosen(const std::string &call);
     bool ECallTab();
     void SaveHistoryMenuClick();
@@ -51,4 +56,6 @@ private:
     CallHistory history_;
     int shownMinute_ = -1;
     bool refreshDue_ = false;
+    std::vector<StationQso> station_;
+    bool stationDue_ = true;
 };

@@ -475,12 +475,17 @@ void MainWindow::Log1Click()
     guarded(this, [&] { c_.log.saveCopy(name.toStdString()); });
 }
 
+std::vector<StationQso> MainWindow::exportedQsos() const
+{
+    return c_.stationQsos ? c_.stationQsos() : OwnQsos(c_.st, c_.table);
+}
+
 void MainWindow::SaveCBRMenuClick()
 {
     if (!followOwnCall() || !confirm(this, QStringLiteral("Save CBR"), CabrilloConfirmationText(), Confirm::Proceeds))
         return;
     try {
-        ExportCabrillo(c_.st, c_.table, c_.folder);
+        ExportCabrillo(c_.st, exportedQsos(), c_.folder);
     } catch (const std::exception &e) {
         showError(this, messageToScreen(e.what()));
     }
@@ -489,9 +494,10 @@ void MainWindow::SaveCBRMenuClick()
 void MainWindow::SaveAdifMenuClick()
 {
     try {
-        const AdifExport done = ExportAdif(c_.st, c_.table, c_.folder, c_.clock.utcNow());
+        const std::vector<StationQso> qsos = exportedQsos();
+        const AdifExport done = ExportAdif(c_.st, qsos, c_.folder, c_.clock.utcNow());
         QMessageBox box(QMessageBox::Information, QStringLiteral("Save ADIF"),
-                        messageToScreen(AdifReport(done, c_.table)), QMessageBox::Ok, this);
+                        messageToScreen(AdifReport(done, qsos)), QMessageBox::Ok, this);
         box.exec();
     } catch (const std::exception &e) {
         showError(this, messageToScreen(e.what()));

@@ -101,6 +101,8 @@ private:
     void ClearMenuClick();
     void DeleteLastQSOClick();
     void Log1Click();
+    // What Save CBR and Save ADIF write: the own log, or a networked station's whole log.
+    std::vector<StationQso> exportedQsos() const;
     void SaveCBRMenuClick();
     void SaveAdifMenuClick();
     void CheckLogMenuClick();

@@ -160,6 +160,33 @@ private slots:
         QTRY_VERIFY2(aids->fRate->LRates->text().startsWith("Last 10:   -/h"), qPrintable(aids->fRate->LRates->text()));
     }
 
+    // On a networked station the windows and the exports take the whole station's log.
+    void otherPositionsCountInTheWindowsAndTheExports()
+    {
+        StationQso other{{"0713", "OE3X", "5", "1", "40", "CW", "2013-04-14"}, "RUN2", 1};
+        contest->stationQsos = [&] {
+            std::vector<StationQso> all = OwnQsos(*st, contest->table, "RUN1", 0);
+            all.push_back(other);
+            return all;
+        };
+        aids->RateMenu->trigger();
+        aids->CheckMenu->trigger();
+        enterLines({"S51A 1"});
+        other.row.Call = "S51A";
+        aids->stationChanged();  // as the shared log tells when RUN2 edits its QSO
+        QTRY_VERIFY2(aids->fRate->LBands->text().endsWith("\n  40 CW       2     1"), qPrintable(aids->fRate->LBands->text()));
+        type("S51");
+        QTRY_COMPARE(lines(aids->fCheckCalls->ELogCalls), QStringList({"S51A  40 CW"}));
+        w->cbNumber->setChecked(true);
+        BoxAnswerer boxes(QMessageBox::Cancel);  // Cancel exports nothing; OK exports
+        w->SaveCBRMenu->trigger();
+        QVERIFY(!boxes.texts.isEmpty() && !QFile::exists(dir->filePath(QStringLiteral("S5ABC.cbr"))));
+        boxes.button = QMessageBox::Ok;
+        w->SaveCBRMenu->trigger();
+        QVERIFY(logText(QStringLiteral("S5ABC.cbr")).contains(QStringLiteral("0713 S5ABC        599 001      S51A")));
+        contest->stationQsos = nullptr;
+    }
+
     void withoutMasterScpSaysWhereItGoes()
     {
         QFile::remove(dir->filePath("MASTER.SCP"));

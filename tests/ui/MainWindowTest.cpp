@@ -170,27 +170,6 @@ private slots:
         QCOMPARE(w->LDouble->text(), QStringLiteral("DVOJNA ZVEZA"));
     }
 
-    void saveCbrWithNumbersAfterTheConfirmation()
-    {
-        w->cbNumber->setChecked(true);
-        st->MyYearLic = "95";
-        enterLines({"S5AAA 7", "S5BBB 42", "S5CCC 123"});
-        // Cancel exports nothing; OK exports.
-        BoxAnswerer boxes(QMessageBox::Cancel);
-        w->SaveCBRMenu->trigger();
-        QVERIFY(!boxes.texts.isEmpty() && !QFile::exists(dir->filePath(QStringLiteral("S5ABC.cbr"))));
-        boxes.button = QMessageBox::Ok;
-        w->SaveCBRMenu->trigger();
-        QCOMPARE(logText(QStringLiteral("S5ABC.cbr")),
-                 QStringLiteral("START-OF-LOG: 2.0\r\nCREATED-BY: Quillfeather 1.01\r\nCALLSIGN: S5ABC\r\n"
-                                "CONTEST: \r\nCATEGORY: \r\nOPERATORS: S5ABC\r\nNAME: \r\nADDRESS: \r\n"
-                                "ADDRESS: \r\nEMAIL: \r\n"
-                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 001      S5AAA        599 007\r\n"
-                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 002      S5BBB        599 042\r\n"
-                                "QSO:  3500 CW 2013-04-14 0712 S5ABC        599 003      S5CCC        599 123\r\n"
-                                "END-OF-LOG:\r\n"));
-    }
-
     void saveAdifAndCheckLogFollowSaveCbr()
     {
         QStringList captions;
