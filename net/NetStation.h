@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logging/LogTable.h"
+#include "net/JournalWriter.h"
 #include "net/MqttLink.h"
 #include "net/NetSettings.h"
 #include "net/OwnEventLog.h"
@@ -63,6 +64,7 @@ signals:
 private:
     class Follower;
     void follow(int row);
+    void written(const std::vector<QsoEvent> &events, const std::string &failure);
     void tell(const std::vector<QsoEvent> &events);
     void onLinkChanged(bool up, const QString &text);
     void onMessages();
@@ -82,6 +84,8 @@ private:
     std::map<std::string, StationStatus> stations_;
     StationStatus status_;
     std::string stateText_;
+    bool writeFailed_ = false;
     int refused_ = 0;
     std::string lastRefusal_;
+    std::unique_ptr<JournalWriter> writer_;  // last: it is stopped first, finishing its writes
 };
