@@ -1,5 +1,5 @@
 #include "logging/LogTable.h"
-#include "net/EventJournal.h"
+#include "net/JournalWriter.h"
 #include "net/NetSettings.h"
 #include "net/OwnEventLog.h"
 #include "net/SharedLog.h"
@@ -229,12 +229,12 @@ TEST(SharedLog, ThreeStationsLoggingAtRandomEndIdentical)
     EXPECT_EQ(merged[0], logs);
 }
 
-// The events for the table, on the disk at once as the station's journal writer puts them there.
+// The events for the table, on the disk once the station's journal writer has stopped.
 std::vector<QsoEvent> follow(OwnEventLog &own, const LogTable &table, int row = -1)
 {
     std::vector<QsoEvent> made = own.follow(table, row);
-    EventJournal(own.journalPath()).append(made);
-    own.written(made);
+    JournalWriter(own.journalPath(), [&own](std::vector<QsoEvent> events, const std::string &) { own.written(events); })
+        .append(made);
     return made;
 }
 
