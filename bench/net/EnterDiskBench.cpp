@@ -89,8 +89,8 @@ int main(int argc, char **argv)
         return 1;
     }
     Position off(nullptr), on(&broker);
-    for (int i = 0; i < 300; ++i)
-        off.enter(i), on.enter(i);
+    for (int i = 0; i < 500; ++i)  // each first in turn: neither is always the one after a pause
+        i % 2 ? (off.enter(i), on.enter(i)) : (on.enter(i), off.enter(i));
     off.print("network off");
     on.print("network on ");
     return off.logged && on.logged ? 0 : 1;
