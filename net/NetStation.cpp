@@ -43,6 +43,12 @@ bool NetStation::start(std::string &error)
                                          static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
     for (const QsoEvent &event : own_->events())
         shared_.apply(event);
+    // Enter waits for the log line on the disk, never for the journal's.
+    writer_ = std::make_unique<JournalWriter>(own_->journalPath(), [this](std::vector<QsoEvent> events,
+                                                                           const std::string &failure) {
+        QMetaObject::invokeMethod(this, [this, events = std::move(events), failure] { written(events, failure); },
+                                  Qt::QueuedConnection);
+    });
     for (const QsoEvent &event : received_.load())
         if (event.station != settings_.Station) {
             shared_.apply(event);
@@ -107,21 +113,32 @@ std::string NetStation::dupeStation(const std::string &call, const std::string &
 
 void NetStation::follow(int row)
 {
-    std::vector<QsoEvent> events;
-    try {
-        events = own_->follow(ownLog_, row);
-    } catch (const FileError &e) {
-        // Told again once the journal can be written: the own log file has the QSO.
-        stateText_ = std::string("Not shared: ") + e.what();
-        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
-        return;
-    }
+    std::vector<QsoEvent> events = own_->follow(ownLog_, row);
     if (events.empty())
         return;
     for (const QsoEvent &event : events)
         shared_.apply(event);
-    tell(events);
+    // Handed over once Enter's handling is done: the journal's write would only slow it.
+    QMetaObject::invokeMethod(this, [this, events] { writer_->append(events); }, Qt::QueuedConnection);
     emit sharedLogChanged();
+}
+
+void NetStation::written(const std::vector<QsoEvent> &events, const std::string &failure)
+{
+    if (!failure.empty()) {
+        // Tried again every second; the own log file has the QSOs meanwhile.
+        writeFailed_ = true;
+        stateText_ = "Not shared yet: " + failure;
+        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
+        return;
+    }
+    if (writeFailed_) {
+        writeFailed_ = false;
+        stateText_ = link_.stateText();
+        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
+    }
+    own_->written(events);
+    tell(events);
 }
 
 void NetStation::tell(const std::vector<QsoEvent> &events)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logging/LogTable.h"
+#include "net/JournalWriter.h"
 #include "net/MqttLink.h"
 #include "net/NetSettings.h"
 #include "net/OwnEventLog.h"
@@ -63,6 +64,7 @@ signals:
 private:
     class Follower;
     void follow(int row);
+    void written(const std::vector<QsoEvent> &events, const std::string &failure);
     void tell(const std::vector<QsoEvent> &events);
     void onLinkChanged(bool up, const QString &text);
     void onMessages();
@@ -85,6 +87,8 @@ private:
     std::int64_t statusSentMs_ = 0;
     std::map<std::string, std::set<std::uint64_t>> heard_;  // seqs of the others' events
     std::string stateText_;
+    bool writeFailed_ = false;
     int refused_ = 0;
     std::string lastRefusal_;
+    std::unique_ptr<JournalWriter> writer_;  // last: it is stopped first, finishing its writes
 };

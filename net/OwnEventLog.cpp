@@ -87,13 +87,16 @@ std::vector<QsoEvent> OwnEventLog::follow(const LogTable &table, int row)
         ++seq;
         made.push_back(std::move(*e));
     }
-    journal_.append(made);
     lastSeq_ = seq;
     for (const QsoEvent &e : made) {
         if (told_.size() <= static_cast<size_t>(e.row))
             told_.resize(static_cast<size_t>(e.row) + 1);
         told_[static_cast<size_t>(e.row)] = e;
-        events_.push_back(e);
     }
     return made;
+}
+
+void OwnEventLog::written(const std::vector<QsoEvent> &events)
+{
+    events_.insert(events_.end(), events.begin(), events.end());
 }

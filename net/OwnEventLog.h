@@ -9,8 +9,8 @@ class LogTable;
 
 // The events of the station's own log: what the others have been told of each row, kept
 // in the station's own journal. Each change of a row becomes the event that brings the
-// others from what they were told to what the row holds, written to the journal before it
-// is handed out, so its seq is never used twice and a restart tells what was missed.
+// others from what they were told to what the row holds. It goes to the journal before it
+// is handed out, so a restart tells what the journal missed.
 class OwnEventLog {
 public:
     // Reads the journal; every seq from here on is above those it holds, and firstSeq or
@@ -19,13 +19,15 @@ public:
     OwnEventLog(const std::string &journalPath, std::string station, int transmitter, std::uint64_t firstSeq = 1);
 
     // The event for the row, if the others' view of it differs from the table's; for every
-    // row (and rows the table no longer has) when row is -1. Throws FileError when the
-    // journal cannot be written: then nothing counts as told, and the next call tries again.
-    // A row the others would refuse (a band or call the log should not hold) is left out and
-    // its reason kept in lastRefusal.
+    // row (and rows the table no longer has) when row is -1. They count as told at once, and
+    // are to be appended to journalPath(), off the window's thread, before anyone hears of
+    // them; written() says when they are. A row the others would refuse (a band or call the
+    // log should not hold) is left out and its reason kept in lastRefusal.
     std::vector<QsoEvent> follow(const LogTable &table, int row = -1);
+    void written(const std::vector<QsoEvent> &events);
+    const std::string &journalPath() const { return journal_.path(); }
 
-    // Every event of the station so far, oldest first, for telling a broker that lacks them.
+    // Every event of the station in the journal, oldest first, for telling a broker that lacks them.
     const std::vector<QsoEvent> &events() const { return events_; }
     std::uint64_t lastSeq() const { return lastSeq_; }
     const std::string &lastRefusal() const { return lastRefusal_; }

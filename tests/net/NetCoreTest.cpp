@@ -1,5 +1,5 @@
 #include "logging/LogTable.h"
-#include "net/EventJournal.h"
+#include "net/JournalWriter.h"
 #include "net/NetSettings.h"
 #include "net/OwnEventLog.h"
 #include "net/SharedLog.h"
@@ -230,6 +230,15 @@ TEST(SharedLog, ThreeStationsLoggingAtRandomEndIdentical)
     EXPECT_EQ(merged[0], logs);
 }
 
+// The events for the table, on the disk once the station's journal writer has stopped.
+std::vector<QsoEvent> follow(OwnEventLog &own, const LogTable &table, int row = -1)
+{
+    std::vector<QsoEvent> made = own.follow(table, row);
+    JournalWriter(own.journalPath(), [&own](std::vector<QsoEvent> events, const std::string &) { own.written(events); })
+        .append(made);
+    return made;
+}
+
 TEST(OwnEventLog, RestartTellsWhatTheJournalMissedAndNeverReusesASeq)
 {
     TestFolder dir;
@@ -239,11 +248,11 @@ TEST(OwnEventLog, RestartTellsWhatTheJournalMissedAndNeverReusesASeq)
     table.commitQso(0, QsoRow{"12:00", "S51A", "599", "1", "40", "CW", "2026-12-07"});
     {
         OwnEventLog own(journal, "RUN1", 2);
-        const std::vector<QsoEvent> made = own.follow(table);
+        const std::vector<QsoEvent> made = follow(own, table);
         ASSERT_EQ(made.size(), 1u);
         EXPECT_EQ(std::tie(made[0].qso, made[0].time, made[0].transmitter, made[0].row),
                   std::make_tuple("RUN1-1", "1200", 2, 0));
-        EXPECT_TRUE(own.follow(table).empty());  // nothing changed since
+        EXPECT_TRUE(follow(own, table).empty());  // nothing changed since
     }
     // Logged and edited while the program was stopped before telling; then a torn line.
     table.commitQso(1, QsoRow{"12:01", "S51B", "599", "2", "40", "CW", "2026-12-07"});
@@ -251,27 +260,27 @@ TEST(OwnEventLog, RestartTellsWhatTheJournalMissedAndNeverReusesASeq)
     writeFileBytes(journal, readFileBytes(journal) + "{\"station\":\"RUN1\",\"seq\":2,\"qso");
     OwnEventLog own(journal, "RUN1", 2);
     EXPECT_EQ(own.skippedLines(), 1);
-    std::vector<QsoEvent> made = own.follow(table);
+    std::vector<QsoEvent> made = follow(own, table);
     ASSERT_EQ(made.size(), 2u);
     EXPECT_EQ(std::tie(made[0].seq, made[0].op, made[0].qso, made[0].call), std::make_tuple(2, QsoEvent::Op::Edit, "RUN1-1", "S51AA"));
     EXPECT_EQ(std::tie(made[1].seq, made[1].op, made[1].qso), std::make_tuple(3, QsoEvent::Op::Add, "RUN1-3"));
 
     table.deleteQso(1);
     table.commitQso(1, QsoRow{"12:03", "S51C", "599", "2", "40", "CW", "2026-12-07"});
-    made = own.follow(table, 1);  // deleted and logged again before the others heard: an edit to them
+    made = follow(own, table, 1);  // deleted and logged again before the others heard: an edit to them
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(std::tie(made[0].op, made[0].qso), std::make_tuple(QsoEvent::Op::Edit, "RUN1-3"));
     table.deleteQso(1);  // told this time: a deleted QSO stays deleted, the row's next QSO is a new one
-    made = own.follow(table, 1);
+    made = follow(own, table, 1);
     table.commitQso(1, QsoRow{"12:04", "S51D", "599", "2", "40", "CW", "2026-12-07"});
-    for (const QsoEvent &e : own.follow(table, 1))
+    for (const QsoEvent &e : follow(own, table, 1))
         made.push_back(e);
     ASSERT_EQ(made.size(), 2u);
     EXPECT_EQ(std::tie(made[0].op, made[0].qso, made[1].op, made[1].qso),
               std::make_tuple(QsoEvent::Op::Delete, "RUN1-3", QsoEvent::Op::Add, "RUN1-6"));
 
     table.setCell(0, LogTable::ColBand, "6");  // not a contest band: the others would refuse it
-    EXPECT_TRUE(own.follow(table, 0).empty());
+    EXPECT_TRUE(follow(own, table, 0).empty());
     EXPECT_NE(own.lastRefusal().find("S51AA"), std::string::npos) << own.lastRefusal();
     EXPECT_EQ(OwnEventLog(journal, "RUN1", 2).events(), own.events());
     OwnEventLog later(journal, "RUN1", 2, 1'000'000);  // seqs from a clock past the journal's

@@ -1,5 +1,7 @@
 #include "logging/Clock.h"
 #include "logging/LogFile.h"
+#include "net/MosquittoRig.h"
+#include "net/NetStation.h"
 #include "support/TestSupport.h"
 #include "support/WindowRig.h"
 
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -16,10 +19,18 @@ namespace {
 
 constexpr int kLineWait = 20000;  // ms for one answer of the child on a loaded machine
 
-// The child: the program's main window on a folder. Each line it reads is a number of
-// Enters to make, as fast as keys go, saying after each whether the QSO was logged; for
-// job "rewrite" deleting the last QSO instead, each time rewriting the whole log. It ends
-// when its input does, and with the test.
+// The test's next line, read with the event loop running as the program's runs between keys.
+bool nextRequest(char (&request)[32])
+{
+    for (pollfd in{0, POLLIN, 0}; ::poll(&in, 1, 10) == 0;)
+        QCoreApplication::processEvents();
+    return std::fgets(request, sizeof request, stdin);
+}
+
+// The child: the program's main window on a folder, a networked position when its settings
+// say so. Each line it reads is a number of Enters to make, as fast as keys go, saying after
+// each whether the QSO was logged; for job "rewrite" deleting the last QSO instead, each time
+// rewriting the whole log. It ends when its input does, and with the test.
 int operate(const char *folder, const QString &job, int argc, char **argv)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -31,11 +42,16 @@ int operate(const char *folder, const QString &job, int argc, char **argv)
     Contest contest(st, table, clock, folder);
     MainWindow w(contest);
     BoxAnswerer cancel(QMessageBox::Cancel);  // error boxes are closed at once, as a hurried operator does
+    NetSettings net;  // a position of a networked station when its settings say so
+    LoadNetSettings(net, folder);
+    NetStation station(table, net, st.MyCall, folder);
+    if (std::string why; net.Enabled && !station.start(why))
+        return std::printf("%s\n", why.c_str()), 1;
     w.show();
     std::printf("READY\n");
     std::fflush(stdout);
     char request[32];
-    for (int n = 0; std::fgets(request, sizeof request, stdin);) {
+    for (int n = 0; nextRequest(request);) {
         for (int enters = std::atoi(request); enters > 0; --enters, ++n) {
             const int before = st.QsoCount;
             const QString call = QStringLiteral("%1N%2").arg(job).arg(n);
@@ -253,6 +269,38 @@ private slots:
             QVERIFY(temporaries().isEmpty());
         }
         qInfo("%d of 8 kills stopped a rewrite part way", interrupted);
+    }
+
+    // A position killed right after Enter: every QSO in its log reaches another position,
+    // told at the latest by its next start.
+    void killedRightAfterEnterItsQsosReachTheOthers()
+    {
+        MosquittoRig broker;
+        QVERIFY2(MosquittoRig::installed() && broker.start(), "no mosquitto took connections in 10 s");
+        const std::string folder = programFolder("net");
+        std::ofstream(folder + "Quillfeatherini.ini", std::ios::app)
+            << "[NET]\r\nEnabled=1\r\nStation=RUN1\r\nGroup=S50A\r\nBroker=" << broker.address() << "\r\n";
+        TestFolder otherFolder;
+        LogTable otherLog;
+        NetStation other(otherLog, NetSettings{true, broker.address(), "RUN2", 0, "S50A", {}, {}, false, {}}, "",
+                         otherFolder.path());
+        std::string why;
+        QVERIFY2(other.start(why), why.c_str());
+        for (int round = 0, lines = 0, late = 0;; ++round) {
+            Program run(folder, QStringLiteral("N%1").arg(round));  // tells what the last one did not
+            QVERIFY2(waitUntil([&] { return other.sharedLog().liveCount() == lines; }, kLineWait),
+                     qPrintable(QStringLiteral("%1; RUN2 has %2 of RUN1's %3 QSOs").arg(run.trouble)
+                                    .arg(other.sharedLog().liveCount()).arg(lines)));
+            if (round == 8)
+                return qInfo("%d of %d QSOs reached RUN2 only after RUN1's restart", late, lines);
+            const int enters = random.bounded(1, 6);
+            run.ask(enters + round % 2 * 20);  // odd rounds: killed while it still logs
+            QVERIFY2(run.answers(enters), qPrintable(run.trouble));
+            run.kill();
+            lines = CountLogFile(folder + "S5ABC.log");
+            QTest::qWait(300);  // what was on its way has come by then
+            late += lines - other.sharedLog().liveCount();
+        }
     }
 };
 
