@@ -127,9 +127,10 @@ void NetStation::written(const std::vector<QsoEvent> &events, const std::string 
 {
     if (!failure.empty()) {
         // Tried again every second; the own log file has the QSOs meanwhile.
+        // The box turns red as for a lost broker: the others do not get these QSOs.
         writeFailed_ = true;
         stateText_ = "Not shared yet: " + failure;
-        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
+        emit stateChanged(false, QString::fromStdString(stateText_));
         return;
     }
     if (writeFailed_) {
@@ -153,13 +154,15 @@ void NetStation::tell(const std::vector<QsoEvent> &events)
 
 void NetStation::onLinkChanged(bool up, const QString &text)
 {
-    stateText_ = text.toStdString();
     if (up) {
         // Whatever the broker lost or never acknowledged is in the own journal; events it
         // has already are the same retained message again, which changes nothing anywhere.
         tell(own_->events());
         publishStatus();
     }
+    if (writeFailed_)
+        return;  // the journal's failure stays in view until a write succeeds
+    stateText_ = text.toStdString();
     emit stateChanged(up, text);
 }
 

@@ -51,6 +51,16 @@ private slots:
         QVERIFY2(broker.start(), "mosquitto did not start again in 10 s");
         QVERIFY2(QTest::qWaitFor([&] { return boxIs(true); }, wait), qPrintable("not green again: " + w->LNet->toolTip()));
         QVERIFY(QTest::qWaitFor([&] { return net->sharedLog().liveCount() == 1; }, wait));
+
+        // A journal that cannot be written keeps the QSO from the others: red until it can.
+        const QString journal = dir->filePath("net-S50A-RUN1.jsonl");
+        QVERIFY(QFile::rename(journal, journal + ".aside") && QDir().mkdir(journal));
+        enterLines({"S51B 599"});
+        QVERIFY2(QTest::qWaitFor([&] { return boxIs(false); }, wait), qPrintable("not red: " + w->LNet->toolTip()));
+        QVERIFY2(w->LNet->toolTip().contains("Not shared yet"), qPrintable(w->LNet->toolTip()));
+        QVERIFY(QDir().rmdir(journal) && QFile::rename(journal + ".aside", journal));
+        QVERIFY2(QTest::qWaitFor([&] { return boxIs(true) && net->sharedLog().liveCount() == 2; }, wait),
+                 qPrintable("the QSO was not shared once the journal could be written: " + w->LNet->toolTip()));
     }
 };
 
