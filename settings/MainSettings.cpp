@@ -175,6 +175,10 @@ bool LoadMainSettings(ContestState &state, const std::string &folder)
         return false;
     }
     const ProfileText file = profile.read();
+    // A file that only the Network dialog has written yet holds nothing of the contest.
+    const bool firstStart = !file.hasSection("GENERAL") && !file.hasSection("WK");
+    if (firstStart)
+        ApplyFirstStartSettings(state);
     visitMainSettings(state, Reader{file});
     if (state.SpeedStep != 1 && state.SpeedStep != 2)
         state.SpeedStep = 1;
@@ -191,7 +195,7 @@ bool LoadMainSettings(ContestState &state, const std::string &folder)
         if ((*set)[4].empty())
             (*set)[4] = "!";
     }
-    return true;
+    return !firstStart;
 }
 
 void SaveMainSettings(const ContestState &state, const std::string &folder, const std::string &lastDate)

@@ -71,6 +71,7 @@ public:
                            const std::string &defaultValue) const;
     int readInteger(const std::string &section, const std::string &key, int defaultValue) const;
     bool readBool(const std::string &section, const std::string &key, bool defaultValue) const;
+    bool hasSection(const std::string &section) const { return find(section) != nullptr; }
 
     void writeString(const std::string &section, const std::string &key, const std::string &value);
     void writeInteger(const std::string &section, const std::string &key, int value);
