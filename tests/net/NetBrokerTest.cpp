@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <random>
+
 namespace {
 
 const int kWait = 30000;  // a loaded machine; a lost link is tried again every few seconds
@@ -120,6 +122,51 @@ TEST_F(NetBroker, EveryoneHasEverythingAfterTheBrokerRestartsAndForALateJoiner)
         EXPECT_TRUE(sameLogs({&run1, &run2, &mult}, 30)) << "the late joiner lacks QSOs";
         EXPECT_NE(mult.shared().find("RUN2:S50C/20"), std::string::npos) << mult.shared();
     }
+}
+
+// Three positions add, edit and delete at random while the broker dies and comes back without
+// its store; QUILL_TEST_SEED reruns the rounds of a seed a run printed.
+TEST_F(NetBroker, ThreePositionsLoggingAtRandomEndWithTheSameLog)
+{
+    const unsigned seed = qEnvironmentVariableIsSet("QUILL_TEST_SEED") ? qEnvironmentVariableIntValue("QUILL_TEST_SEED")
+                                                                        : std::random_device{}();
+    std::printf("seed %u (QUILL_TEST_SEED=%u reruns it)\n", seed, seed);
+    std::mt19937 random(seed);
+    MosquittoRig broker;
+    ASSERT_TRUE(broker.start()) << "mosquitto did not take connections in 10 s";
+    Position mult("MULT", broker), run1("RUN1", broker), run2("RUN2", broker);  // in the merged log's order
+    Position *const all[] = {&mult, &run1, &run2};
+    std::string rounds;
+    for (int round = 0; round < 60; ++round) {
+        if (round == 20)
+            broker.kill();
+        if (round == 30)
+            ASSERT_TRUE(broker.start()) << "mosquitto did not start again in 10 s";
+        Position &p = *all[random() % 3];
+        std::vector<int> live;
+        for (int row = 0; row < p.count; ++row)
+            if (!p.table.row(row).Call.empty())
+                live.push_back(row);
+        const unsigned what = live.empty() ? 0 : random() % 4;
+        const int row = live.empty() ? 0 : live[random() % live.size()];
+        if (what < 2)
+            p.log("S5" + std::to_string(round) + "A");
+        else if (what == 2)
+            p.table.setCell(row, LogTable::ColBand, round % 2 ? "20" : "80");
+        else
+            p.table.deleteQso(row);
+        rounds += p.name + "+~-"[what < 2 ? 0 : what - 1] + std::to_string(what < 2 ? p.count - 1 : row) + " ";
+    }
+    std::printf("rounds: %s\n", rounds.c_str());
+
+    std::string expected;
+    int count = 0;
+    for (const Position *p : all)
+        for (int row = 0; row < p->count; ++row)
+            if (const QsoRow &q = p->table.row(row); !q.Call.empty())
+                expected += p->name + ":" + q.Call + "/" + q.Band + " ", ++count;
+    ASSERT_TRUE(sameLogs({&mult, &run1, &run2}, count));
+    EXPECT_EQ(run1.shared(), expected);
 }
 
 TEST_F(NetBroker, MessagesNotOursAreCountedAndReachNoFile)
