@@ -127,6 +127,7 @@ void MqttLink::setState(bool up, std::string text)
 void MqttLink::onConnect(mosquitto *mosq, void *self, int rc)
 {
     auto *link = static_cast<MqttLink *>(self);
+    link->refused_ = rc != 0;
     if (rc == 0) {
         std::vector<std::string> filters;
         {
@@ -145,6 +146,8 @@ void MqttLink::onConnect(mosquitto *mosq, void *self, int rc)
 void MqttLink::onDisconnect(mosquitto *, void *self, int rc)
 {
     auto *link = static_cast<MqttLink *>(self);
+    if (link->refused_)
+        return;
     const std::string text = "The link to the broker " + where(link->options_) + " is lost ("
                              + (rc == MOSQ_ERR_ERRNO ? std::string(strerror(errno)) : mosquitto_strerror(rc))
                              + "); trying again";

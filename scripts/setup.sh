@@ -2,8 +2,9 @@
 # Sourced, not run; expects $root to be the source folder.
 
 required_packages=(cmake g++ qt6-base-dev qt6-multimedia-dev libgtest-dev libbenchmark-dev fonts-dejavu-core libhamlib-dev libhamlib-utils libmosquitto-dev pkg-config)
-# The shared log's tests and timing runs start a real broker.
-broker_packages=(mosquitto)
+# The shared log's tests and timing runs start a real broker; openssl makes the certificates
+# of the test of a broker behind TLS.
+broker_packages=(mosquitto openssl)
 # The package tests build and check the Debian package as a distribution would.
 test_packages=("${broker_packages[@]}" dpkg-dev file lintian desktop-file-utils appstream)
 

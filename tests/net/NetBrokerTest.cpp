@@ -15,12 +15,15 @@ const int kWait = 30000;  // a loaded machine; a lost link is tried again every 
 struct Position {
     std::string name;
     std::string broker;
+    std::string user, password, caFile;  // a login, and TLS with caFile set
     TestFolder dir;
     LogTable table;
     int count = 0;
     std::unique_ptr<NetStation> net;
 
-    Position(std::string station, const MosquittoRig &rig) : name(std::move(station)), broker(rig.address())
+    Position(std::string station, const MosquittoRig &rig, std::string login = {}, std::string ca = {})
+        : name(std::move(station)), broker(rig.address()), user(login.empty() ? "" : name), password(std::move(login)),
+          caFile(std::move(ca))
     {
         table.setRowCount(100);
         start();
@@ -29,6 +32,7 @@ struct Position {
     {
         NetSettings s;
         s.Enabled = true, s.Broker = broker, s.Station = name, s.Group = "S50A";
+        s.User = user, s.Password = password, s.Tls = !caFile.empty(), s.CaFile = caFile;
         net.reset();
         net = std::make_unique<NetStation>(table, s, "S50A", dir.path());
         std::string error;
@@ -167,6 +171,51 @@ TEST_F(NetBroker, ThreePositionsLoggingAtRandomEndWithTheSameLog)
                 expected += p->name + ":" + q.Call + "/" + q.Band + " ", ++count;
     ASSERT_TRUE(sameLogs({&mult, &run1, &run2}, count));
     EXPECT_EQ(run1.shared(), expected);
+}
+
+// The README's broker for a station: TLS, a login per position, and an ACL by which each may
+// write only its own topics.
+TEST_F(NetBroker, BehindTlsAndLoginsEachPositionWritesOnlyItsOwnTopics)
+{
+    TestFolder certs;
+    const std::string at = certs.path();
+    writeFileBytes(at + "san.ext", "subjectAltName=IP:127.0.0.1\n");
+    const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+    const std::string make = "cd '" + at + "' && openssl req -x509" + key + " -keyout ca.key -out ca.crt -days 2 -subj /CN=QuillTestCA"
+                             + " && openssl req" + key + " -keyout server.key -out server.csr -subj /CN=127.0.0.1"
+                             + " && openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2"
+                             + " -extfile san.ext -out server.crt && mosquitto_passwd -c -b passwd RUN1 one"
+                             + " && mosquitto_passwd -b passwd RUN2 two";
+    ASSERT_EQ(std::system(make.c_str()), 0) << "could not make the certificates and logins (openssl, mosquitto_passwd)";
+    writeFileBytes(at + "acl", "pattern read quillfeather/+/#\npattern write quillfeather/+/qso/%u/#\n"
+                               "pattern write quillfeather/+/status/%u\n");
+    std::filesystem::permissions(at + "passwd", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    MosquittoRig broker(false, "cafile " + at + "ca.crt\ncertfile " + at + "server.crt\nkeyfile " + at + "server.key\n"
+                                   "allow_anonymous false\npassword_file " + at + "passwd\nacl_file " + at + "acl\n");
+    ASSERT_TRUE(broker.start()) << "mosquitto did not take connections in 10 s";
+    Position run1("RUN1", broker, "one", at + "ca.crt"), run2("RUN2", broker, "two", at + "ca.crt");
+    Position intruder("RUN3", broker, "wrong", at + "ca.crt");
+    run1.log("S51A");
+    ASSERT_TRUE(sameLogs({&run1, &run2}, 1));
+    EXPECT_TRUE(waitUntil([&] { return intruder.net->stateText().find("check User and Password") != std::string::npos; }, kWait))
+        << intruder.net->stateText();
+    EXPECT_FALSE(intruder.net->isUp());
+
+    // RUN2 speaking for RUN1: the broker drops it, and the QSO RUN2 logs after it arrives alone.
+    QsoEvent forged;
+    forged.station = "RUN1", forged.seq = 1, forged.qso = "RUN1-1", forged.date = "2026-12-07";
+    forged.time = "1200", forged.call = "S59FAKE", forged.band = "40", forged.mode = "CW";
+    MqttLink client;
+    MqttOptions options;
+    options.host = "127.0.0.1", options.port = broker.port(), options.user = "RUN2", options.password = "two";
+    options.tls = true, options.caFile = at + "ca.crt";
+    std::string error;
+    ASSERT_TRUE(client.start(options, error)) << error;
+    ASSERT_TRUE(waitUntil([&] { return client.isUp(); }, kWait)) << client.stateText();
+    client.publish(EventTopic("S50A", "RUN1", 1), EncodeEvent(forged), true);
+    run2.log("S52A");
+    ASSERT_TRUE(sameLogs({&run1, &run2}, 2));
+    EXPECT_EQ(run1.shared().find("S59FAKE"), std::string::npos) << run1.shared();
 }
 
 TEST_F(NetBroker, MessagesNotOursAreCountedAndReachNoFile)
