@@ -127,10 +127,13 @@ void NetStation::written(const std::vector<QsoEvent> &events, const std::string 
 {
     if (!failure.empty()) {
         // Tried again every second; the own log file has the QSOs meanwhile.
-        // The box turns red as for a lost broker: the others do not get these QSOs.
-        writeFailed_ = true;
-        stateText_ = "Not shared yet: " + failure;
-        emit stateChanged(false, QString::fromStdString(stateText_));
+        // The box turns red as for a lost broker: the others do not get these QSOs. The writer
+        // tries again every second; the same failure again is no news.
+        const std::string text = "Not shared yet: " + failure;
+        if (!std::exchange(writeFailed_, true) || text != stateText_) {
+            stateText_ = text;
+            emit stateChanged(false, QString::fromStdString(stateText_));
+        }
         return;
     }
     if (writeFailed_) {

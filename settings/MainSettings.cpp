@@ -176,7 +176,7 @@ bool LoadMainSettings(ContestState &state, const std::string &folder)
     }
     const ProfileText file = profile.read();
     // A file that only the Network dialog has written yet holds nothing of the contest.
-    const bool firstStart = !file.hasSection("GENERAL") && !file.hasSection("WK");
+    const bool firstStart = file.hasSection(NetSettingsSection) && !file.hasSection("GENERAL") && !file.hasSection("WK");
     if (firstStart)
         ApplyFirstStartSettings(state);
     visitMainSettings(state, Reader{file});
