@@ -126,9 +126,9 @@ void NetStation::follow(int row)
 void NetStation::written(const std::vector<QsoEvent> &events, const std::string &failure)
 {
     if (!failure.empty()) {
-        // Tried again every second; the own log file has the QSOs meanwhile.
-        // The box turns red as for a lost broker: the others do not get these QSOs. The writer
-        // tries again every second; the same failure again is no news.
+        // The box turns red as for a lost broker: the others do not get these QSOs, though the
+        // own log file has them. The writer tries again every second; the same failure again
+        // is no news.
         const std::string text = "Not shared yet: " + failure;
         if (!std::exchange(writeFailed_, true) || text != stateText_) {
             stateText_ = text;
