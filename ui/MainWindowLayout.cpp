@@ -266,29 +266,20 @@ void MainWindow::buildSetupPanel(QWidget *parent)
     EDate->setGeometry(58, 131, 103, 21);
     EDate->setReadOnly(true);
 
-    EWinkeyer = new QLineEdit(QStringLiteral("Setup Winkeyer"), Pdata);
-    EWinkeyer->setObjectName(QStringLiteral("EWinkeyer"));
-    EWinkeyer->setGeometry(8, 156, 153, 21);
-    EWinkeyer->setReadOnly(true);
-    EWinkeyer->setAlignment(Qt::AlignCenter);
-    EWinkeyer->setCursor(Qt::PointingHandCursor);
-    EWinkeyer->installEventFilter(this);
-
-    ECAT = new QLineEdit(QStringLiteral("Setup CAT"), Pdata);
-    ECAT->setObjectName(QStringLiteral("ECAT"));
-    ECAT->setGeometry(8, 181, 153, 21);
-    ECAT->setReadOnly(true);
-    ECAT->setAlignment(Qt::AlignCenter);
-    ECAT->setCursor(Qt::PointingHandCursor);
-    ECAT->installEventFilter(this);
-
-    ENet = new QLineEdit(QStringLiteral("Setup Network"), Pdata);
-    ENet->setObjectName(QStringLiteral("ENet"));
-    ENet->setGeometry(8, 206, 153, 21);
-    ENet->setReadOnly(true);
-    ENet->setAlignment(Qt::AlignCenter);
-    ENet->setCursor(Qt::PointingHandCursor);
-    ENet->installEventFilter(this);
+    // Read-only lines that open a setup window when clicked (the event filter sees the click).
+    const auto setupLine = [this](const char *name, const QString &text, int top) {
+        auto *e = new QLineEdit(text, Pdata);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(8, top, 153, 21);
+        e->setReadOnly(true);
+        e->setAlignment(Qt::AlignCenter);
+        e->setCursor(Qt::PointingHandCursor);
+        e->installEventFilter(this);
+        return e;
+    };
+    EWinkeyer = setupLine("EWinkeyer", QStringLiteral("Setup Winkeyer"), 156);
+    ECAT = setupLine("ECAT", QStringLiteral("Setup CAT"), 181);
+    ENet = setupLine("ENet", QStringLiteral("Setup Network"), 206);
 
     BCancel = new QPushButton(QStringLiteral("Izhod"), Pdata);
     BCancel->setObjectName(QStringLiteral("BCancel"));
