@@ -146,8 +146,8 @@ void MqttLink::onConnect(mosquitto *mosq, void *self, int rc)
 void MqttLink::onDisconnect(mosquitto *, void *self, int rc)
 {
     auto *link = static_cast<MqttLink *>(self);
-    if (link->refused_)
-        return;
+    if (std::exchange(link->refused_, false))
+        return;  // the refusal stays in view; a later loss is news again
     const std::string text = "The link to the broker " + where(link->options_) + " is lost ("
                              + (rc == MOSQ_ERR_ERRNO ? std::string(strerror(errno)) : mosquitto_strerror(rc))
                              + "); trying again";

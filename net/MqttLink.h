@@ -2,7 +2,6 @@
 
 #include <QObject>
 
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -74,9 +73,9 @@ private:
     bool up_ = false;
     std::string stateText_;
     bool started_ = false;
-    // Set on the network thread: the disconnect that follows a refusal is no news, and would
-    // hide the reason (a wrong password) behind "protocol error".
-    std::atomic<bool> refused_ = false;
+    // The disconnect that follows a refused login is no news, and would hide the reason (a
+    // wrong password) behind "protocol error". Both callbacks run on the network thread.
+    bool refused_ = false;
 
     std::mutex mutex_;  // guards what the network thread hands over
     std::vector<std::string> filters_;

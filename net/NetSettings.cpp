@@ -5,6 +5,12 @@
 
 #include <cctype>
 
+namespace {
+
+constexpr const char *Section = "NET";
+
+} // namespace
+
 bool IsTopicName(const std::string &name)
 {
     if (name.empty() || name.size() > 12)
@@ -18,33 +24,33 @@ bool IsTopicName(const std::string &name)
 void LoadNetSettings(NetSettings &settings, const std::string &folder)
 {
     const ProfileText file = ProfileFile(MainSettingsFile(folder)).read();
-    settings.Enabled = file.readBool(NetSettingsSection, "Enabled", settings.Enabled);
-    settings.Broker = file.readString(NetSettingsSection, "Broker", settings.Broker);
-    const std::string station = file.readString(NetSettingsSection, "Station", settings.Station);
+    settings.Enabled = file.readBool(Section, "Enabled", settings.Enabled);
+    settings.Broker = file.readString(Section, "Broker", settings.Broker);
+    const std::string station = file.readString(Section, "Station", settings.Station);
     if (IsTopicName(station))
         settings.Station = station;
-    const int transmitter = file.readInteger(NetSettingsSection, "Transmitter", settings.Transmitter);
+    const int transmitter = file.readInteger(Section, "Transmitter", settings.Transmitter);
     if (transmitter >= 0 && transmitter <= 9)
         settings.Transmitter = transmitter;
-    settings.Group = file.readString(NetSettingsSection, "Group", settings.Group);
-    settings.User = file.readString(NetSettingsSection, "User", settings.User);
-    settings.Password = file.readString(NetSettingsSection, "Password", settings.Password);
-    settings.Tls = file.readBool(NetSettingsSection, "Tls", settings.Tls);
-    settings.CaFile = file.readString(NetSettingsSection, "CaFile", settings.CaFile);
+    settings.Group = file.readString(Section, "Group", settings.Group);
+    settings.User = file.readString(Section, "User", settings.User);
+    settings.Password = file.readString(Section, "Password", settings.Password);
+    settings.Tls = file.readBool(Section, "Tls", settings.Tls);
+    settings.CaFile = file.readString(Section, "CaFile", settings.CaFile);
 }
 
 void SaveNetSettings(const NetSettings &settings, const std::string &folder)
 {
     ProfileFile(MainSettingsFile(folder)).write([&](ProfileText &file) {
-        file.writeBool(NetSettingsSection, "Enabled", settings.Enabled);
-        file.writeString(NetSettingsSection, "Broker", settings.Broker);
-        file.writeString(NetSettingsSection, "Station", settings.Station);
-        file.writeInteger(NetSettingsSection, "Transmitter", settings.Transmitter);
-        file.writeString(NetSettingsSection, "Group", settings.Group);
-        file.writeString(NetSettingsSection, "User", settings.User);
-        file.writeString(NetSettingsSection, "Password", settings.Password);
-        file.writeBool(NetSettingsSection, "Tls", settings.Tls);
-        file.writeString(NetSettingsSection, "CaFile", settings.CaFile);
+        file.writeBool(Section, "Enabled", settings.Enabled);
+        file.writeString(Section, "Broker", settings.Broker);
+        file.writeString(Section, "Station", settings.Station);
+        file.writeInteger(Section, "Transmitter", settings.Transmitter);
+        file.writeString(Section, "Group", settings.Group);
+        file.writeString(Section, "User", settings.User);
+        file.writeString(Section, "Password", settings.Password);
+        file.writeBool(Section, "Tls", settings.Tls);
+        file.writeString(Section, "CaFile", settings.CaFile);
     });
 }
 

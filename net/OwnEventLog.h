@@ -29,7 +29,6 @@ public:
 
     // Every event of the station in the journal, oldest first, for telling a broker that lacks them.
     const std::vector<QsoEvent> &events() const { return events_; }
-    std::uint64_t lastSeq() const { return lastSeq_; }
     const std::string &lastRefusal() const { return lastRefusal_; }
     const std::string &station() const { return station_; }
     int skippedLines() const { return journal_.skippedLines(); }

@@ -175,8 +175,9 @@ bool LoadMainSettings(ContestState &state, const std::string &folder)
         return false;
     }
     const ProfileText file = profile.read();
-    // A file that only the Network dialog has written yet holds nothing of the contest.
-    const bool firstStart = file.hasSection(NetSettingsSection) && !file.hasSection("GENERAL") && !file.hasSection("WK");
+    // A file that only other windows have written into before the first close holds nothing
+    // of the contest: still a first start. An empty one keeps every setting at its initial value.
+    const bool firstStart = file.hasSections() && !file.hasSection("GENERAL") && !file.hasSection("WK");
     if (firstStart)
         ApplyFirstStartSettings(state);
     visitMainSettings(state, Reader{file});

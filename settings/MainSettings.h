@@ -16,12 +16,11 @@ std::string KeyerWindowFile(const std::string &folder);
 // integer clamped into the range it means something in, then makes a SpeedStep
 // other than 1 or 2 into 1 and a negative CAT model or baud rate into 0. The file is
 // read once, however large. Run once, first thing when the main window is created.
-// Without a main settings file, or with one that holds only what the Network dialog saves
-// (a first start all the same), the state is made ready to work instead: CW on 80 m at 25 wpm, Run, ESM off and
+// Without a main settings file, or with one that only other windows have written into yet
+// (the Network dialog, the Cabrillo header: no GENERAL, no WK), the state is made ready to
+// work instead: CW on 80 m at 25 wpm, Run, ESM off and
 // the standard messages; returns false then.
 bool LoadMainSettings(ContestState &state, const std::string &folder);
-// The main settings file's section of the log shared between positions.
-inline constexpr const char *NetSettingsSection = "NET";
 void ApplyFirstStartSettings(ContestState &state);
 
 // Writes every key of the main settings file in the file's fixed order, in one rewrite;

@@ -72,6 +72,7 @@ public:
     int readInteger(const std::string &section, const std::string &key, int defaultValue) const;
     bool readBool(const std::string &section, const std::string &key, bool defaultValue) const;
     bool hasSection(const std::string &section) const { return find(section) != nullptr; }
+    bool hasSections() const { return !sections_.empty(); }
 
     void writeString(const std::string &section, const std::string &key, const std::string &value);
     void writeInteger(const std::string &section, const std::string &key, int value);

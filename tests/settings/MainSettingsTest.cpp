@@ -275,15 +275,18 @@ TEST(MainSettings, FirstCloseWritesEveryKeyInOrderAndAWriteThatFailsKeepsTheKeys
     EXPECT_EQ(readFileBytes(MainSettingsFile(dir.path())), kFirstClose);
 }
 
-// Saving the Network dialog before the first close leaves a file with nothing of the contest in
-// it: the next start is still a first start, not one at 0 wpm with no band.
-TEST(MainSettings, AFileWithOnlyTheNetworkSectionIsAFirstStart)
+// Saving the Network dialog or the Cabrillo header before the first close leaves a file with
+// nothing of the contest in it: the next start is still a first start, not one at 0 wpm with no band.
+TEST(MainSettings, AFileOnlyOtherWindowsWroteIsAFirstStart)
 {
-    TestFolder dir;
-    writeFileBytes(MainSettingsFile(dir.path()), crlf("[NET]\nEnabled=1\n"));
-    ContestState state;
-    EXPECT_FALSE(LoadMainSettings(state, dir.path()));
-    EXPECT_EQ(std::tie(state.Speed, state.Band, state.Mode, state.F[0]), std::make_tuple(25, std::string("80"), std::string("CW"), std::string("CQ TEST * *")));
+    for (const char *other : {"[NET]\nEnabled=1\n", "[CABRILLO]\nVersion=3.0\n"}) {
+        TestFolder dir;
+        writeFileBytes(MainSettingsFile(dir.path()), crlf(other));
+        ContestState state;
+        EXPECT_FALSE(LoadMainSettings(state, dir.path())) << other;
+        EXPECT_EQ(std::tie(state.Speed, state.Band, state.Mode, state.F[0]),
+                  std::make_tuple(25, std::string("80"), std::string("CW"), std::string("CQ TEST * *")));
+    }
 }
 
 // Its save beside the port's settings, and reading both back, the keyer window's own test shows.
