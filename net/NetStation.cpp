@@ -1,7 +1,5 @@
 #include "net/NetStation.h"
 
-#include "logging/DurableFile.h"
-
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,6 +52,13 @@ bool NetStation::start(std::string &error)
             shared_.apply(event);
             heard_[event.station].insert(event.seq);
         }
+    // The others' events reach the disk off the window's thread too: a slow disk never holds
+    // up the entry line while another position logs.
+    receivedWriter_ = std::make_unique<JournalWriter>(received_.path(), [this](std::vector<QsoEvent>,
+                                                                                const std::string &failure) {
+        if (!failure.empty())
+            QMetaObject::invokeMethod(this, [this, failure] { notKept(failure); }, Qt::QueuedConnection);
+    });
     status_.qsos = shared_.liveCount(settings_.Station);
     status_.events = static_cast<int>(own_->events().size());
 
@@ -234,14 +239,19 @@ void NetStation::onMessages()
     }
     if (learned.empty())
         return;
-    try {
-        received_.append(learned);
-    } catch (const FileError &e) {
-        // The broker keeps them: the next start gets them again from there.
-        stateText_ = std::string("Not kept on disk: ") + e.what();
-        emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
-    }
+    receivedWriter_->append(std::move(learned));
     emit sharedLogChanged();
+}
+
+void NetStation::notKept(const std::string &failure)
+{
+    // The broker keeps them: the next start gets them again from there. The writer tries
+    // again every second; the same failure again is no news.
+    const std::string text = "Not kept on disk: " + failure;
+    if (text == stateText_)
+        return;
+    stateText_ = text;
+    emit stateChanged(link_.isUp(), QString::fromStdString(stateText_));
 }
 
 QByteArray NetStation::statusPayload(bool online) const

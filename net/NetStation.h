@@ -65,6 +65,7 @@ private:
     class Follower;
     void follow(int row);
     void written(const std::vector<QsoEvent> &events, const std::string &failure);
+    void notKept(const std::string &failure);
     void tell(const std::vector<QsoEvent> &events);
     void onLinkChanged(bool up, const QString &text);
     void onMessages();
@@ -90,5 +91,6 @@ private:
     bool writeFailed_ = false;
     int refused_ = 0;
     std::string lastRefusal_;
-    std::unique_ptr<JournalWriter> writer_;  // last: it is stopped first, finishing its writes
+    // Last: they are stopped first, finishing their writes.
+    std::unique_ptr<JournalWriter> writer_, receivedWriter_;
 };

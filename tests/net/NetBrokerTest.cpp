@@ -250,6 +250,7 @@ TEST_F(NetBroker, MessagesNotOursAreCountedAndReachNoFile)
     EXPECT_TRUE(waitUntil([&] { return run2.net->refusedCount() == 6 && run2.net->sharedLog().liveCount() == 1; }, kWait))
         << run2.net->refusedCount() << " refused, the last: " << run2.net->lastRefusal();
     EXPECT_EQ(run2.shared(), "RUN9:S59X/40 ");
+    run2.net.reset();  // its journals written to the end
     const std::string journal = readWholeFile(run2.dir.file("net-S50A-received.jsonl"));
     EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 1) << journal;
 }
